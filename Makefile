@@ -1,0 +1,49 @@
+# The two commands that do everything on a fresh Debian machine: make run, make test.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-release
+FUZZ_SECONDS ?= 60
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps build run test test-asan gui bench fuzz install clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DQUELVANE_WERROR=ON
+	cmake --build $(BUILD)
+
+run: build
+	@scripts/run-examples $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2
+	$(MAKE) --no-print-directory test-asan
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQUELVANE_WERROR=ON -DQUELVANE_SANITIZE=ON
+	cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j2
+
+gui: build
+	$(BUILD)/ui/quelvane
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUELVANE_TESTS=OFF -DQUELVANE_GUI=OFF -DQUELVANE_BENCH=ON
+	cmake --build $(BENCH_BUILD)
+	@bench/run-benchmarks $(BENCH_BUILD)
+
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVANE_TESTS=OFF -DQUELVANE_GUI=OFF -DQUELVANE_LIBFUZZER=ON
+	cmake --build $(FUZZ_BUILD)
+	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+install: build
+	cmake --install $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,55 @@
+// Recognising SICOVAM codes and ISIN-shaped texts, the ISIN check digit, and the
+// conversions between the two, which consult the user table, then the built-in
+// table, and compute the counterpart by rule only when neither knows the code.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelvane {
+
+class CodeTables;
+
+// How a conversion obtained its result. Callers compare the numbers.
+enum class MatchKind : int { FoundBuiltin = 1, Computed = 2, FoundUser = 3 };
+
+// The type of a column's codes. Options read from a profile may hold other numbers.
+enum class CodeType : std::int32_t { Sicovam = 1, Isin = 2 };
+
+// The number a SICOVAM code stands for: the text after the prefix (compared
+// folding A to Z; an empty prefix means none), read as atoi reads it over at most
+// 199 characters. Nothing when the text does not begin with the prefix.
+std::optional<std::int32_t> ReadSicovamNumber(std::string_view text, std::string_view prefix);
+
+// True when the number read is from 1 to 99,999,998.
+bool IsSicovamCode(std::string_view text, std::string_view prefix = {});
+
+// Exactly 12 characters: two letters, then ten letters or digits (Windows-1252
+// classes). Neither the check digit nor the case nor the country is checked.
+bool IsIsinShape(std::string_view text);
+
+// The ISO 6166 check digit of an ISIN body; nothing when the body holds a
+// character other than A to Z, a to z or 0 to 9.
+std::optional<char> ComputeIsinCheckDigit(std::string_view body);
+
+struct IsinConversion {
+  std::string isin;
+  MatchKind kind;
+};
+struct SicovamConversion {
+  std::string code;
+  MatchKind kind;
+};
+
+// Nothing only when the text does not begin with the prefix. Callers check the
+// text with IsSicovamCode first; the number's range is not checked here.
+std::optional<IsinConversion> SicovamToIsin(const CodeTables& tables, std::string_view text,
+                                            std::string_view prefix = {});
+
+// Always converts. Callers pass an ISIN-shaped text or a user-table ISIN; the
+// computed rule takes characters 3 to 11 without their leading '0's.
+SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin);
+
+}  // namespace quelvane

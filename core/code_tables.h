@@ -1,0 +1,88 @@
+// The two tables of known SICOVAM/ISIN pairs: the built-in data set and the user's
+// own pairs from "table.txt". Every conversion looks in the user table first.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quelvane {
+
+// One SICOVAM/ISIN pair. In the user table the ISIN may be any text of up to 29
+// characters, such as a 14-character special code.
+struct CodeEntry {
+  std::int32_t code = 0;
+  std::string isin;
+};
+
+// A code of -1 ends a table wherever it stands: scans stop there and never match it.
+inline constexpr std::int32_t kEndMarkerCode = -1;
+// The user table keeps at most this many characters of an ISIN text.
+inline constexpr std::size_t kUserIsinMaxLength = 29;
+
+// An ordered list of pairs with indexes that answer exactly what a scan from the
+// first entry to the first entry with code -1 answers: the first match wins and
+// entries after a -1 are invisible. ISINs compare whole, folding only A to Z.
+class CodeTable {
+ public:
+  CodeTable() = default;
+  explicit CodeTable(std::vector<CodeEntry> entries);
+
+  const CodeEntry* FindByCode(std::int32_t code) const;
+  const CodeEntry* FindByIsin(std::string_view isin) const;
+
+  // Every stored entry, the hidden ones after a -1 included.
+  const std::vector<CodeEntry>& Entries() const { return entries_; }
+  // The entries a scan sees: those before the first code -1.
+  std::size_t VisibleCount() const { return visible_; }
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+
+  std::vector<CodeEntry> entries_;
+  std::size_t visible_ = 0;
+  std::size_t longestIsin_ = 0;
+  std::unordered_map<std::int32_t, std::uint32_t> byCode_;
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> byIsin_;  // A-Z folded
+};
+
+// The built-in data set, in its table order. Constant for the life of the process.
+const CodeTable& BuiltinCodeTable();
+
+// Reads the pairs of a "table.txt" file; nothing when the file cannot be opened.
+std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path);
+
+// The built-in table and the user table, owned by whoever converts (the main window
+// or a command-line run) and passed to every conversion.
+class CodeTables {
+ public:
+  // Creates the user table empty, as the main window's construction does.
+  CodeTables() { CreateUserCodeTable(); }
+
+  void CreateUserCodeTable();
+  // Adds the pairs of the file after the visible user pairs. False when the file
+  // cannot be opened; the table is then untouched. Never reports anything else.
+  bool LoadUserCodeTable(const std::filesystem::path& path = "table.txt");
+  void FreeUserCodeTable();
+
+  const CodeEntry* FindUserByCode(std::int32_t code) const;
+  const CodeEntry* FindBuiltinByCode(std::int32_t code) const;
+  const CodeEntry* FindUserByIsin(std::string_view isin) const;
+  const CodeEntry* FindBuiltinByIsin(std::string_view isin) const;
+  bool IsUserTableIsin(std::string_view text) const { return FindUserByIsin(text) != nullptr; }
+
+  // The user table, or nothing before it is created and after it is freed.
+  const CodeTable* UserCodeTable() const { return user_ ? &*user_ : nullptr; }
+
+ private:
+  std::optional<CodeTable> user_;
+};
+
+}  // namespace quelvane

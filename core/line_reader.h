@@ -1,0 +1,43 @@
+// Reads a file line by line, whatever the length of its lines. Memory grows only
+// with the longest line; a line is handed out as a view into the reader's buffer.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace quelvane {
+
+class LineReader {
+ public:
+  // The reader does not own the file.
+  explicit LineReader(std::FILE* file, std::size_t blockSize = std::size_t{1} << 16);
+
+  // The next line with its '\n' if it has one (only the file's last line may
+  // lack it), or nothing at the end of the file or on a read error. The view stays
+  // valid until the next call.
+  std::optional<std::string_view> Next();
+
+  // Back to the start of the file; false when the file cannot be rewound.
+  bool Rewind();
+
+  // Bytes handed out so far since the start (or the last rewind).
+  std::uint64_t Offset() const { return offset_; }
+  // True when reading stopped on an error rather than at the end of the file.
+  bool Failed() const { return failed_; }
+
+ private:
+  bool Fill();
+
+  std::FILE* file_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // first byte not yet handed out
+  std::size_t end_ = 0;    // one past the last byte read
+  std::uint64_t offset_ = 0;
+  bool eof_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace quelvane

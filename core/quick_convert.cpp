@@ -1,0 +1,45 @@
+#include "core/quick_convert.h"
+
+#include "core/code_rules.h"
+#include "core/text.h"
+
+namespace quelvane {
+namespace {
+
+std::string Line(std::string_view label, std::string_view utf8) {
+  std::string line(label);
+  line += " : '";
+  line += utf8;
+  line += '\'';
+  return line;
+}
+
+}  // namespace
+
+QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedText) {
+  const std::string_view text = typedText.substr(0, kQuickTextMaxLength);
+  QuickConversion result;
+  if (IsSicovamCode(text)) {
+    result.recognised = true;
+    const auto isin = SicovamToIsin(tables, text);
+    if (!isin) {
+      result.sicovamLine = std::string(kConversionErrorLine);
+      return result;
+    }
+    if (isin->kind == MatchKind::Computed) result.box = kComputedIsinBox;
+    result.sicovamLine = Line("SICOVAM", Cp1252ToUtf8(text));
+    // A user-table ISIN comes from table.txt, which may be UTF-8 or Windows-1252.
+    result.isinLine = Line("ISIN", DisplayText(isin->isin));
+  } else if (IsIsinShape(text)) {
+    result.recognised = true;
+    const auto code = IsinToSicovam(tables, text);
+    result.isinLineFirst = true;
+    result.isinLine = Line("ISIN", Cp1252ToUtf8(text));
+    result.sicovamLine = Line("SICOVAM", Cp1252ToUtf8(code.code));
+  } else {
+    result.box = kNotACodeBox;
+  }
+  return result;
+}
+
+}  // namespace quelvane

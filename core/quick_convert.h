@@ -1,0 +1,52 @@
+// The single-code conversion behind the quick conversion dialog and
+// "quelvane-cli code": what the dialog shows for one typed text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelvane {
+
+class CodeTables;
+
+// Message box types, as the desktop program shows them.
+enum MessageBoxType : int {
+  kBoxOk = 0,
+  kBoxStop = 16,
+  kBoxQuestion = 36,
+  kBoxInformation = 64,
+};
+
+struct BoxMessage {
+  std::string_view text;
+  std::string_view caption;
+  int type;
+};
+
+inline constexpr std::size_t kQuickTextMaxLength = 99;
+
+inline constexpr BoxMessage kComputedIsinBox{
+    "Attention !\nLe code SICOVAM saisi n'a pas été trouvé dans la liste des valeurs "
+    "connues.\nLe code ISIN a donc été calculé.",
+    "Attention !", kBoxInformation};
+inline constexpr BoxMessage kNotACodeBox{
+    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention",
+    kBoxInformation};
+inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
+
+// What one press of "Convertir" does, in order: the box (if any) is shown first,
+// then the lines change; an absent line keeps its text. In the ISIN direction the
+// ISIN line is set before the SICOVAM line. Texts are UTF-8.
+struct QuickConversion {
+  bool recognised = false;  // false: the text is neither kind, only the box shows
+  std::optional<BoxMessage> box;
+  std::optional<std::string> sicovamLine;  // "SICOVAM : '...'"
+  std::optional<std::string> isinLine;     // "ISIN : '...'"
+  bool isinLineFirst = false;
+};
+
+// typedText is Windows-1252 text as typed; only its first 99 characters count.
+QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedText);
+
+}  // namespace quelvane

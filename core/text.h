@@ -1,0 +1,31 @@
+// Small text rules shared by the whole program: numbers read the way the C
+// library's atoi reads them, case folding of A to Z only, and the Windows-1252 /
+// UTF-8 conversions between the bytes of quote files and what a person is shown.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quelvane {
+
+// Leading white space (space, \t, \n, \v, \f, \r), an optional sign, then decimal
+// digits up to the first other character; 0 without digits. A value beyond the
+// signed 32-bit range reads as the nearest limit, as the original platform did.
+std::int32_t ReadAtoi(std::string_view text);
+
+// Upper-cases a to z and leaves every other byte as it is.
+constexpr char FoldAsciiLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// Equal when the texts differ at most in the case of the letters A to Z.
+bool EqualsFoldingAsciiLetters(std::string_view a, std::string_view b);
+
+bool IsValidUtf8(std::string_view bytes);
+std::string Cp1252ToUtf8(std::string_view bytes);
+// Characters with no Windows-1252 form become '?', as the platform's conversion did.
+std::string Utf8ToCp1252(std::string_view utf8);
+// How bytes from a file or a command line are shown: as UTF-8 when they are
+// valid UTF-8, otherwise decoded from Windows-1252.
+std::string DisplayText(std::string_view bytes);
+
+}  // namespace quelvane

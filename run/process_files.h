@@ -1,0 +1,27 @@
+// The file conversion run: for each selected file, find the column of source codes,
+// write a converted copy beside it, and report progress, warnings and totals.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "run/conversion_options.h"
+#include "run/run_reporter.h"
+
+namespace quelvane {
+
+class CodeTables;
+
+struct RunTotals {
+  int filesDone = 0;
+  int warnings = 0;
+  int unknownValues = 0;
+  bool abandoned = false;  // the user answered No to the missing-separator question
+  bool refused = false;    // a pre-check stopped the run before any file
+};
+
+// paths: the selection as walked; a single empty path means nothing is selected.
+RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::string>& paths,
+                       const CodeTables& tables, RunReporter& reporter);
+
+}  // namespace quelvane

@@ -1,0 +1,45 @@
+// What a file conversion run reports, and to whom: the main window shows it in its
+// status lines, log list and message boxes; quelvane-cli on its standard streams.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelvane {
+
+// Answers of a message box.
+enum BoxAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
+
+// Every trailing CR and LF removed, in any order and number; inner ones stay.
+std::string_view StripTrailingLineEnds(std::string_view text);
+
+class RunReporter {
+ public:
+  virtual ~RunReporter() = default;
+
+  // Four status lines, top to bottom: an absent text leaves its line, an empty one clears it.
+  virtual void SetStatusLines(const std::optional<std::string>& line1,
+                              const std::optional<std::string>& line2,
+                              const std::optional<std::string>& line3,
+                              const std::optional<std::string>& line4) = 0;
+
+  // Appends one log line. The run passes texts ending in "\r\n"; implementations
+  // show StripTrailingLineEnds(text).
+  virtual void AddLogLine(std::string_view text) = 0;
+
+  // The log stops redrawing during a run and redraws once at its end.
+  virtual void SetLogRedraw(bool on) = 0;
+  // After the redraw is back on: shows the last line when the log holds more than 10.
+  virtual void ScrollLogToEnd() = 0;
+
+  // A message box (types 0, 16, 36, 64); returns the answer (kAnswerOk, kAnswerYes, kAnswerNo).
+  virtual int MessageBox(std::string_view text, std::string_view caption, int type) = 0;
+
+  // Progress inside the current file: bytes read of the current pass and the
+  // file's size. Called now and then, never per line; nothing to do by default.
+  virtual void ShowFileProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
+};
+
+}  // namespace quelvane
