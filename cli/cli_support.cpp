@@ -1,0 +1,59 @@
+#include "cli/cli_support.h"
+
+#include <algorithm>
+#include <iostream>
+#include <string_view>
+
+namespace quelvane {
+
+void UseFrenchHelp(CLI::App& app) {
+  auto formatter = app.get_formatter();
+  formatter->label("Usage", "Utilisation");
+  formatter->label("OPTIONS", "OPTIONS");
+  formatter->label("SUBCOMMAND", "COMMANDE");
+  formatter->label("SUBCOMMANDS", "COMMANDES");
+  formatter->label("Subcommands", "Commandes");
+  formatter->label("Options", "Options");
+  formatter->label("Positionals", "Arguments");
+  formatter->label("REQUIRED", "OBLIGATOIRE");
+  formatter->label("TEXT", "TEXTE");
+  formatter->label("INT", "ENTIER");
+  formatter->label("Excludes", "Exclut");
+  formatter->label("Needs", "Requiert");
+  formatter->column_width(28);
+  app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
+  app.footer("Documentation complète : README.md de Quelvane.");
+}
+
+SplitArguments SplitAtDoubleDash(int argc, const char* const* argv) {
+  SplitArguments split;
+  int i = 1;
+  for (; i < argc && std::string_view(argv[i]) != "--"; ++i) split.reversedOptions.emplace_back(argv[i]);
+  for (++i; i < argc; ++i) split.trailing.emplace_back(argv[i]);
+  std::reverse(split.reversedOptions.begin(), split.reversedOptions.end());
+  return split;
+}
+
+int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
+  if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+    // --help (or --help on a command): CLI11 signals it as a "success" error.
+    return app.exit(error);
+  }
+  // CLI11 words its errors in English; say in French what kind of error it is and
+  // keep its detail, which names the option and the value.
+  std::string message = error.what();
+  switch (static_cast<CLI::ExitCodes>(error.get_exit_code())) {
+    case CLI::ExitCodes::RequiredError: message = "argument obligatoire manquant (" + message + ")"; break;
+    case CLI::ExitCodes::ExtrasError: message = "argument inattendu (" + message + ")"; break;
+    case CLI::ExitCodes::ConversionError:
+    case CLI::ExitCodes::ValidationError: message = "valeur invalide (" + message + ")"; break;
+    case CLI::ExitCodes::ArgumentMismatch: message = "nombre de valeurs incorrect (" + message + ")"; break;
+    case CLI::ExitCodes::ExcludesError: message = "options incompatibles (" + message + ")"; break;
+    default: break;
+  }
+  std::cerr << "quelvane-cli : " << message << "\n"
+            << "Essayez « quelvane-cli --help » pour plus d'informations.\n";
+  return kExitUsage;
+}
+
+}  // namespace quelvane
