@@ -28,7 +28,8 @@ void UseFrenchHelp(CLI::App& app) {
 SplitArguments SplitAtDoubleDash(int argc, const char* const* argv) {
   SplitArguments split;
   int i = 1;
-  for (; i < argc && std::string_view(argv[i]) != "--"; ++i) split.reversedOptions.emplace_back(argv[i]);
+  for (; i < argc && std::string_view(argv[i]) != "--"; ++i)
+    split.reversedOptions.emplace_back(argv[i]);
   for (++i; i < argc; ++i) split.trailing.emplace_back(argv[i]);
   std::reverse(split.reversedOptions.begin(), split.reversedOptions.end());
   return split;
@@ -43,13 +44,24 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   // keep its detail, which names the option and the value.
   std::string message = error.what();
   switch (static_cast<CLI::ExitCodes>(error.get_exit_code())) {
-    case CLI::ExitCodes::RequiredError: message = "argument obligatoire manquant (" + message + ")"; break;
-    case CLI::ExitCodes::ExtrasError: message = "argument inattendu (" + message + ")"; break;
+    case CLI::ExitCodes::RequiredError:
+      message = "argument obligatoire manquant (" + message + ")";
+      break;
+    case CLI::ExitCodes::ExtrasError:
+      message = "argument inattendu (" + message + ")";
+      break;
     case CLI::ExitCodes::ConversionError:
-    case CLI::ExitCodes::ValidationError: message = "valeur invalide (" + message + ")"; break;
-    case CLI::ExitCodes::ArgumentMismatch: message = "nombre de valeurs incorrect (" + message + ")"; break;
-    case CLI::ExitCodes::ExcludesError: message = "options incompatibles (" + message + ")"; break;
-    default: break;
+    case CLI::ExitCodes::ValidationError:
+      message = "valeur invalide (" + message + ")";
+      break;
+    case CLI::ExitCodes::ArgumentMismatch:
+      message = "nombre de valeurs incorrect (" + message + ")";
+      break;
+    case CLI::ExitCodes::ExcludesError:
+      message = "options incompatibles (" + message + ")";
+      break;
+    default:
+      break;
   }
   std::cerr << "quelvane-cli : " << message << "\n"
             << "Essayez « quelvane-cli --help » pour plus d'informations.\n";

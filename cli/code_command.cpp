@@ -18,11 +18,11 @@ CLI::App* AddCodeCommand(CLI::App& app, CodeArgs& args) {
       "(code ISIN calculé, code non reconnu) sur la sortie d'erreur.\n"
       "Code de sortie : 0 tout converti, 1 un code n'était ni SICOVAM ni ISIN, 2 erreur d'usage.\n"
       "Un code qui commence par '-' se donne après « -- » : quelvane-cli code -- -5");
-  command->add_option("--table", args.table,
-                      "Table de codes de l'utilisateur (défaut : table.txt du dossier courant)")
+  command
+      ->add_option("--table", args.table,
+                   "Table de codes de l'utilisateur (défaut : table.txt du dossier courant)")
       ->type_name("FICHIER");
-  command->add_option("CODE", args.codes, "Codes SICOVAM ou ISIN à convertir")
-      ->type_name("CODE");
+  command->add_option("CODE", args.codes, "Codes SICOVAM ou ISIN à convertir")->type_name("CODE");
   return command;
 }
 

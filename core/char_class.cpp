@@ -27,11 +27,17 @@ constexpr std::array<std::uint8_t, 256> MakeClassTable() {
 
 constexpr std::array<std::uint8_t, 256> kClass = MakeClassTable();
 
-std::uint8_t ClassOf(char c) { return kClass[static_cast<unsigned char>(c)]; }
+std::uint8_t ClassOf(char c) {
+  return kClass[static_cast<unsigned char>(c)];
+}
 
 }  // namespace
 
-bool IsCharAlpha(char c) { return ClassOf(c) == kAlpha; }
-bool IsCharAlphaNumeric(char c) { return ClassOf(c) != 0; }
+bool IsCharAlpha(char c) {
+  return ClassOf(c) == kAlpha;
+}
+bool IsCharAlphaNumeric(char c) {
+  return ClassOf(c) != 0;
+}
 
 }  // namespace quelvane

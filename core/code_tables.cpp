@@ -1,7 +1,6 @@
 #include "core/code_tables.h"
 
 #include <array>
-#include <cstdio>
 #include <memory>
 
 #include "core/builtin_table.h"
@@ -47,6 +46,28 @@ std::optional<CodeEntry> ParseUserLine(std::string_view line) {
   return CodeEntry{ReadAtoi(*code), std::string(isin->substr(0, kUserIsinMaxLength))};
 }
 
+// An ISIN folded for lookup, on the stack for the usual lengths: lookups run for
+// every value of a converted column.
+class FoldedKey {
+ public:
+  explicit FoldedKey(std::string_view isin) : size_(isin.size()) {
+    if (size_ > buffer_.size()) {
+      heap_ = FoldIsin(isin);
+      return;
+    }
+    for (std::size_t i = 0; i < size_; ++i) buffer_[i] = FoldAsciiLetter(isin[i]);
+  }
+  std::string_view View() const {
+    return size_ > buffer_.size() ? std::string_view(heap_)
+                                  : std::string_view(buffer_.data(), size_);
+  }
+
+ private:
+  std::array<char, 32> buffer_;
+  std::size_t size_;
+  std::string heap_;
+};
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -73,18 +94,8 @@ const CodeEntry* CodeTable::FindByCode(std::int32_t code) const {
 
 const CodeEntry* CodeTable::FindByIsin(std::string_view isin) const {
   if (isin.size() > longestIsin_) return nullptr;
-  // Fold on the stack: this runs for every value of a converted column.
-  std::array<char, 32> buffer{};
-  std::string heap;
-  std::string_view folded;
-  if (isin.size() <= buffer.size()) {
-    for (std::size_t i = 0; i < isin.size(); ++i) buffer[i] = FoldAsciiLetter(isin[i]);
-    folded = std::string_view(buffer.data(), isin.size());
-  } else {
-    heap = FoldIsin(isin);
-    folded = heap;
-  }
-  const auto hit = byIsin_.find(folded);
+  const FoldedKey key(isin);
+  const auto hit = byIsin_.find(key.View());
   return hit == byIsin_.end() ? nullptr : &entries_[hit->second];
 }
 
@@ -103,15 +114,52 @@ const CodeTable& BuiltinCodeTable() {
 std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::nullopt;
+  return ReadUserCodeStream(file.get());
+}
+
+std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file) {
   std::vector<CodeEntry> entries;
-  LineReader reader(file.get());
+  LineReader reader(file);
   while (const auto line = reader.Next()) {
     if (auto entry = ParseUserLine(*line)) entries.push_back(std::move(*entry));
   }
   return entries;
 }
 
-void CodeTables::CreateUserCodeTable() { user_.emplace(); }
+void CodeTables::MergeIndexes() {
+  knownByCode_.clear();
+  knownByIsin_.clear();
+  longestKnownIsin_ = 0;
+  // The user's pairs first: emplace keeps the first entry of a key, so a user pair
+  // hides a built-in one and, within each table, the first match wins.
+  const auto add = [this](const CodeTable& table, bool fromUser) {
+    for (std::size_t i = 0; i < table.VisibleCount(); ++i) {
+      const CodeEntry& entry = table.Entries()[i];
+      knownByCode_.emplace(entry.code, KnownPair{&entry, fromUser});
+      knownByIsin_.emplace(FoldIsin(entry.isin), KnownPair{&entry, fromUser});
+      longestKnownIsin_ = std::max(longestKnownIsin_, entry.isin.size());
+    }
+  };
+  if (user_) add(*user_, true);
+  add(BuiltinCodeTable(), false);
+}
+
+KnownPair CodeTables::FindByCode(std::int32_t code) const {
+  const auto hit = knownByCode_.find(code);
+  return hit == knownByCode_.end() ? KnownPair{} : hit->second;
+}
+
+KnownPair CodeTables::FindByIsin(std::string_view isin) const {
+  if (isin.size() > longestKnownIsin_) return {};
+  const FoldedKey key(isin);
+  const auto hit = knownByIsin_.find(key.View());
+  return hit == knownByIsin_.end() ? KnownPair{} : hit->second;
+}
+
+void CodeTables::CreateUserCodeTable() {
+  user_.emplace();
+  MergeIndexes();
+}
 
 bool CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
   auto pairs = ReadUserCodeFile(path);
@@ -125,10 +173,14 @@ bool CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
   entries.insert(entries.end(), std::make_move_iterator(pairs->begin()),
                  std::make_move_iterator(pairs->end()));
   user_.emplace(std::move(entries));
+  MergeIndexes();
   return true;
 }
 
-void CodeTables::FreeUserCodeTable() { user_.reset(); }
+void CodeTables::FreeUserCodeTable() {
+  user_.reset();
+  MergeIndexes();
+}
 
 const CodeEntry* CodeTables::FindUserByCode(std::int32_t code) const {
   return user_ ? user_->FindByCode(code) : nullptr;

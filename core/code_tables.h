@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +18,12 @@ namespace quelvane {
 struct CodeEntry {
   std::int32_t code = 0;
   std::string isin;
+};
+
+// Hashes ISIN keys, so that lookups can take a string_view.
+struct IsinHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
 // A code of -1 ends a table wherever it stands: scans stop there and never match it.
@@ -41,16 +48,11 @@ class CodeTable {
   std::size_t VisibleCount() const { return visible_; }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
-
   std::vector<CodeEntry> entries_;
   std::size_t visible_ = 0;
   std::size_t longestIsin_ = 0;
   std::unordered_map<std::int32_t, std::uint32_t> byCode_;
-  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> byIsin_;  // A-Z folded
+  std::unordered_map<std::string, std::uint32_t, IsinHash, std::equal_to<>> byIsin_;  // A-Z folded
 };
 
 // The built-in data set, in its table order. Constant for the life of the process.
@@ -58,6 +60,15 @@ const CodeTable& BuiltinCodeTable();
 
 // Reads the pairs of a "table.txt" file; nothing when the file cannot be opened.
 std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path);
+// The same from an open stream, read to its end.
+std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file);
+
+// What a conversion finds for a code or an ISIN: the user's pair if there is one,
+// else the built-in one.
+struct KnownPair {
+  const CodeEntry* entry = nullptr;
+  bool fromUser = false;
+};
 
 // The built-in table and the user table, owned by whoever converts (the main window
 // or a command-line run) and passed to every conversion.
@@ -65,6 +76,11 @@ class CodeTables {
  public:
   // Creates the user table empty, as the main window's construction does.
   CodeTables() { CreateUserCodeTable(); }
+  // The merged indexes point into the tables: moving keeps them, copying would not.
+  CodeTables(const CodeTables&) = delete;
+  CodeTables& operator=(const CodeTables&) = delete;
+  CodeTables(CodeTables&&) = default;
+  CodeTables& operator=(CodeTables&&) = default;
 
   void CreateUserCodeTable();
   // Adds the pairs of the file after the visible user pairs. False when the file
@@ -78,11 +94,21 @@ class CodeTables {
   const CodeEntry* FindBuiltinByIsin(std::string_view isin) const;
   bool IsUserTableIsin(std::string_view text) const { return FindUserByIsin(text) != nullptr; }
 
+  // The user table, then the built-in one, in a single lookup: what a conversion
+  // looks for costs the same whatever the size of the user table.
+  KnownPair FindByCode(std::int32_t code) const;
+  KnownPair FindByIsin(std::string_view isin) const;
+
   // The user table, or nothing before it is created and after it is freed.
   const CodeTable* UserCodeTable() const { return user_ ? &*user_ : nullptr; }
 
  private:
+  void MergeIndexes();
+
   std::optional<CodeTable> user_;
+  std::unordered_map<std::int32_t, KnownPair> knownByCode_;
+  std::unordered_map<std::string, KnownPair, IsinHash, std::equal_to<>> knownByIsin_;  // A-Z folded
+  std::size_t longestKnownIsin_ = 0;
 };
 
 }  // namespace quelvane

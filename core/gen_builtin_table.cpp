@@ -12,7 +12,9 @@
 
 namespace {
 
-bool IsUpperOrDigit(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+bool IsUpperOrDigit(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
 
 std::string CheckIsin(const std::string& isin) {
   if (isin.size() != 12) return "ISIN '" + isin + "' n'a pas 12 caractères";

@@ -30,7 +30,8 @@ std::optional<std::string_view> LineReader::Next() {
   for (;;) {
     const void* hit = std::memchr(buffer_.data() + scanned, '\n', end_ - scanned);
     if (hit != nullptr) {
-      const std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
+      const std::size_t stop =
+          static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
       std::string_view line(buffer_.data() + begin_, stop - begin_);
       offset_ += line.size();
       begin_ = stop;

@@ -31,8 +31,7 @@ inline constexpr BoxMessage kComputedIsinBox{
     "connues.\nLe code ISIN a donc été calculé.",
     "Attention !", kBoxInformation};
 inline constexpr BoxMessage kNotACodeBox{
-    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention",
-    kBoxInformation};
+    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention", kBoxInformation};
 inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
 
 // What one press of "Convertir" does, in order: the box (if any) is shown first,

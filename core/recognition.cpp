@@ -1,6 +1,5 @@
-#include "core/code_rules.h"
-
 #include "core/char_class.h"
+#include "core/code_rules.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -20,7 +19,8 @@ int AlnumValue(char c) {
 
 std::optional<std::int32_t> ReadSicovamNumber(std::string_view text, std::string_view prefix) {
   if (!prefix.empty()) {
-    if (text.size() < prefix.size() || !EqualsFoldingAsciiLetters(text.substr(0, prefix.size()), prefix)) {
+    if (text.size() < prefix.size() ||
+        !EqualsFoldingAsciiLetters(text.substr(0, prefix.size()), prefix)) {
       return std::nullopt;
     }
     text.remove_prefix(prefix.size());

@@ -6,7 +6,9 @@
 namespace quelvane {
 namespace {
 
-bool IsAtoiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsAtoiSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Unicode code points of Windows-1252 bytes 0x80 to 0x9F. The five bytes the code
 // page leaves undefined map to the C1 control of the same value.
@@ -77,7 +79,8 @@ std::int32_t ReadAtoi(std::string_view text) {
   }
   if (!negative) {
     value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
+    if (value > std::numeric_limits<std::int32_t>::max())
+      value = std::numeric_limits<std::int32_t>::max();
   }
   return static_cast<std::int32_t>(value);
 }

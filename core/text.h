@@ -15,7 +15,9 @@ namespace quelvane {
 std::int32_t ReadAtoi(std::string_view text);
 
 // Upper-cases a to z and leaves every other byte as it is.
-constexpr char FoldAsciiLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+constexpr char FoldAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Equal when the texts differ at most in the case of the letters A to Z.
 bool EqualsFoldingAsciiLetters(std::string_view a, std::string_view b);

@@ -1,0 +1,175 @@
+#include "core/code_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/text.h"
+#include "tests/core/test_files.h"
+
+namespace quelvane {
+namespace {
+
+using testing::ScratchFolder;
+
+std::vector<CodeEntry> LoadText(std::string_view text) {
+  ScratchFolder folder;
+  auto entries = ReadUserCodeFile(folder.Write("table.txt", text));
+  EXPECT_TRUE(entries);
+  return entries.value_or(std::vector<CodeEntry>{});
+}
+
+TEST(ReadUserCodeFile, EachLineStoresAtMostOnePair) {
+  const struct {
+    std::string line;
+    std::optional<CodeEntry> stored;
+  } cases[] = {
+      {"10728;FR0000003402", CodeEntry{10728, "FR0000003402"}},
+      {"10728\tFR0000003402\tTOTAL", CodeEntry{10728, "FR0000003402"}},
+      {"10728\tFR0000003402 \r", CodeEntry{10728, "FR0000003402"}},
+      {"10728\tFR0000003402 \r\n", CodeEntry{10728, "FR0000003402"}},
+      {"\t\t10728\t\tFR0000003402", CodeEntry{10728, "FR0000003402"}},
+      {"10728 FR0000003402", std::nullopt},
+      {"10728", std::nullopt},
+      {";10728\tFR0000003402", std::nullopt},
+      {"  ;note", CodeEntry{0, "note"}},
+      {"\t;10728\tX", CodeEntry{10728, "X"}},  // a ';' after a tab is a delimiter, not a comment
+      {"Code_Sicovam\tCode_ISIN", CodeEntry{0, "Code_ISIN"}},
+      {"10728\tFR0000003402  \tTOTAL", CodeEntry{10728, "FR0000003402  "}},
+      {"123\t" + std::string(40, 'A'), CodeEntry{123, std::string(29, 'A')}},
+      {"99999999999999999999\tBIG", CodeEntry{2147483647, "BIG"}},
+      {"-99999999999999999999\tSMALL", CodeEntry{-2147483647 - 1, "SMALL"}},
+      {"", std::nullopt},
+      {"\t;\t", std::nullopt},
+      {std::string("12\tAB\0CD", 8), CodeEntry{12, "AB"}},  // the line ends at a zero byte
+  };
+  for (const auto& c : cases) {
+    const auto entries = LoadText(std::string(c.line) + "\n");
+    if (!c.stored) {
+      EXPECT_TRUE(entries.empty()) << c.line;
+      continue;
+    }
+    ASSERT_EQ(entries.size(), 1u) << c.line;
+    EXPECT_EQ(entries[0].code, c.stored->code) << c.line;
+    EXPECT_EQ(entries[0].isin, c.stored->isin) << c.line;
+  }
+}
+
+TEST(ReadUserCodeFile, LongLinesAreReadWholeAndNotCutIntoPairs) {
+  // A second field far past the old 998-character line buffer.
+  std::string line = "55\tFR0000000550\t" + std::string(5000, 'n') + "\t66\tXX\n";
+  line += std::string(2000, ' ') + "7\tLATE\n";
+  const auto entries = LoadText(line);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].code, 55);
+  EXPECT_EQ(entries[1].code, 7);
+  EXPECT_EQ(entries[1].isin, "LATE");
+}
+
+TEST(LoadUserCodeTable, MissingFileLeavesTheTableAsItWas) {
+  ScratchFolder folder;
+  CodeTables tables;
+  EXPECT_FALSE(tables.LoadUserCodeTable(folder.Path() / "absent.txt"));
+  ASSERT_NE(tables.UserCodeTable(), nullptr);
+  EXPECT_EQ(tables.UserCodeTable()->VisibleCount(), 0u);
+  EXPECT_FALSE(tables.IsUserTableIsin("---FIN---"));
+  EXPECT_EQ(tables.FindUserByCode(10728), nullptr);
+
+  EXPECT_TRUE(tables.LoadUserCodeTable(folder.Write("empty.txt", "")));
+  EXPECT_EQ(tables.UserCodeTable()->VisibleCount(), 0u);
+}
+
+TEST(LoadUserCodeTable, ReadsTableTxtOfTheCurrentFolderByDefault) {
+  ScratchFolder folder;
+  folder.Write("table.txt", "321\tFR0000003210\n");
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Path());
+  CodeTables tables;
+  const bool loaded = tables.LoadUserCodeTable();
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(loaded);
+  EXPECT_NE(tables.FindUserByCode(321), nullptr);
+}
+
+TEST(LoadUserCodeTable, MinusOneHidesItselfAndEveryLaterPair) {
+  ScratchFolder folder;
+  CodeTables tables;
+  ASSERT_TRUE(tables.LoadUserCodeTable(
+      folder.Write("table.txt", "1\tAAA\n1\tBBB\n2\tAAA\n-1\tXX\n3\tCCC\n")));
+  EXPECT_EQ(tables.FindUserByCode(1)->isin, "AAA");  // first wins by code
+  EXPECT_EQ(tables.FindUserByIsin("aaa")->code, 1);  // first wins by ISIN
+  EXPECT_EQ(tables.FindUserByCode(3), nullptr);
+  EXPECT_FALSE(tables.IsUserTableIsin("XX"));
+  EXPECT_FALSE(tables.IsUserTableIsin("CCC"));
+
+  // A later load puts its pairs where the end stands, after the visible ones.
+  ASSERT_TRUE(tables.LoadUserCodeTable(folder.Write("more.txt", "4\tDDD\n")));
+  EXPECT_EQ(tables.FindUserByCode(4)->isin, "DDD");
+  EXPECT_EQ(tables.FindUserByCode(1)->isin, "AAA");
+
+  tables.FreeUserCodeTable();
+  EXPECT_EQ(tables.UserCodeTable(), nullptr);
+  EXPECT_EQ(tables.FindUserByCode(1), nullptr);
+}
+
+TEST(LoadUserCodeTable, HasNoFixedCapacity) {
+  std::string text;
+  for (int code = 1; code <= 20'000; ++code)
+    text += std::to_string(code) + "\tU" + std::to_string(code) + "\n";
+  ScratchFolder folder;
+  CodeTables tables;
+  ASSERT_TRUE(tables.LoadUserCodeTable(folder.Write("table.txt", text)));
+  EXPECT_EQ(tables.UserCodeTable()->VisibleCount(), 20'000u);
+  EXPECT_EQ(tables.FindUserByIsin("u20000")->code, 20'000);
+}
+
+TEST(BuiltinTable, IsinLookupsGiveTheFirstRowAndFoldCase) {
+  const CodeTables tables;
+  EXPECT_EQ(tables.FindBuiltinByIsin("ANN757371433")->code, 12210);
+  EXPECT_EQ(tables.FindBuiltinByIsin("fr0000003402")->code, 10728);
+  EXPECT_EQ(tables.FindBuiltinByIsin("FR0000003402 "), nullptr);  // whole texts compare
+  EXPECT_EQ(tables.FindBuiltinByCode(603727)->isin, "NL0000102101");
+  EXPECT_EQ(tables.FindBuiltinByCode(-1), nullptr);
+}
+
+// The indexes must answer exactly what a scan from the first entry answers.
+const CodeEntry* ScanByCode(const std::vector<CodeEntry>& entries, std::int32_t code) {
+  for (const auto& e : entries) {
+    if (e.code == kEndMarkerCode) return nullptr;
+    if (e.code == code) return &e;
+  }
+  return nullptr;
+}
+const CodeEntry* ScanByIsin(const std::vector<CodeEntry>& entries, std::string_view isin) {
+  for (const auto& e : entries) {
+    if (e.code == kEndMarkerCode) return nullptr;
+    if (EqualsFoldingAsciiLetters(e.isin, isin)) return &e;
+  }
+  return nullptr;
+}
+
+TEST(CodeTable, IndexesAnswerWhatAFirstMatchScanAnswers) {
+  std::mt19937 random(20031113);
+  const std::string alphabet = "aAbB0\xe9\xc9-";
+  const auto randomText = [&](std::size_t maxLength) {
+    std::string text(random() % (maxLength + 1), ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    return text;
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::vector<CodeEntry> entries(random() % 40);
+    for (auto& e : entries) e = {static_cast<std::int32_t>(random() % 12) - 2, randomText(3)};
+    const CodeTable table(entries);
+    for (std::int32_t code = -3; code < 12; ++code) {
+      EXPECT_EQ(table.FindByCode(code), ScanByCode(table.Entries(), code)) << code;
+    }
+    for (int probe = 0; probe < 30; ++probe) {
+      const std::string text = randomText(4);
+      const CodeEntry* expected = ScanByIsin(table.Entries(), text);
+      EXPECT_EQ(table.FindByIsin(text), expected) << "'" << text << "'";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quelvane
