@@ -1,20 +1,236 @@
 #include "cli/convert_command.h"
 
+#include <unistd.h>
+
 #include <iostream>
+#include <string_view>
 
 #include "cli/cli_support.h"
+#include "core/code_tables.h"
+#include "core/quick_convert.h"
+#include "core/text.h"
+#include "platform/profile.h"
+#include "run/process_files.h"
 
 namespace quelvane {
+namespace {
+
+// The run's reporter for a terminal or a pipe: the log list becomes standard
+// output, message boxes standard error, and the status lines a progress line on
+// standard error that is erased before anything else is written there or to the log.
+class ConsoleReporter final : public RunReporter {
+ public:
+  ConsoleReporter(const ConvertConsole& console, const ConvertArgs& args)
+      : console_(console), args_(args) {}
+
+  void SetStatusLines(const std::optional<std::string>& /*line1*/,
+                      const std::optional<std::string>& line2,
+                      const std::optional<std::string>& /*line3*/,
+                      const std::optional<std::string>& /*line4*/) override {
+    // Line 2 is given each file's path when the file begins.
+    if (line2 && !line2->empty()) {
+      ++fileIndex_;
+      ShowProgress(0);
+    }
+  }
+
+  void AddLogLine(std::string_view text) override {
+    ErasePercent();
+    console_.out << StripTrailingLineEnds(text) << '\n';
+  }
+
+  void SetLogRedraw(bool /*on*/) override {}
+  void ScrollLogToEnd() override { ErasePercent(); }
+
+  int MessageBox(std::string_view text, std::string_view /*caption*/, int type) override {
+    ErasePercent();
+    console_.out.flush();
+    console_.err << text << '\n';
+    if (type != kBoxQuestion) return kAnswerOk;
+    if (args_.yes) return kAnswerYes;
+    if (args_.no || console_.terminal == nullptr) return kAnswerNo;
+    for (;;) {
+      console_.err << "Continuer ? (o/n) " << std::flush;
+      std::string answer;
+      if (!std::getline(*console_.terminal, answer)) return kAnswerNo;
+      const std::string_view word = answer;
+      if (word == "o" || word == "O" || word == "oui" || word == "y" || word == "Y" ||
+          word == "yes") {
+        return kAnswerYes;
+      }
+      if (word == "n" || word == "N" || word == "non" || word == "no") return kAnswerNo;
+    }
+  }
+
+  void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
+    ShowProgress(total == 0 ? 100 : static_cast<int>(done * 100 / total));
+  }
+
+  void Finish() { ErasePercent(); }
+
+ private:
+  void ShowProgress(int percent) {
+    if (!console_.showProgress) return;
+    console_.out.flush();
+    console_.err << "\rFichier " << fileIndex_ << "/" << args_.files.size() << " : " << percent
+                 << " %" << std::flush;
+    shown_ = true;
+  }
+
+  void ErasePercent() {
+    if (!shown_) return;
+    console_.err << "\r\x1b[K" << std::flush;
+    shown_ = false;
+  }
+
+  const ConvertConsole& console_;
+  const ConvertArgs& args_;
+  std::size_t fileIndex_ = 0;
+  bool shown_ = false;
+};
+
+int UsageError(const ConvertConsole& console, std::string_view message) {
+  console.err << "quelvane-cli convert : " << message << "\n"
+              << "Essayez « quelvane-cli convert --help » pour plus d'informations.\n";
+  return kExitUsage;
+}
+
+// A text option longer than the desktop program's field would be cut there; here
+// it is refused, naming the option and the value.
+std::optional<std::string> CheckLength(const std::optional<std::string>& value,
+                                       std::string_view option) {
+  if (!value || value->size() <= kSeparatorMaxLength) return std::nullopt;
+  return "valeur invalide pour " + std::string(option) + " : « " + DisplayText(*value) + " » (" +
+         std::to_string(kSeparatorMaxLength) + " caractères au plus)";
+}
+
+}  // namespace
 
 CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
-  CLI::App* command = app.add_subcommand("convert", "Convertit la colonne de codes de fichiers");
-  command->add_option("FILE", args.files, "Fichiers à traiter");
+  CLI::App* command = app.add_subcommand(
+      "convert",
+      "Convertit la colonne de codes de fichiers de cotations, comme le bouton « Traiter les\n"
+      "fichiers » du programme Quelvane : pour chaque FICHIER, la colonne des codes source est\n"
+      "trouvée (la colonne la plus à gauche où un code est reconnu) et une copie convertie\n"
+      "est écrite à côté, sous le nom du fichier suivi de .new ou .new.txt.\n"
+      "Le journal (log) s'affiche sur la sortie standard, une ligne par ligne du journal ; les\n"
+      "textes des boîtes de message sur la sortie d'erreur. Sur un terminal, l'avancement\n"
+      "s'affiche sur la sortie d'erreur et s'efface à la fin.\n"
+      "Sans option, les réglages sont ceux du premier lancement du programme : SICOVAM ==>\n"
+      "ISIN, séparateurs tabulation, valeurs connues uniquement, pas de préfixe, extension .new.\n"
+      "Code de sortie : 0 terminé sans warning, 1 terminé avec des warnings, 2 erreur d'usage\n"
+      "ou réglage refusé, 3 abandon à la question du séparateur manquant.\n"
+      "Un fichier dont le nom commence par '-' se donne après « -- ».");
+
+  command->add_flag("-r,--isin-to-sicovam", args.isinToSicovam,
+                    "Sens ISIN ==> SICOVAM (défaut : SICOVAM ==> ISIN)");
+  command
+      ->add_option("-s,--source-sep", args.sourceSeparator,
+                   "Caractères séparateurs de colonnes de la source, pris tels quels ; chacun "
+                   "sépare les colonnes (défaut : une tabulation ; vide : une seule colonne)")
+      ->type_name("CARACTÈRES");
+  command
+      ->add_option("-d,--dest-sep", args.destinationSeparator,
+                   "Séparateur écrit entre les colonnes, pris tel quel (défaut : une tabulation)")
+      ->type_name("TEXTE");
+  command
+      ->add_option("--prefix", args.prefix,
+                   "Préfixe des codes SICOVAM, par exemple X (défaut : aucun)")
+      ->type_name("TEXTE");
+  command
+      ->add_option("--fixed-length", args.fixedLength,
+                   "Codes SICOVAM produits complétés à gauche par des '0' jusqu'à N caractères "
+                   "(de 5 à 99, préfixe non compris)")
+      ->type_name("N");
+  command->add_flag("-a,--all-values", args.allValues,
+                    "Convertit aussi les codes absents des tables (défaut : valeurs connues "
+                    "uniquement, les autres lignes sont ignorées)");
+  command->add_flag("--skip-ignored", args.skipIgnored,
+                    "Ne recopie pas les lignes dont le code n'a pas été converti");
+  command
+      ->add_option("--ext", args.extension,
+                   "Extension des fichiers créés : .new ou .new.txt "
+                   "(défaut : .new)")
+      ->type_name("EXT")
+      ->check(CLI::IsMember({".new", ".new.txt"}));
+  command
+      ->add_option("--table", args.table,
+                   "Table de codes de l'utilisateur (défaut : table.txt du dossier courant)")
+      ->type_name("FICHIER");
+  command
+      ->add_flag("--profile{}", args.profile,
+                 "Part des réglages enregistrés par le programme Quelvane (--profile seul : son "
+                 "fichier de réglages ; --profile=FICHIER : ce fichier) ; les options données "
+                 "les remplacent")
+      ->type_name("[=FICHIER]");
+  CLI::Option* yes = command->add_flag(
+      "--yes", args.yes, "Répond Oui à la question du séparateur manquant (« Allo ? »)");
+  CLI::Option* no = command->add_flag(
+      "--no", args.no,
+      "Répond Non à cette question, ce qui abandonne le traitement (défaut : la question est "
+      "posée sur un terminal, sinon la réponse est Non)");
+  yes->excludes(no);
+  no->excludes(yes);
+  command->add_option("FICHIER", args.files, "Fichiers à traiter")->type_name("FICHIER");
   return command;
 }
 
-int RunConvertCommand(const ConvertArgs&) {
-  std::cerr << "quelvane-cli convert : pas encore disponible.\n";
-  return kExitUsage;
+ConvertConsole StandardConsole() {
+  return ConvertConsole{std::cout, std::cerr, ::isatty(STDIN_FILENO) ? &std::cin : nullptr,
+                        ::isatty(STDERR_FILENO) != 0};
+}
+
+int RunConvertCommand(const ConvertArgs& args, const ConvertConsole& console) {
+  if (args.files.empty()) return UsageError(console, "donnez au moins un fichier à traiter.");
+  for (const auto& [value, option] :
+       {std::pair{&args.sourceSeparator, "--source-sep"},
+        std::pair{&args.destinationSeparator, "--dest-sep"}, std::pair{&args.prefix, "--prefix"}}) {
+    if (const auto problem = CheckLength(*value, option)) return UsageError(console, *problem);
+  }
+
+  ConversionOptions options;
+  if (args.profile) {
+    const bool named = !args.profile->empty();
+    const Profile profile(named ? std::filesystem::path(*args.profile) : Profile::DefaultPath());
+    std::error_code error;
+    if (named && !std::filesystem::is_regular_file(profile.Path(), error)) {
+      return UsageError(console, "impossible de lire le fichier de réglages « " +
+                                     DisplayText(*args.profile) + " ».");
+    }
+    options = ReadConversionOptions(profile);
+  }
+  if (args.isinToSicovam) {
+    options.CodeSource = 2;
+    options.CodeDestination = 1;
+  }
+  if (args.sourceSeparator) options.SeparateurSource = *args.sourceSeparator;
+  if (args.destinationSeparator) options.SeparateurDestination = *args.destinationSeparator;
+  if (args.prefix) options.PrefixeSicovam = *args.prefix;
+  if (args.fixedLength) {
+    options.LgSicoFixe = 1;
+    options.NbCharSico = *args.fixedLength;
+  }
+  if (args.allValues) options.ValeursConnuesOnly = 0;
+  if (args.skipIgnored) options.NePasRecopierValeursIgnorees = 1;
+  if (args.extension) options.ExtensionDestination = options.OutputExtension = *args.extension;
+
+  CodeTables tables;
+  if (args.table) {
+    if (!tables.LoadUserCodeTable(*args.table)) {
+      return UsageError(
+          console, "impossible de lire la table de codes « " + DisplayText(*args.table) + " ».");
+    }
+  } else {
+    tables.LoadUserCodeTable();  // a missing table.txt is no error
+  }
+
+  ConsoleReporter reporter(console, args);
+  const RunTotals totals = ProcessFiles(options, args.files, tables, reporter);
+  reporter.Finish();
+  console.out.flush();
+  if (totals.refused) return kExitUsage;
+  if (totals.abandoned) return kExitAbandoned;
+  return totals.warnings != 0 ? kExitWarnings : kExitOk;
 }
 
 }  // namespace quelvane

@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
     return quelvane::RunCodeCommand(codeArgs, std::cout, std::cerr);
   }
   convertArgs.files.insert(convertArgs.files.end(), trailing.begin(), trailing.end());
-  return quelvane::RunConvertCommand(convertArgs);
+  return quelvane::RunConvertCommand(convertArgs, quelvane::StandardConsole());
 }

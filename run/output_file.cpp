@@ -1,0 +1,86 @@
+#include "run/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+namespace quelvane {
+
+AtomicOutputFile::AtomicOutputFile(std::string finalPath) : finalPath_(std::move(finalPath)) {}
+
+AtomicOutputFile::~AtomicOutputFile() {
+  Discard();
+}
+
+bool AtomicOutputFile::Open() {
+  // The temporary name starts with the final one, so that a user who ever sees it
+  // knows what it is; O_EXCL never reuses a file that happens to be there.
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    tempPath_ = finalPath_ + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) break;
+  }
+  if (fd_ < 0) {
+    tempPath_.clear();
+    return false;
+  }
+  // Replacing a file keeps its permissions, as rewriting it in place would.
+  struct stat existing {};
+  if (::stat(finalPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    ::fchmod(fd_, existing.st_mode & 07777);
+  }
+  pending_.reserve(kBlockSize + 4096);
+  return true;
+}
+
+bool AtomicOutputFile::WritePending() {
+  if (failed_ || fd_ < 0) return false;
+  const char* data = pending_.data();
+  std::size_t left = pending_.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd_, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      return false;
+    }
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  pending_.clear();
+  return true;
+}
+
+bool AtomicOutputFile::Commit() {
+  if (fd_ < 0 || !WritePending()) {
+    Discard();
+    return false;
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 || std::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    return false;
+  }
+  tempPath_.clear();
+  return true;
+}
+
+void AtomicOutputFile::Discard() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!tempPath_.empty()) {
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+  }
+  pending_.clear();
+}
+
+}  // namespace quelvane

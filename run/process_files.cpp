@@ -1,0 +1,424 @@
+#include "run/process_files.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "core/code_rules.h"
+#include "core/code_tables.h"
+#include "core/line_reader.h"
+#include "core/quick_convert.h"
+#include "core/text.h"
+#include "run/output_file.h"
+#include "run/run_texts.h"
+#include "run/token_splitter.h"
+
+namespace quelvane {
+namespace {
+
+namespace texts = run_texts;
+
+// Column detection counts the tokens of the first 100 columns only.
+constexpr std::size_t kColumnLimit = 100;
+constexpr std::size_t kReadBlock = std::size_t{1} << 18;
+// Progress is reported after this many bytes, never per line.
+constexpr std::uint64_t kProgressStep = std::uint64_t{4} << 20;
+constexpr int kShortestFixedLength = 5;
+constexpr int kLongestFixedLength = 99;
+
+// What happens to the code column. Only the two pairs the main window sets have a
+// conversion; any other pair leaves the column as it is, like every other column.
+enum class CodeRule { kSicovamToIsin, kIsinToSicovam, kCopy };
+
+// The options, turned once per run into the form the line loops use.
+struct RunSettings {
+  explicit RunSettings(const ConversionOptions& options)
+      : sourceSeparator(options.SeparateurSource),
+        delimiters(options.SeparateurSource),
+        destinationSeparator(options.SeparateurDestination),
+        prefix(options.PrefixeSicovam),
+        codeSource(options.CodeSource),
+        knownValuesOnly(options.ValeursConnuesOnly != 0),
+        skipIgnored(options.NePasRecopierValeursIgnorees != 0),
+        fixedLength(options.LgSicoFixe != 0),
+        width(options.NbCharSico),
+        // The ".new.txt" radio button decides; anything but that text means ".new".
+        extension(options.OutputExtension == ".new.txt" ? ".new.txt" : ".new") {
+    if (options.CodeSource == 1 && options.CodeDestination == 2) {
+      rule = CodeRule::kSicovamToIsin;
+    } else if (options.CodeSource == 2 && options.CodeDestination == 1) {
+      rule = CodeRule::kIsinToSicovam;
+    }
+  }
+
+  std::string_view sourceSeparator;
+  DelimiterSet delimiters;
+  std::string_view destinationSeparator;
+  std::string_view prefix;
+  std::int32_t codeSource;
+  bool knownValuesOnly;
+  bool skipIgnored;
+  bool fixedLength;
+  std::int32_t width;
+  std::string_view extension;
+  CodeRule rule = CodeRule::kCopy;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular file for reading; folders, pipes and devices cannot be read
+// twice from the start, so they count as files that cannot be opened.
+FilePtr OpenInput(const std::string& path, std::uint64_t& size) {
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return nullptr;
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  size = static_cast<std::uint64_t>(info.st_size);
+  return file;
+}
+
+// The first line as a text-mode read hands it over: a CR LF at its end arrives as
+// a single LF. The separator is looked for as a whole string; an empty one is
+// always found.
+bool FirstLineHasSeparator(std::string_view line, std::string_view separator) {
+  if (line.ends_with("\r\n")) {
+    std::string textMode(line.substr(0, line.size() - 2));
+    textMode += '\n';
+    return textMode.find(separator) != std::string::npos;
+  }
+  return line.find(separator) != std::string_view::npos;
+}
+
+struct FileResult {
+  std::int64_t warnings = 0;
+  std::int64_t unknownValues = 0;
+  bool abandoned = false;
+};
+
+// One file of the run, from its log heading to its line count.
+class FileConversion {
+ public:
+  FileConversion(const RunSettings& settings, const CodeTables& tables, RunReporter& reporter,
+                 const std::string& path)
+      : settings_(settings),
+        tables_(tables),
+        reporter_(reporter),
+        path_(path),
+        displayPath_(DisplayText(path)) {}
+
+  FileResult Run();
+
+ private:
+  enum class Detection { kFound, kNone, kReadError };
+
+  void Warn(std::string_view firstLine);
+  void ReportProgress(const LineReader& reader);
+  bool Recognised(std::string_view token) const;
+  Detection DetectCodeColumn(LineReader& reader);
+  // Writes the converted copy; false when reading or writing failed (already logged).
+  void Rewrite(LineReader& reader);
+  // Appends the code column's field to the output line; false drops the line.
+  bool AppendCodeField(std::string_view token, std::string& out, bool& copiedUntreated);
+  void NotRecognised(std::string_view token, std::string& out, bool& copiedUntreated,
+                     std::string (*firstLine)(std::int64_t));
+  void DropUnknown(std::string_view token);
+
+  const RunSettings& settings_;
+  const CodeTables& tables_;
+  RunReporter& reporter_;
+  const std::string& path_;
+  std::string displayPath_;
+  std::uint64_t size_ = 0;
+  std::uint64_t nextProgress_ = 0;
+  std::size_t codeColumn_ = 0;
+  std::int64_t lineNumber_ = 0;
+  FileResult result_;
+};
+
+void FileConversion::Warn(std::string_view firstLine) {
+  reporter_.AddLogLine(firstLine);
+  ++result_.warnings;
+}
+
+void FileConversion::ReportProgress(const LineReader& reader) {
+  if (reader.Offset() < nextProgress_) return;
+  reporter_.ShowFileProgress(reader.Offset(), size_);
+  nextProgress_ = reader.Offset() + kProgressStep;
+}
+
+FileResult FileConversion::Run() {
+  reporter_.SetStatusLines(std::nullopt, displayPath_, std::nullopt, std::nullopt);
+  reporter_.AddLogLine(texts::kEmptyLine);
+  reporter_.AddLogLine(texts::ProcessingFile(displayPath_));
+
+  FilePtr file = OpenInput(path_, size_);
+  if (!file) {
+    Warn(texts::kCannotOpen);
+    return result_;
+  }
+  LineReader reader(file.get(), kReadBlock);
+
+  // An empty file has no first line to test: it goes on to find no code column.
+  if (const auto firstLine = reader.Next();
+      firstLine && !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
+    const int answer = reporter_.MessageBox(texts::SeparatorQuestion(displayPath_),
+                                            texts::kSeparatorQuestionCaption, kBoxQuestion);
+    if (answer != kAnswerYes) {
+      file.reset();
+      reporter_.AddLogLine(texts::kSeparatorMissing);
+      reporter_.AddLogLine(texts::kAbandon);
+      result_.abandoned = true;
+      return result_;
+    }
+  }
+
+  switch (DetectCodeColumn(reader)) {
+    case Detection::kReadError:
+      Warn(texts::kCannotRead);
+      return result_;
+    case Detection::kNone:
+      Warn(settings_.codeSource == 1   ? texts::kNoSicovamCode
+           : settings_.codeSource == 2 ? texts::kNoIsinCode
+                                       : texts::kNoCode);
+      return result_;
+    case Detection::kFound:
+      break;
+  }
+  const auto shownColumn = static_cast<std::int64_t>(codeColumn_) + 1;
+  reporter_.AddLogLine(settings_.codeSource == 1 ? texts::SicovamColumnFound(shownColumn)
+                                                 : texts::IsinColumnFound(shownColumn));
+  Rewrite(reader);
+  return result_;
+}
+
+bool FileConversion::Recognised(std::string_view token) const {
+  if (settings_.codeSource == 1) return IsSicovamCode(token, settings_.prefix);
+  return IsIsinShape(token) || tables_.IsUserTableIsin(token);
+}
+
+FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
+  // Any other source type recognises no token: no need to read the file.
+  if (settings_.codeSource != 1 && settings_.codeSource != 2) return Detection::kNone;
+  if (!reader.Rewind()) return Detection::kReadError;
+  nextProgress_ = 0;
+  // The leftmost column with a hit wins, so a line only needs looking at left of
+  // the best column so far, and nothing can beat column 0.
+  std::size_t best = kColumnLimit;
+  while (best > 0) {
+    const auto line = reader.Next();
+    if (!line) break;
+    TokenCursor cursor(StripTrailingLineEnds(*line), settings_.delimiters);
+    for (std::size_t column = 0; column < best; ++column) {
+      const auto token = cursor.Next();
+      if (!token) break;
+      if (Recognised(*token)) {
+        best = column;
+        break;
+      }
+    }
+    ReportProgress(reader);
+  }
+  if (reader.Failed()) return Detection::kReadError;
+  if (best == kColumnLimit) return Detection::kNone;
+  codeColumn_ = best;
+  return Detection::kFound;
+}
+
+void FileConversion::Rewrite(LineReader& reader) {
+  const std::string outputPath = path_ + std::string(settings_.extension);
+  AtomicOutputFile output(outputPath);
+  if (!output.Open() || !reader.Rewind()) {
+    Warn(texts::CannotWrite(DisplayText(outputPath)));
+    return;
+  }
+  nextProgress_ = 0;
+  bool writeFailed = false;
+  while (const auto line = reader.Next()) {
+    const std::string_view text = StripTrailingLineEnds(*line);
+    if (text.empty()) continue;  // empty lines vanish and take no number
+
+    std::string& out = output.Pending();
+    const std::size_t lineStart = out.size();
+    bool copiedUntreated = false;
+    bool dropped = false;
+    TokenCursor cursor(text, settings_.delimiters);
+    std::size_t column = 0;
+    while (const auto token = cursor.Next()) {
+      if (column > 0) out.append(settings_.destinationSeparator);
+      if (column == codeColumn_) {
+        if (!AppendCodeField(*token, out, copiedUntreated)) {
+          dropped = true;
+          break;
+        }
+      } else {
+        out.append(*token);
+      }
+      ++column;
+    }
+    if (dropped || (settings_.skipIgnored && copiedUntreated)) {
+      out.resize(lineStart);
+    } else {
+      out.append("\r\n");
+    }
+    ++lineNumber_;
+    if (!output.WriteIfFull()) {
+      writeFailed = true;
+      break;
+    }
+    ReportProgress(reader);
+  }
+
+  if (reader.Failed()) {
+    output.Discard();
+    Warn(texts::kCannotRead);
+  } else if (writeFailed || !output.Commit()) {
+    output.Discard();
+    Warn(texts::CannotWrite(DisplayText(outputPath)));
+  } else {
+    reporter_.AddLogLine(texts::LinesProcessed(lineNumber_, result_.warnings));
+  }
+}
+
+bool FileConversion::AppendCodeField(std::string_view token, std::string& out,
+                                     bool& copiedUntreated) {
+  switch (settings_.rule) {
+    case CodeRule::kCopy:
+      out.append(token);
+      return true;
+
+    case CodeRule::kSicovamToIsin: {
+      if (!IsSicovamCode(token, settings_.prefix)) {
+        NotRecognised(token, out, copiedUntreated, texts::SicovamNotFound);
+        return true;
+      }
+      const auto converted = SicovamToIsin(tables_, token, settings_.prefix);
+      if (!converted) {  // cannot happen after IsSicovamCode: copy as unrecognised
+        NotRecognised(token, out, copiedUntreated, texts::SicovamNotFound);
+        return true;
+      }
+      if (settings_.knownValuesOnly && converted->kind == MatchKind::Computed) {
+        DropUnknown(token);
+        return false;
+      }
+      out.append(converted->isin);
+      return true;
+    }
+
+    case CodeRule::kIsinToSicovam: {
+      if (!tables_.IsUserTableIsin(token) && !IsIsinShape(token)) {
+        NotRecognised(token, out, copiedUntreated, texts::IsinNotFound);
+        return true;
+      }
+      const SicovamConversion converted = IsinToSicovam(tables_, token);
+      if (settings_.knownValuesOnly && converted.kind == MatchKind::Computed) {
+        DropUnknown(token);
+        return false;
+      }
+      // The prefix stands outside the fixed length; the code is padded on the left
+      // with '0' to that many characters, and a longer code is written whole.
+      out.append(settings_.prefix);
+      if (settings_.fixedLength) {
+        const auto width = static_cast<std::size_t>(settings_.width);
+        if (converted.code.size() < width) out.append(width - converted.code.size(), '0');
+      }
+      out.append(converted.code);
+      return true;
+    }
+  }
+  return true;
+}
+
+void FileConversion::NotRecognised(std::string_view token, std::string& out, bool& copiedUntreated,
+                                   std::string (*firstLine)(std::int64_t)) {
+  Warn(firstLine(lineNumber_));
+  reporter_.AddLogLine(settings_.skipIgnored ? texts::kLineSkipped : texts::kLineCopied);
+  out.append(token);
+  copiedUntreated = true;
+}
+
+void FileConversion::DropUnknown(std::string_view token) {
+  Warn(texts::UnknownSicovam(DisplayText(token)));
+  reporter_.AddLogLine(texts::kLineSkipped);
+  ++result_.unknownValues;
+}
+
+int ClampToInt(std::int64_t value) {
+  return static_cast<int>(std::min<std::int64_t>(value, std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::string>& paths,
+                       const CodeTables& tables, RunReporter& reporter) {
+  RunTotals totals;
+  reporter.SetStatusLines("", "", "", "");
+
+  const auto count = static_cast<std::int64_t>(paths.size());
+  if (paths.empty() || (paths.size() == 1 && paths.front().empty())) {
+    reporter.MessageBox(texts::kNothingSelected, texts::kNothingSelectedCaption, kBoxInformation);
+    totals.refused = true;
+    return totals;
+  }
+  // The length is checked whatever the direction, also when it is not used.
+  if (options.LgSicoFixe != 0 &&
+      (options.NbCharSico < kShortestFixedLength || options.NbCharSico > kLongestFixedLength)) {
+    reporter.MessageBox(
+        options.NbCharSico < kShortestFixedLength ? texts::kLengthTooShort : texts::kLengthTooLong,
+        texts::kLengthCaption, kBoxStop);
+    totals.refused = true;
+    return totals;
+  }
+
+  reporter.SetStatusLines(texts::FilesDoneStatus(0, count), std::nullopt, std::nullopt,
+                          std::nullopt);
+  reporter.SetLogRedraw(false);
+
+  const RunSettings settings(options);
+  std::int64_t filesDone = 0;
+  std::int64_t warnings = 0;
+  std::int64_t unknownValues = 0;
+  for (const std::string& path : paths) {
+    const FileResult file = FileConversion(settings, tables, reporter, path).Run();
+    if (file.abandoned) {
+      totals.abandoned = true;
+      break;
+    }
+    warnings += file.warnings;
+    unknownValues += file.unknownValues;
+    ++filesDone;
+    reporter.SetStatusLines(texts::FilesDoneStatus(filesDone, count), std::nullopt, std::nullopt,
+                            std::nullopt);
+  }
+
+  if (!totals.abandoned) {
+    reporter.AddLogLine(texts::kEmptyLine);
+    reporter.AddLogLine(texts::kGlobalSummary);
+    reporter.AddLogLine(texts::FilesProcessed(filesDone));
+    if (warnings != 0) {
+      reporter.AddLogLine(texts::WarningsTotal(warnings));
+      reporter.AddLogLine(texts::UnknownValuesTotal(unknownValues));
+    }
+  }
+
+  reporter.SetLogRedraw(true);
+  reporter.ScrollLogToEnd();
+  reporter.SetStatusLines(std::nullopt, "", "", "");
+  if (warnings != 0) {
+    reporter.MessageBox(texts::WarningsBox(warnings), texts::kWarningsCaption, kBoxInformation);
+  }
+
+  totals.filesDone = ClampToInt(filesDone);
+  totals.warnings = ClampToInt(warnings);
+  totals.unknownValues = ClampToInt(unknownValues);
+  return totals;
+}
+
+}  // namespace quelvane

@@ -1,0 +1,79 @@
+#include "run/run_texts.h"
+
+namespace quelvane::run_texts {
+namespace {
+
+// Concatenates pieces; numbers are written as %d writes them.
+std::string Join(std::initializer_list<std::string_view> pieces) {
+  std::string text;
+  std::size_t size = 0;
+  for (std::string_view piece : pieces) size += piece.size();
+  text.reserve(size);
+  for (std::string_view piece : pieces) text += piece;
+  return text;
+}
+
+}  // namespace
+
+std::string SeparatorQuestion(std::string_view path) {
+  return Join({"Le fichier '", path,
+               "'\nne semble pas contenir le séparateur de colonne sélectionné.\n\n"
+               "Vous devriez peut-être sélectionner le bon séparateur\n"
+               "dans la partie 'Séparateur Source' (à gauche).\n\nVoulez-vous continuer ?"});
+}
+
+std::string WarningsBox(std::int64_t warnings) {
+  return Join({"Attention, il y a eu ", std::to_string(warnings),
+               " warnings.\nConsultez le log dans le bas de la fenêtre."});
+}
+
+std::string FilesDoneStatus(std::int64_t done, std::int64_t count) {
+  return Join({std::to_string(done), "/", std::to_string(count), " fichiers traités"});
+}
+
+std::string ProcessingFile(std::string_view path) {
+  return Join({"==> Traitement fichier '", path, "'\r\n"});
+}
+
+std::string SicovamColumnFound(std::int64_t column) {
+  return Join({"Code SICOVAM trouvé dans la colonne ", std::to_string(column), "\r\n"});
+}
+
+std::string IsinColumnFound(std::int64_t column) {
+  return Join({"Code ISIN trouvé dans la colonne ", std::to_string(column), "\r\n"});
+}
+
+std::string LinesProcessed(std::int64_t lines, std::int64_t warnings) {
+  return Join(
+      {std::to_string(lines), " lignes traitées (", std::to_string(warnings), " warnings)\r\n"});
+}
+
+std::string CannotWrite(std::string_view outputPath) {
+  return Join({"  WARNING -> Impossible d'écrire le fichier '", outputPath, "' !\r\n"});
+}
+
+std::string SicovamNotFound(std::int64_t line) {
+  return Join({"  WARNING -> Ligne ", std::to_string(line), " : code SICOVAM introuvable !\r\n"});
+}
+
+std::string IsinNotFound(std::int64_t line) {
+  return Join({"  WARNING -> Ligne ", std::to_string(line), " : code ISIN introuvable !\r\n"});
+}
+
+std::string UnknownSicovam(std::string_view token) {
+  return Join({"  WARNING -> Code SICOVAM '", token, "' inconnu !\r\n"});
+}
+
+std::string FilesProcessed(std::int64_t files) {
+  return Join({std::to_string(files), " fichiers traités"});
+}
+
+std::string WarningsTotal(std::int64_t warnings) {
+  return Join({std::to_string(warnings), " Warnings"});
+}
+
+std::string UnknownValuesTotal(std::int64_t unknownValues) {
+  return Join({std::to_string(unknownValues), " valeurs inconnues non traités"});
+}
+
+}  // namespace quelvane::run_texts

@@ -1,0 +1,62 @@
+// Every text the file conversion run shows: log lines, status lines and message
+// boxes, in UTF-8. Log texts end in "\r\n" as the run hands them over; the log
+// drops those line ends. Tokens and paths are passed already made displayable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quelvane::run_texts {
+
+// Message boxes: text and caption.
+inline constexpr std::string_view kNothingSelected =
+    "Vous devez sélectionner un ou plusieurs fichiers\nà traiter en cliquant sur le bouton :\n"
+    "Fichiers à traiter";
+inline constexpr std::string_view kNothingSelectedCaption = "Attention";
+inline constexpr std::string_view kLengthTooShort =
+    "Vous avez coché la case indiquant que vous\nsouhaitiez obtenir des codes SICOVAM de\n"
+    "longueur fixe.\nToutefois, vous n'avez pas saisi cette longueur\nou avez demandé une "
+    "longueur inférieure à 5.\nLa longueur doit être au moins égale à 5.";
+inline constexpr std::string_view kLengthTooLong =
+    "Vous avez demandé des codes SICOVAM de longueur fixe\nsupérieure à 99 caractères.\n"
+    "La longueur doit être au plus égale à 99.";
+inline constexpr std::string_view kLengthCaption = "Saisie incohérente";
+inline constexpr std::string_view kSeparatorQuestionCaption = "Allo ?";
+inline constexpr std::string_view kWarningsCaption = "Attention";
+
+std::string SeparatorQuestion(std::string_view path);
+std::string WarningsBox(std::int64_t warnings);
+
+// Status line 1.
+std::string FilesDoneStatus(std::int64_t done, std::int64_t count);
+
+// Log lines.
+inline constexpr std::string_view kEmptyLine = "\r\n";
+inline constexpr std::string_view kSeparatorMissing =
+    "Le fichier ne semble pas contenir le séparateur de colonne sélectionné.\r\n";
+inline constexpr std::string_view kAbandon = "--------- ABANDON ----------";
+inline constexpr std::string_view kCannotOpen = "  WARNING -> Impossible d'ouvrir le fichier !\r\n";
+inline constexpr std::string_view kCannotRead = "  WARNING -> Erreur de lecture du fichier !\r\n";
+inline constexpr std::string_view kNoSicovamCode =
+    "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !\r\n";
+inline constexpr std::string_view kNoIsinCode =
+    "  WARNING -> Aucun code ISIN trouvé dans le fichier !\r\n";
+inline constexpr std::string_view kNoCode = "  WARNING -> Aucun code trouvé dans le fichier !\r\n";
+inline constexpr std::string_view kLineSkipped = "             Ligne ignorée.\r\n";
+inline constexpr std::string_view kLineCopied = "             Ligne recopiée sans traitement.\r\n";
+inline constexpr std::string_view kGlobalSummary = "Bilan global :\r\n";
+
+std::string ProcessingFile(std::string_view path);
+std::string SicovamColumnFound(std::int64_t column);
+std::string IsinColumnFound(std::int64_t column);
+std::string LinesProcessed(std::int64_t lines, std::int64_t warnings);
+std::string CannotWrite(std::string_view outputPath);
+std::string SicovamNotFound(std::int64_t line);
+std::string IsinNotFound(std::int64_t line);
+std::string UnknownSicovam(std::string_view token);
+std::string FilesProcessed(std::int64_t files);
+std::string WarningsTotal(std::int64_t warnings);
+std::string UnknownValuesTotal(std::int64_t unknownValues);
+
+}  // namespace quelvane::run_texts
