@@ -1,0 +1,17 @@
+// The help text and the About lines, in the program's own words.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace quelvane {
+
+// The help text in its four pieces, UTF-8 with "\r\n" line breaks; the help dialog
+// joins them, in order, at each opening.
+extern const std::array<std::string_view, 4> kHelpTextPieces;
+
+inline constexpr std::string_view kAboutVersionLine = "QUELVANE version 1.05 du 13/11/2003";
+inline constexpr std::string_view kPublisherLine = "Logiciel libre sous licence MIT";
+inline constexpr std::string_view kDocumentationLine = "Documentation : fichier README.md";
+
+}  // namespace quelvane
