@@ -333,12 +333,12 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
     insertAfter = place.lastSectionLine;
     // An anchor line that is the last of a file without a final line feed gets one.
     if (place.lastSectionLine + 1 == place.lineCount && !place.lastLineEnded) text = lineEnd;
-    text += std::string(key) + "=" + std::string(value) + lineEnd;
+    text.append(key).append("=").append(value).append(lineEnd);
   } else {
     if (!place.lastLineEnded) text = lineEnd;
     if (place.lineCount > 0) text += lineEnd;
-    text += "[" + std::string(section) + "]" + lineEnd;
-    text += std::string(key) + "=" + std::string(value) + lineEnd;
+    text.append("[").append(section).append("]").append(lineEnd);
+    text.append(key).append("=").append(value).append(lineEnd);
   }
 
   return ReplaceAtomically(target, [&](int fd) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -33,14 +34,16 @@ bool AtomicOutputFile::Open() {
   if (::stat(finalPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
     ::fchmod(fd_, existing.st_mode & 07777);
   }
-  pending_.reserve(kBlockSize + 4096);
+  buffer_ = std::make_unique_for_overwrite<char[]>(kBlockSize + 4096);
+  next_ = buffer_.get();
+  end_ = next_ + kBlockSize + 4096;
   return true;
 }
 
 bool AtomicOutputFile::WritePending() {
   if (failed_ || fd_ < 0) return false;
-  const char* data = pending_.data();
-  std::size_t left = pending_.size();
+  const char* data = buffer_.get();
+  std::size_t left = Mark();
   while (left > 0) {
     const ssize_t written = ::write(fd_, data, left);
     if (written < 0) {
@@ -51,8 +54,19 @@ bool AtomicOutputFile::WritePending() {
     data += written;
     left -= static_cast<std::size_t>(written);
   }
-  pending_.clear();
+  next_ = buffer_.get();
   return true;
+}
+
+void AtomicOutputFile::Grow(std::size_t more) {
+  const std::size_t used = Mark();
+  const std::size_t capacity = static_cast<std::size_t>(end_ - buffer_.get());
+  const std::size_t wanted = std::max(capacity * 2, used + more);
+  auto grown = std::make_unique_for_overwrite<char[]>(wanted);
+  if (used > 0) std::memcpy(grown.get(), buffer_.get(), used);
+  buffer_ = std::move(grown);
+  next_ = buffer_.get() + used;
+  end_ = buffer_.get() + wanted;
 }
 
 bool AtomicOutputFile::Commit() {
@@ -80,7 +94,8 @@ void AtomicOutputFile::Discard() {
     ::unlink(tempPath_.c_str());
     tempPath_.clear();
   }
-  pending_.clear();
+  buffer_.reset();
+  next_ = end_ = nullptr;
 }
 
 }  // namespace quelvane

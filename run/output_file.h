@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace quelvane {
 
@@ -22,11 +25,23 @@ class AtomicOutputFile {
   // Creates the temporary file; false when it cannot be created.
   bool Open();
 
-  // The pending bytes: callers append to it, then call WriteIfFull at a point
-  // where what is pending may be written.
-  std::string& Pending() { return pending_; }
-  // False once a write has failed.
-  bool WriteIfFull() { return pending_.size() < kBlockSize || WritePending(); }
+  // Appends to what is pending. Pending bytes are written only by WriteIfFull and
+  // Commit, so a caller can take back what it appended since a Mark.
+  void Put(std::string_view bytes) {
+    if (static_cast<std::size_t>(end_ - next_) < bytes.size()) Grow(bytes.size());
+    std::memcpy(next_, bytes.data(), bytes.size());
+    next_ += bytes.size();
+  }
+  void PutRepeated(char c, std::size_t count) {
+    if (static_cast<std::size_t>(end_ - next_) < count) Grow(count);
+    std::memset(next_, c, count);
+    next_ += count;
+  }
+  std::size_t Mark() const { return static_cast<std::size_t>(next_ - buffer_.get()); }
+  void TakeBack(std::size_t mark) { next_ = buffer_.get() + mark; }
+
+  // Writes what is pending once it fills a block; false once a write has failed.
+  bool WriteIfFull() { return Mark() < kBlockSize || WritePending(); }
 
   // Writes what is pending, closes, and renames over the final name.
   bool Commit();
@@ -35,10 +50,15 @@ class AtomicOutputFile {
 
  private:
   bool WritePending();
+  void Grow(std::size_t more);
 
   std::string finalPath_;
   std::string tempPath_;
-  std::string pending_;
+  // Pending bytes: [buffer_, next_); room up to end_. Grows only for a line
+  // longer than a block.
+  std::unique_ptr<char[]> buffer_;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
   int fd_ = -1;
   bool failed_ = false;
 };

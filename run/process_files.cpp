@@ -14,6 +14,7 @@
 #include "core/line_reader.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
+#include "run/conversion_memo.h"
 #include "run/output_file.h"
 #include "run/run_texts.h"
 #include "run/token_splitter.h"
@@ -48,7 +49,9 @@ struct RunSettings {
         fixedLength(options.LgSicoFixe != 0),
         width(options.NbCharSico),
         // The ".new.txt" radio button decides; anything but that text means ".new".
-        extension(options.OutputExtension == ".new.txt" ? ".new.txt" : ".new") {
+        extension(options.OutputExtension == ".new.txt" ? ".new.txt" : ".new"),
+        sameSingleSeparator(delimiters.IsSingle() && destinationSeparator.size() == 1 &&
+                            destinationSeparator.front() == delimiters.Single()) {
     if (options.CodeSource == 1 && options.CodeDestination == 2) {
       rule = CodeRule::kSicovamToIsin;
     } else if (options.CodeSource == 2 && options.CodeDestination == 1) {
@@ -66,8 +69,21 @@ struct RunSettings {
   bool fixedLength;
   std::int32_t width;
   std::string_view extension;
+  // One delimiter byte, written back as it is: the columns after the code column
+  // can then often be copied as they stand.
+  bool sameSingleSeparator;
   CodeRule rule = CodeRule::kCopy;
 };
+
+// True when the text after a token holds the following tokens joined by its
+// single delimiter exactly: no run of delimiters and none at the end.
+bool IsPlainlyJoined(std::string_view rest, char delimiter) {
+  if (!rest.empty() && rest.back() == delimiter) return false;
+  for (std::size_t i = 1; i < rest.size(); ++i) {
+    if (rest[i] == delimiter && rest[i - 1] == delimiter) return false;
+  }
+  return true;
+}
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -106,10 +122,11 @@ struct FileResult {
 // One file of the run, from its log heading to its line count.
 class FileConversion {
  public:
-  FileConversion(const RunSettings& settings, const CodeTables& tables, RunReporter& reporter,
-                 const std::string& path)
+  FileConversion(const RunSettings& settings, const CodeTables& tables, ConversionMemo& memo,
+                 RunReporter& reporter, const std::string& path)
       : settings_(settings),
         tables_(tables),
+        memo_(memo),
         reporter_(reporter),
         path_(path),
         displayPath_(DisplayText(path)) {}
@@ -125,14 +142,17 @@ class FileConversion {
   Detection DetectCodeColumn(LineReader& reader);
   // Writes the converted copy; false when reading or writing failed (already logged).
   void Rewrite(LineReader& reader);
+  CodeResult ConvertCode(std::string_view token);
   // Appends the code column's field to the output line; false drops the line.
-  bool AppendCodeField(std::string_view token, std::string& out, bool& copiedUntreated);
-  void NotRecognised(std::string_view token, std::string& out, bool& copiedUntreated,
+  bool AppendCodeField(std::string_view token, AtomicOutputFile& out, bool& copiedUntreated);
+  void NotRecognised(std::string_view token, AtomicOutputFile& out, bool& copiedUntreated,
                      std::string (*firstLine)(std::int64_t));
   void DropUnknown(std::string_view token);
 
   const RunSettings& settings_;
   const CodeTables& tables_;
+  ConversionMemo& memo_;
+  std::string converted_;  // a result too long for the memo
   RunReporter& reporter_;
   const std::string& path_;
   std::string displayPath_;
@@ -245,28 +265,32 @@ void FileConversion::Rewrite(LineReader& reader) {
     const std::string_view text = StripTrailingLineEnds(*line);
     if (text.empty()) continue;  // empty lines vanish and take no number
 
-    std::string& out = output.Pending();
-    const std::size_t lineStart = out.size();
+    const std::size_t lineStart = output.Mark();
     bool copiedUntreated = false;
     bool dropped = false;
     TokenCursor cursor(text, settings_.delimiters);
     std::size_t column = 0;
     while (const auto token = cursor.Next()) {
-      if (column > 0) out.append(settings_.destinationSeparator);
+      if (column > 0) output.Put(settings_.destinationSeparator);
       if (column == codeColumn_) {
-        if (!AppendCodeField(*token, out, copiedUntreated)) {
+        if (!AppendCodeField(*token, output, copiedUntreated)) {
           dropped = true;
           break;
         }
+        if (settings_.sameSingleSeparator &&
+            IsPlainlyJoined(cursor.Rest(), settings_.delimiters.Single())) {
+          output.Put(cursor.Rest());
+          break;
+        }
       } else {
-        out.append(*token);
+        output.Put(*token);
       }
       ++column;
     }
     if (dropped || (settings_.skipIgnored && copiedUntreated)) {
-      out.resize(lineStart);
+      output.TakeBack(lineStart);
     } else {
-      out.append("\r\n");
+      output.Put("\r\n");
     }
     ++lineNumber_;
     if (!output.WriteIfFull()) {
@@ -287,60 +311,61 @@ void FileConversion::Rewrite(LineReader& reader) {
   }
 }
 
-bool FileConversion::AppendCodeField(std::string_view token, std::string& out,
-                                     bool& copiedUntreated) {
-  switch (settings_.rule) {
-    case CodeRule::kCopy:
-      out.append(token);
-      return true;
-
-    case CodeRule::kSicovamToIsin: {
-      if (!IsSicovamCode(token, settings_.prefix)) {
-        NotRecognised(token, out, copiedUntreated, texts::SicovamNotFound);
-        return true;
+CodeResult FileConversion::ConvertCode(std::string_view token) {
+  if (const CodeResult* known = memo_.Find(token)) return *known;
+  CodeResult result;
+  if (settings_.rule == CodeRule::kSicovamToIsin) {
+    if (IsSicovamCode(token, settings_.prefix)) {
+      // Cannot fail once IsSicovamCode has accepted the token with the same prefix.
+      if (auto isin = SicovamToIsin(tables_, token, settings_.prefix)) {
+        converted_ = std::move(isin->isin);
+        result = {true, isin->kind, converted_};
       }
-      const auto converted = SicovamToIsin(tables_, token, settings_.prefix);
-      if (!converted) {  // cannot happen after IsSicovamCode: copy as unrecognised
-        NotRecognised(token, out, copiedUntreated, texts::SicovamNotFound);
-        return true;
-      }
-      if (settings_.knownValuesOnly && converted->kind == MatchKind::Computed) {
-        DropUnknown(token);
-        return false;
-      }
-      out.append(converted->isin);
-      return true;
     }
+  } else if (tables_.IsUserTableIsin(token) || IsIsinShape(token)) {
+    SicovamConversion code = IsinToSicovam(tables_, token);
+    converted_ = std::move(code.code);
+    result = {true, code.kind, converted_};
+  }
+  memo_.Store(token, result);
+  return result;
+}
 
-    case CodeRule::kIsinToSicovam: {
-      if (!tables_.IsUserTableIsin(token) && !IsIsinShape(token)) {
-        NotRecognised(token, out, copiedUntreated, texts::IsinNotFound);
-        return true;
-      }
-      const SicovamConversion converted = IsinToSicovam(tables_, token);
-      if (settings_.knownValuesOnly && converted.kind == MatchKind::Computed) {
-        DropUnknown(token);
-        return false;
-      }
-      // The prefix stands outside the fixed length; the code is padded on the left
-      // with '0' to that many characters, and a longer code is written whole.
-      out.append(settings_.prefix);
-      if (settings_.fixedLength) {
-        const auto width = static_cast<std::size_t>(settings_.width);
-        if (converted.code.size() < width) out.append(width - converted.code.size(), '0');
-      }
-      out.append(converted.code);
-      return true;
+bool FileConversion::AppendCodeField(std::string_view token, AtomicOutputFile& out,
+                                     bool& copiedUntreated) {
+  if (settings_.rule == CodeRule::kCopy) {
+    out.Put(token);
+    return true;
+  }
+  const CodeResult code = ConvertCode(token);
+  if (!code.recognised) {
+    NotRecognised(
+        token, out, copiedUntreated,
+        settings_.rule == CodeRule::kSicovamToIsin ? texts::SicovamNotFound : texts::IsinNotFound);
+    return true;
+  }
+  if (settings_.knownValuesOnly && code.kind == MatchKind::Computed) {
+    DropUnknown(token);
+    return false;
+  }
+  if (settings_.rule == CodeRule::kIsinToSicovam) {
+    // The prefix stands outside the fixed length; the code is padded on the left
+    // with '0' to that many characters, and a longer code is written whole.
+    out.Put(settings_.prefix);
+    if (settings_.fixedLength) {
+      const auto width = static_cast<std::size_t>(settings_.width);
+      if (code.text.size() < width) out.PutRepeated('0', width - code.text.size());
     }
   }
+  out.Put(code.text);
   return true;
 }
 
-void FileConversion::NotRecognised(std::string_view token, std::string& out, bool& copiedUntreated,
-                                   std::string (*firstLine)(std::int64_t)) {
+void FileConversion::NotRecognised(std::string_view token, AtomicOutputFile& out,
+                                   bool& copiedUntreated, std::string (*firstLine)(std::int64_t)) {
   Warn(firstLine(lineNumber_));
   reporter_.AddLogLine(settings_.skipIgnored ? texts::kLineSkipped : texts::kLineCopied);
-  out.append(token);
+  out.Put(token);
   copiedUntreated = true;
 }
 
@@ -382,11 +407,12 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
   reporter.SetLogRedraw(false);
 
   const RunSettings settings(options);
+  ConversionMemo memo;
   std::int64_t filesDone = 0;
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
   for (const std::string& path : paths) {
-    const FileResult file = FileConversion(settings, tables, reporter, path).Run();
+    const FileResult file = FileConversion(settings, tables, memo, reporter, path).Run();
     if (file.abandoned) {
       totals.abandoned = true;
       break;

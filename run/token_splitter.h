@@ -62,6 +62,9 @@ class TokenCursor {
     return line_.substr(start, position_ - start);
   }
 
+  // What follows the last token handed out.
+  std::string_view Rest() const { return line_.substr(position_); }
+
  private:
   std::string_view line_;
   const DelimiterSet& delimiters_;

@@ -1,0 +1,101 @@
+// The file conversion run in process, without the cost of starting quelvane-cli:
+// a whole run over a generated 16 MB quote file, in both directions, and the line
+// splitting on its own.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/code_rules.h"
+#include "core/code_tables.h"
+#include "run/process_files.h"
+#include "run/token_splitter.h"
+
+namespace {
+
+using quelvane::CodeTables;
+using quelvane::ConversionOptions;
+
+class SilentReporter final : public quelvane::RunReporter {
+ public:
+  void SetStatusLines(const std::optional<std::string>&, const std::optional<std::string>&,
+                      const std::optional<std::string>&,
+                      const std::optional<std::string>&) override {}
+  void AddLogLine(std::string_view) override {}
+  void SetLogRedraw(bool) override {}
+  void ScrollLogToEnd() override {}
+  int MessageBox(std::string_view, std::string_view, int) override { return quelvane::kAnswerYes; }
+};
+
+constexpr std::size_t kFileBytes = std::size_t{16} << 20;
+
+std::string QuoteLines(bool isin) {
+  std::string text;
+  char line[128];
+  for (int i = 0; text.size() < kFileBytes; ++i) {
+    const int code = 1000 + (i * 7919) % 3000;
+    std::string isinCode =
+        "FR" + std::string(9 - std::to_string(code).size(), '0') + std::to_string(code);
+    isinCode += quelvane::ComputeIsinCheckDigit(isinCode).value_or('0');
+    const int length =
+        std::snprintf(line, sizeof line, "%s\t20240102\t12.50\t12.80\t12.10\t12.70\t153000\r\n",
+                      isin ? isinCode.c_str() : std::to_string(code).c_str());
+    text.append(line, static_cast<std::size_t>(length));
+  }
+  return text;
+}
+
+void RunOverFile(benchmark::State& state, bool isin) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("quelvane-bench-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "quotes.txt").string();
+  const std::string text = QuoteLines(isin);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+
+  ConversionOptions options;
+  options.ValeursConnuesOnly = 0;
+  if (isin) {
+    options.CodeSource = 2;
+    options.CodeDestination = 1;
+  }
+  const CodeTables tables;
+  SilentReporter reporter;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(quelvane::ProcessFiles(options, {path}, tables, reporter));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+  std::filesystem::remove_all(folder);
+}
+
+void BM_RunSicovamToIsin(benchmark::State& state) {
+  RunOverFile(state, false);
+}
+void BM_RunIsinToSicovam(benchmark::State& state) {
+  RunOverFile(state, true);
+}
+
+void BM_SplitLine(benchmark::State& state) {
+  const std::string line = "12345\t20240102\t12.50\t12.80\t12.10\t12.70\t153000";
+  const quelvane::DelimiterSet delimiters(state.range(0) == 1 ? "\t" : "\t;,");
+  for (auto _ : state) {
+    quelvane::TokenCursor cursor(line, delimiters);
+    while (const auto token = cursor.Next()) benchmark::DoNotOptimize(token->data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(line.size()));
+}
+
+}  // namespace
+
+BENCHMARK(BM_RunSicovamToIsin)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunIsinToSicovam)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SplitLine)->Arg(1)->Arg(3);
+
+BENCHMARK_MAIN();
