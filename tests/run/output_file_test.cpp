@@ -1,0 +1,97 @@
+#include "run/output_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "run/conversion_memo.h"
+#include "tests/core/test_files.h"
+
+namespace quelvane {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t FileCount(const std::filesystem::path& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
+TEST(AtomicOutputFileTest, ReplacesTheFinalFileOnlyOnCommit) {
+  testing::ScratchFolder folder;
+  const auto path = folder.Write("out.new", "old");
+  std::filesystem::permissions(path, std::filesystem::perms(0640));
+  {
+    AtomicOutputFile output(path.string());
+    ASSERT_TRUE(output.Open());
+    // More than a block, with a line taken back in the middle.
+    const std::string line(1000, 'x');
+    for (int i = 0; i < 2000; ++i) {
+      const std::size_t mark = output.Mark();
+      output.Put(line);
+      if (i % 2 == 1) output.TakeBack(mark);
+      ASSERT_TRUE(output.WriteIfFull());
+    }
+    EXPECT_EQ(ReadFile(path), "old");
+    EXPECT_EQ(FileCount(folder.Path()), 2u);  // the final file and the temporary one
+    ASSERT_TRUE(output.Commit());
+  }
+  EXPECT_EQ(ReadFile(path), std::string(1000 * 1000, 'x'));
+  EXPECT_EQ(FileCount(folder.Path()), 1u);
+  // Replacing a file keeps its permissions.
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+}
+
+TEST(AtomicOutputFileTest, WithoutCommitNothingIsLeft) {
+  testing::ScratchFolder folder;
+  const auto path = folder.Write("out.new", "old");
+  {
+    AtomicOutputFile output(path.string());
+    ASSERT_TRUE(output.Open());
+    output.PutRepeated('y', 3 * AtomicOutputFile::kBlockSize);  // one line past a block
+    ASSERT_TRUE(output.WriteIfFull());
+  }
+  EXPECT_EQ(ReadFile(path), "old");
+  EXPECT_EQ(FileCount(folder.Path()), 1u);
+}
+
+TEST(AtomicOutputFileTest, CannotBeCreatedInAMissingFolder) {
+  testing::ScratchFolder folder;
+  AtomicOutputFile output((folder.Path() / "no" / "out.new").string());
+  EXPECT_FALSE(output.Open());
+  EXPECT_FALSE(output.Commit());
+}
+
+TEST(ConversionMemoTest, GivesBackWhatWasStoredAndStopsStoringWhenHalfFull) {
+  ConversionMemo memo;
+  const auto text = [](int i) { return "R" + std::to_string(i); };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string token = std::to_string(i);
+    const std::string result = text(i);
+    memo.Store(token,
+               {i % 2 == 0, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser, result});
+  }
+  int remembered = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const CodeResult* found = memo.Find(std::to_string(i));
+    if (found == nullptr) continue;
+    ++remembered;
+    EXPECT_EQ(found->recognised, i % 2 == 0);
+    EXPECT_EQ(found->kind, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser);
+    EXPECT_EQ(found->text, text(i));
+  }
+  EXPECT_EQ(remembered, 8192);
+  EXPECT_EQ(memo.Find("0"), memo.Find("0"));
+  EXPECT_EQ(memo.Find("00"), nullptr);  // same number, other token
+  const std::string longToken(31, '1');
+  memo.Store(longToken, {true, MatchKind::Computed, "x"});
+  EXPECT_EQ(memo.Find(longToken), nullptr);
+}
+
+}  // namespace
+}  // namespace quelvane

@@ -1,0 +1,336 @@
+// The run's steps as the desktop program sees them: status lines, log redraw,
+// message boxes and their answers, and what becomes of files that cannot be read
+// or written. Conversions byte for byte are covered by the golden cases of
+// tests/cli.
+#include "run/process_files.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/code_tables.h"
+#include "core/quick_convert.h"
+#include "tests/core/test_files.h"
+#include "tests/run/recording_reporter.h"
+
+namespace quelvane {
+namespace {
+
+using testing::RecordingReporter;
+using testing::ScratchFolder;
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Names(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class ProcessFilesTest : public ::testing::Test {
+ protected:
+  RunTotals Run(const std::vector<std::string>& paths) {
+    return ProcessFiles(options_, paths, tables_, reporter_);
+  }
+  std::string Path(const std::string& name) const { return (folder_.Path() / name).string(); }
+
+  ScratchFolder folder_;
+  ConversionOptions options_;
+  CodeTables tables_;
+  RecordingReporter reporter_;
+};
+
+TEST_F(ProcessFilesTest, NothingSelectedOnlyClearsTheStatusLinesAndSaysSo) {
+  for (const std::vector<std::string>& selection : {std::vector<std::string>{""}, {}}) {
+    reporter_ = {};
+    const RunTotals totals = Run(selection);
+    EXPECT_TRUE(totals.refused);
+    EXPECT_EQ(reporter_.events, (std::vector<std::string>{"status||||", "box|Attention"}));
+    EXPECT_EQ(reporter_.boxes[0].type, kBoxInformation);
+    EXPECT_EQ(reporter_.boxes[0].text,
+              "Vous devez sélectionner un ou plusieurs fichiers\nà traiter en cliquant sur le "
+              "bouton :\nFichiers à traiter");
+  }
+}
+
+TEST_F(ProcessFilesTest, FixedLengthIsCheckedInEitherDirection) {
+  const std::string file = Path("a.txt");
+  folder_.Write("a.txt", "3007\t1\r\n");
+  struct Case {
+    std::int32_t fixed, length, source, destination;
+    const char* refusal;  // start of the box text, or nullptr when the run proceeds
+  };
+  const Case cases[] = {
+      {1, 4, 1, 2, "Vous avez coché la case"},  // unused in this direction, checked anyway
+      {1, 4, 2, 1, "Vous avez coché la case"},
+      {1, -2, 2, 1, "Vous avez coché la case"},
+      {1, 5, 1, 2, nullptr},
+      {1, 99, 2, 1, nullptr},
+      {1, 100, 2, 1, "Vous avez demandé des codes SICOVAM de longueur fixe\nsupérieure à 99"},
+      {1, INT_MAX, 1, 2, "Vous avez demandé"},
+      {0, 4, 2, 1, nullptr},
+      {0, 100000, 2, 1, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.fixed << " " << c.length << " " << c.source);
+    reporter_ = {};
+    options_.LgSicoFixe = c.fixed;
+    options_.NbCharSico = c.length;
+    options_.CodeSource = c.source;
+    options_.CodeDestination = c.destination;
+    const RunTotals totals = Run({file});
+    EXPECT_EQ(totals.refused, c.refusal != nullptr);
+    if (c.refusal != nullptr) {
+      EXPECT_EQ(reporter_.events,
+                (std::vector<std::string>{"status||||", "box|Saisie incohérente"}));
+      EXPECT_EQ(reporter_.boxes[0].type, kBoxStop);
+      EXPECT_TRUE(reporter_.boxes[0].text.starts_with(c.refusal)) << reporter_.boxes[0].text;
+    } else {
+      EXPECT_EQ(totals.filesDone, 1);
+    }
+  }
+}
+
+TEST_F(ProcessFilesTest, StatusLinesRedrawAndBoxesComeInTheirOrder) {
+  folder_.Write("a.txt", "3007\t1\r\n");
+  folder_.Write("b.txt", "Code\tCours\r\n3007\t1\r\n");
+  const RunTotals totals = Run({Path("a.txt"), Path("b.txt")});
+  const std::vector<std::string> expected = {
+      "status||||",
+      "status|0/2 fichiers traités|-|-|-",
+      "redraw off",
+      "status|-|" + Path("a.txt") + "|-|-",
+      "log",
+      "log",
+      "log",
+      "log",  // blank, file, column, lines
+      "status|1/2 fichiers traités|-|-|-",
+      "status|-|" + Path("b.txt") + "|-|-",
+      "log",
+      "log",
+      "log",
+      "log",
+      "log",
+      "log",  // blank, file, column, warning (2), lines
+      "status|2/2 fichiers traités|-|-|-",
+      "log",
+      "log",
+      "log",
+      "log",
+      "log",  // blank, summary, files, warnings, unknown
+      "redraw on",
+      "scroll",
+      "status|-|||",
+      "box|Attention",
+  };
+  EXPECT_EQ(reporter_.events, expected);
+  EXPECT_EQ(reporter_.boxes[0].text,
+            "Attention, il y a eu 1 warnings.\nConsultez le log dans le bas de la fenêtre.");
+  EXPECT_EQ(reporter_.boxes[0].type, kBoxInformation);
+  EXPECT_EQ(reporter_.status[0], "2/2 fichiers traités");
+  EXPECT_EQ(reporter_.status[1], "");
+  EXPECT_EQ(totals.filesDone, 2);
+  EXPECT_EQ(totals.warnings, 1);
+}
+
+TEST_F(ProcessFilesTest, AnsweringNoAbandonsTheRunWhereItStands) {
+  folder_.Write("1.txt", "Code\tCours\r\n3007\t1\r\n");  // a warning: the box still comes
+  folder_.Write("2.txt", "3007;1\r\n");
+  folder_.Write("3.txt", "3007\t1\r\n");
+  reporter_.answers = {kAnswerNo};
+  const RunTotals totals = Run({Path("1.txt"), Path("2.txt"), Path("3.txt")});
+
+  EXPECT_TRUE(totals.abandoned);
+  EXPECT_EQ(totals.filesDone, 1);
+  ASSERT_EQ(reporter_.boxes.size(), 2u);
+  EXPECT_EQ(reporter_.boxes[0].caption, "Allo ?");
+  EXPECT_EQ(reporter_.boxes[0].type, kBoxQuestion);
+  EXPECT_EQ(reporter_.boxes[0].text,
+            "Le fichier '" + Path("2.txt") +
+                "'\nne semble pas contenir le séparateur de colonne sélectionné.\n\nVous devriez "
+                "peut-être sélectionner le bon séparateur\ndans la partie 'Séparateur Source' (à "
+                "gauche).\n\nVoulez-vous continuer ?");
+  EXPECT_EQ(reporter_.boxes[1].caption, "Attention");
+  const std::vector<std::string> tail(reporter_.log.end() - 4, reporter_.log.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{
+                      "", "==> Traitement fichier '" + Path("2.txt") + "'",
+                      "Le fichier ne semble pas contenir le séparateur de colonne sélectionné.",
+                      "--------- ABANDON ----------"}));
+  EXPECT_EQ(reporter_.status[0], "1/3 fichiers traités");
+  EXPECT_FALSE(std::filesystem::exists(Path("2.txt.new")));
+  EXPECT_FALSE(std::filesystem::exists(Path("3.txt.new")));
+  EXPECT_TRUE(std::filesystem::exists(Path("1.txt.new")));
+}
+
+TEST_F(ProcessFilesTest, FirstLineIsTestedAsATextModeReadSeesIt) {
+  struct Case {
+    std::string separator;
+    std::string firstLine;
+    bool asked;
+  };
+  const Case cases[] = {
+      {";", "a;b\r\n", false},   {";,", "a;b\r\n", true},  // the whole string is looked for
+      {"\r", "a\rb\r\n", false},                           // a lone CR inside the line stays
+      {"\r", "ab\r\n", true},                              // the CR of the CR LF is not seen
+      {"\n", "ab\r\n", false},   {"b\n", "ab\r\n", false},
+      {"", "ab\r\n", false},  // an empty separator is always found
+      {";", "\r\n", true},    // an empty first line is still the first line
+      {";", "a;b", false},    // no line end at all
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.separator) + " " +
+                 ::testing::PrintToString(c.firstLine));
+    reporter_ = {};
+    reporter_.answers = {kAnswerYes};
+    options_.SeparateurSource = c.separator;
+    folder_.Write("f.txt", c.firstLine + "3007\r\n");
+    Run({Path("f.txt")});
+    EXPECT_EQ(!reporter_.boxes.empty() && reporter_.boxes[0].caption == "Allo ?", c.asked);
+  }
+}
+
+TEST_F(ProcessFilesTest, AnEmptyFileIsNotAskedAboutAndHasNoCodeColumn) {
+  folder_.Write("empty.txt", "");
+  reporter_.answers = {kAnswerNo};
+  const RunTotals totals = Run({Path("empty.txt")});
+  EXPECT_FALSE(totals.abandoned);
+  EXPECT_EQ(totals.filesDone, 1);
+  EXPECT_EQ(totals.warnings, 1);
+  EXPECT_EQ(reporter_.log[2], "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !");
+  EXPECT_EQ(Names(folder_.Path()), std::vector<std::string>{"empty.txt"});
+}
+
+TEST_F(ProcessFilesTest, NoCodeColumnNamesTheSourceType) {
+  folder_.Write("f.txt", "abc\tdef\r\n");
+  const std::pair<std::int32_t, const char*> cases[] = {
+      {1, "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !"},
+      {2, "  WARNING -> Aucun code ISIN trouvé dans le fichier !"},
+      {0, "  WARNING -> Aucun code trouvé dans le fichier !"},
+      {7, "  WARNING -> Aucun code trouvé dans le fichier !"},
+  };
+  for (const auto& [source, line] : cases) {
+    reporter_ = {};
+    options_.CodeSource = source;
+    const RunTotals totals = Run({Path("f.txt")});
+    EXPECT_EQ(reporter_.log[2], line);
+    EXPECT_EQ(totals.warnings, 1);
+    EXPECT_FALSE(std::filesystem::exists(Path("f.txt.new")));
+  }
+}
+
+TEST_F(ProcessFilesTest, APairWithoutAConversionCopiesTheCodeColumn) {
+  folder_.Write("f.txt", "x\t3007\r\n5\t6\r\n");
+  options_.CodeSource = 1;
+  options_.CodeDestination = 1;
+  options_.SeparateurDestination = ";";
+  const RunTotals totals = Run({Path("f.txt")});
+  EXPECT_EQ(totals.warnings, 0);
+  EXPECT_EQ(reporter_.log[2], "Code SICOVAM trouvé dans la colonne 1");
+  EXPECT_EQ(ReadFile(Path("f.txt.new")), "x;3007\r\n5;6\r\n");
+}
+
+TEST_F(ProcessFilesTest, FilesThatCannotBeOpenedAreCountedWithAWarning) {
+  std::filesystem::create_directory(Path("folder.txt"));
+  folder_.Write("good.txt", "3007\t1\r\n");
+  const RunTotals totals = Run({Path("missing.txt"), Path("folder.txt"), Path("good.txt")});
+  EXPECT_EQ(totals.filesDone, 3);
+  EXPECT_EQ(totals.warnings, 2);
+  EXPECT_EQ(reporter_.log[1], "==> Traitement fichier '" + Path("missing.txt") + "'");
+  EXPECT_EQ(reporter_.log[2], "  WARNING -> Impossible d'ouvrir le fichier !");
+  EXPECT_EQ(reporter_.log[5], "  WARNING -> Impossible d'ouvrir le fichier !");
+  EXPECT_EQ(reporter_.log.back(), "0 valeurs inconnues non traités");
+  EXPECT_EQ(ReadFile(Path("good.txt.new")), "FR0000030074\t1\r\n");
+}
+
+TEST_F(ProcessFilesTest, AnOutputThatCannotBeReplacedLeavesNothingBehind) {
+  folder_.Write("a.txt", "3007\t1\r\n");
+  std::filesystem::create_directory(Path("a.txt.new"));  // rename cannot replace a folder
+  folder_.Write("b.txt", "3007\t1\r\n");
+  options_.OutputExtension = ".new";
+  const RunTotals totals = Run({Path("a.txt"), Path("b.txt")});
+  EXPECT_EQ(totals.warnings, 1);
+  EXPECT_EQ(totals.filesDone, 2);
+  EXPECT_EQ(reporter_.log[3],
+            "  WARNING -> Impossible d'écrire le fichier '" + Path("a.txt.new") + "' !");
+  EXPECT_EQ(reporter_.log[4], "");  // the next file follows at once
+  EXPECT_EQ(Names(folder_.Path()),
+            (std::vector<std::string>{"a.txt", "a.txt.new", "b.txt", "b.txt.new"}));
+  EXPECT_TRUE(std::filesystem::is_directory(Path("a.txt.new")));
+}
+
+// A write that fails half-way (here, past the file size limit) keeps the output
+// of an earlier run as it was and leaves no temporary file.
+TEST_F(ProcessFilesTest, AWriteThatFailsHalfWayKeepsTheEarlierOutput) {
+  std::string lines;
+  while (lines.size() < (std::size_t{3} << 20)) lines += "3007\t20240102\t12.5\t13.0\r\n";
+  folder_.Write("big.txt", lines);
+  folder_.Write("big.txt.new.txt", "earlier output");
+  options_.OutputExtension = ".new.txt";
+
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous = signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = std::size_t{1} << 20;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const RunTotals totals = Run({Path("big.txt")});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+
+  EXPECT_EQ(totals.warnings, 1);
+  EXPECT_EQ(reporter_.log[3],
+            "  WARNING -> Impossible d'écrire le fichier '" + Path("big.txt.new.txt") + "' !");
+  EXPECT_EQ(ReadFile(Path("big.txt.new.txt")), "earlier output");
+  EXPECT_EQ(Names(folder_.Path()), (std::vector<std::string>{"big.txt", "big.txt.new.txt"}));
+}
+
+TEST_F(ProcessFilesTest, DetectionLooksAtTheFirstHundredColumnsAndTheLeftmostHit) {
+  const auto line = [](std::size_t codeAt) {
+    std::string text;
+    for (std::size_t i = 0; i < 120; ++i) text += (i == codeAt ? "3007" : "x") + std::string("\t");
+    return text + "\r\n";
+  };
+  struct Case {
+    std::string file;
+    const char* found;  // the log line, or nullptr for no code column
+  };
+  const Case cases[] = {
+      {line(99), "Code SICOVAM trouvé dans la colonne 100"},
+      {line(100), nullptr},
+      {line(40) + line(7) + line(100) + line(12), "Code SICOVAM trouvé dans la colonne 8"},
+  };
+  for (const Case& c : cases) {
+    reporter_ = {};
+    folder_.Write("f.txt", c.file);
+    Run({Path("f.txt")});
+    EXPECT_EQ(reporter_.log[2],
+              c.found ? c.found : "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !");
+  }
+}
+
+TEST_F(ProcessFilesTest, LongLinesAndZeroBytesAreCopiedWhole) {
+  std::string big(5000, 'a');
+  big[10] = '\0';
+  big[4000] = '\r';
+  folder_.Write("f.txt", std::string("3007\t") + big + "\r\n" + "10728\t" + big + "\n");
+  options_.SeparateurDestination = ";";
+  const RunTotals totals = Run({Path("f.txt")});
+  EXPECT_EQ(totals.warnings, 0);
+  EXPECT_EQ(ReadFile(Path("f.txt.new")),
+            "FR0000030074;" + big + "\r\n" + "FR0000003402;" + big + "\r\n");
+  EXPECT_EQ(reporter_.log[3], "2 lignes traitées (0 warnings)");
+}
+
+}  // namespace
+}  // namespace quelvane

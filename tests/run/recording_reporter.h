@@ -1,0 +1,60 @@
+// A RunReporter that records everything the run reports, in order, and answers
+// message boxes from a script.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/run_reporter.h"
+
+namespace quelvane::testing {
+
+class RecordingReporter final : public RunReporter {
+ public:
+  struct Box {
+    std::string text;
+    std::string caption;
+    int type;
+  };
+
+  void SetStatusLines(const std::optional<std::string>& line1,
+                      const std::optional<std::string>& line2,
+                      const std::optional<std::string>& line3,
+                      const std::optional<std::string>& line4) override {
+    std::string event = "status";
+    for (const auto* line : {&line1, &line2, &line3, &line4}) {
+      event += *line ? "|" + **line : "|-";
+    }
+    events.push_back(event);
+    for (std::size_t i = 0; i < 4; ++i) {
+      const auto& line = i == 0 ? line1 : i == 1 ? line2 : i == 2 ? line3 : line4;
+      if (line) status[i] = *line;
+    }
+  }
+
+  void AddLogLine(std::string_view text) override {
+    log.emplace_back(StripTrailingLineEnds(text));
+    events.push_back("log");
+  }
+  void SetLogRedraw(bool on) override { events.push_back(on ? "redraw on" : "redraw off"); }
+  void ScrollLogToEnd() override { events.push_back("scroll"); }
+
+  int MessageBox(std::string_view text, std::string_view caption, int type) override {
+    boxes.push_back({std::string(text), std::string(caption), type});
+    events.push_back("box|" + std::string(caption));
+    if (answers.empty()) return kAnswerOk;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::vector<std::string> events;
+  std::vector<std::string> log;
+  std::vector<Box> boxes;
+  std::string status[4];
+  std::deque<int> answers;  // for the question boxes, in order
+};
+
+}  // namespace quelvane::testing

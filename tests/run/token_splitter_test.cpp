@@ -1,0 +1,67 @@
+#include "run/token_splitter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run/run_reporter.h"
+
+namespace quelvane {
+namespace {
+
+std::vector<std::string> Split(std::string_view line, std::string_view separators) {
+  const DelimiterSet delimiters(separators);
+  TokenCursor cursor(line, delimiters);
+  std::vector<std::string> tokens;
+  while (const auto token = cursor.Next()) tokens.emplace_back(*token);
+  return tokens;
+}
+
+TEST(TokenCursorTest, SplitsLikeStrtokWithASetOfDelimiters) {
+  using Tokens = std::vector<std::string>;
+  struct Case {
+    std::string line;
+    std::string separators;
+    Tokens tokens;
+  };
+  const Case cases[] = {
+      {"A;;B", ";", {"A", "B"}},
+      {";;A;B;;", ";", {"A", "B"}},
+      {";;;", ";", {}},
+      {"", ";", {}},
+      {"a;b,c", ";,", {"a", "b", "c"}},
+      {"a;,;b", ";,", {"a", "b"}},
+      {"a;b", "", {"a;b"}},
+      {" a b ", "", {" a b "}},
+      {"a\tb c", "\t", {"a", "b c"}},
+      {std::string("a\0b;c", 5), ";", {std::string("a\0b", 3), "c"}},
+      {std::string("a\0b;c", 5), std::string(1, '\0'), {"a", "b;c"}},
+      {"x\xE9y\xE9z", "\xE9", {"x", "y", "z"}},
+      {"a\rb", ";", {"a\rb"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Split(c.line, c.separators), c.tokens)
+        << ::testing::PrintToString(c.line) << " / " << ::testing::PrintToString(c.separators);
+  }
+}
+
+TEST(TokenCursorTest, RestIsWhatFollowsTheLastToken) {
+  const DelimiterSet delimiters(";");
+  TokenCursor cursor("a;;b;", delimiters);
+  cursor.Next();
+  EXPECT_EQ(cursor.Rest(), ";;b;");
+  cursor.Next();
+  EXPECT_EQ(cursor.Rest(), ";");
+}
+
+TEST(StripTrailingLineEndsTest, RemovesEveryTrailingCrAndLfOnly) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"\r\n", ""},     {"a\r\n\r\n", "a"}, {"a\n\r\r", "a"}, {"a\rb\r\n", "a\rb"},
+      {"a\nb", "a\nb"}, {"", ""},           {"a \r\n", "a "},
+  };
+  for (const auto& [text, stripped] : cases) EXPECT_EQ(StripTrailingLineEnds(text), stripped);
+}
+
+}  // namespace
+}  // namespace quelvane
