@@ -1,0 +1,259 @@
+// The settings file: reads and writes with the Windows profile semantics, and the
+// options a run would use right after the desktop program opens a profile.
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "tests/core/test_files.h"
+
+namespace quelvane {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ProfileTest, ReadsKeysAsTheProfileCallsDo) {
+  testing::ScratchFolder folder;
+  const Profile profile(folder.Write("q.ini",
+                                     "orphan=before any section\r\n"
+                                     "[General]\r\n"
+                                     "ValeursConnuesOnly=0\r\n"
+                                     "  NbCharSico = 12abc\r\n"
+                                     "Vide=\r\n"
+                                     "Negatif= -2\r\n"
+                                     "Tab=\t\r\n"
+                                     "Espace= \r\n"
+                                     "Egal=a=b\r\n"
+                                     "ValeursConnuesOnly=1\r\n"
+                                     "; a comment=1\r\n"
+                                     "[ separateur SOURCE ]\r\n"
+                                     "separateurs=;,\r\n"
+                                     "[General]\r\n"
+                                     "Second=only in the second General\n"
+                                     "[Last]\n"
+                                     "NoEnd=x"));
+  struct Case {
+    std::string section, key;
+    std::optional<std::string> value;  // nothing: the default
+  };
+  const Case cases[] = {
+      {"General", "ValeursConnuesOnly", "0"},  // the first of two lines wins
+      {"GENERAL", "valeursconnuesonly", "0"},
+      {"General", "NbCharSico", " 12abc"},  // names trimmed, value verbatim
+      {"General", "Vide", ""},
+      {"General", "Tab", "\t"},
+      {"General", "Espace", " "},
+      {"General", "Egal", "a=b"},
+      {"Separateur Source", "separateurs", ";,"},
+      {"General", "orphan", std::nullopt},
+      {"General", "Second", std::nullopt},  // the first section of a name is the one
+      {"General", "Absent", std::nullopt},
+      {"Absent", "ValeursConnuesOnly", std::nullopt},
+      {"Last", "NoEnd", "x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.section + "/" + c.key);
+    EXPECT_EQ(profile.GetProfileString(c.section, c.key, "default"), c.value.value_or("default"));
+  }
+  EXPECT_EQ(profile.GetProfileInt("General", "NbCharSico", 6), 12);
+  EXPECT_EQ(profile.GetProfileInt("General", "Negatif", 6), -2);
+  EXPECT_EQ(profile.GetProfileInt("General", "Vide", 6), 0);
+  EXPECT_EQ(profile.GetProfileInt("General", "Absent", 6), 6);
+  EXPECT_EQ(Profile(folder.Path() / "missing.ini").GetProfileInt("General", "X", 7), 7);
+}
+
+TEST(ProfileTest, BrokenFilesReadAsDefaults) {
+  testing::ScratchFolder folder;
+  std::string binary;
+  for (unsigned i = 0; i < 300000; ++i) binary += static_cast<char>((i * 7919u) % 256u);
+  const std::string hugeLine(3 << 20, '[');
+  for (const std::string& bytes :
+       {binary, hugeLine, std::string("[General]\nNbCharSico=") + std::string(1 << 20, '9'),
+        std::string("\0\0[General\0]\nNbCharSico=5", 25)}) {
+    const Profile profile(folder.Write("broken.ini", bytes));
+    const ConversionOptions options = ReadConversionOptions(profile);
+    EXPECT_EQ(options.ValeursConnuesOnly, 1);
+    EXPECT_LE(options.SeparateurSource.size(), kSeparatorMaxLength);
+  }
+  // A folder where the file should be.
+  std::filesystem::create_directory(folder.Path() / "dir.ini");
+  EXPECT_EQ(Profile(folder.Path() / "dir.ini").GetProfileInt("General", "X", 3), 3);
+  EXPECT_FALSE(Profile(folder.Path() / "dir.ini").WriteProfileInt("General", "X", 1));
+}
+
+TEST(ProfileTest, WritesReplaceInPlaceAndKeepEveryOtherLine) {
+  testing::ScratchFolder folder;
+  const std::string original =
+      "; réglages\r\n"
+      "[General]\r\n"
+      "  NbCharSico  =6\r\n"
+      "Autre=garder\r\n"
+      "\r\n"
+      "[Separateur Source]\r\n"
+      "tabulation=1\r\n";
+  Profile profile(folder.Write("q.ini", original));
+
+  ASSERT_TRUE(profile.WriteProfileInt("general", "nbcharsico", -2));
+  ASSERT_TRUE(profile.WriteProfileString("General", "PrefixeSicovam", "X"));
+  ASSERT_TRUE(profile.WriteProfileString("Separateur Source", "separateurs", "\t"));
+  ASSERT_TRUE(profile.WriteProfileString("Separateur Destination", "separateurs", " "));
+  EXPECT_EQ(ReadFile(profile.Path()),
+            "; réglages\r\n"
+            "[General]\r\n"
+            "  NbCharSico  =-2\r\n"
+            "Autre=garder\r\n"
+            "PrefixeSicovam=X\r\n"
+            "\r\n"
+            "[Separateur Source]\r\n"
+            "tabulation=1\r\n"
+            "separateurs=\t\r\n"
+            "\r\n"
+            "[Separateur Destination]\r\n"
+            "separateurs= \r\n");
+  EXPECT_EQ(profile.GetProfileString("Separateur Source", "separateurs", ""), "\t");
+  EXPECT_EQ(profile.GetProfileString("Separateur Destination", "separateurs", ""), " ");
+  EXPECT_EQ(profile.GetProfileInt("General", "NbCharSico", 6), -2);
+  // Only the profile is left in the folder: no temporary file.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(ProfileTest, WritesToAFileWithoutFinalLineEndOrFolder) {
+  testing::ScratchFolder folder;
+  Profile last(folder.Write("last.ini", "[General]\nA=1"));
+  ASSERT_TRUE(last.WriteProfileString("General", "B", "2"));
+  ASSERT_TRUE(last.WriteProfileString("General", "A", "3"));
+  EXPECT_EQ(ReadFile(last.Path()), "[General]\nA=3\nB=2\n");
+
+  Profile fresh(folder.Path() / "new" / "folder" / "quelvane.ini");
+  ASSERT_TRUE(fresh.WriteProfileInt("General", "LgSicoFixe", 1));
+  EXPECT_EQ(ReadFile(fresh.Path()), "[General]\nLgSicoFixe=1\n");
+}
+
+TEST(ProfileTest, RefusesWhatWouldBreakTheFile) {
+  testing::ScratchFolder folder;
+  Profile profile(folder.Write("q.ini", "[General]\nA=1\n"));
+  EXPECT_FALSE(profile.WriteProfileString("General", "A", "1\n[Other]"));
+  EXPECT_FALSE(profile.WriteProfileString("General", "A", "1\r"));
+  EXPECT_FALSE(profile.WriteProfileString("General", "A=B", "1"));
+  EXPECT_FALSE(profile.WriteProfileString("Gen]eral", "A", "1"));
+  EXPECT_FALSE(profile.WriteProfileString("", "A", "1"));
+  EXPECT_EQ(ReadFile(profile.Path()), "[General]\nA=1\n");
+}
+
+TEST(ProfileTest, AProfileKeptAsALinkIsWrittenWhereItPoints) {
+  testing::ScratchFolder folder;
+  const auto target = folder.Write("real.ini", "[General]\nA=1\n");
+  const auto link = folder.Path() / "link.ini";
+  std::filesystem::create_symlink(target, link);
+  Profile profile(link);
+  ASSERT_TRUE(profile.WriteProfileInt("General", "A", 2));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFile(target), "[General]\nA=2\n");
+}
+
+TEST(ProfileTest, DefaultPathFollowsTheEnvironment) {
+  const auto keep = [](const char* name) -> std::optional<std::string> {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+  };
+  const auto own = keep("QUELVANE_PROFILE");
+  const auto config = keep("XDG_CONFIG_HOME");
+  const auto home = keep("HOME");
+
+  setenv("QUELVANE_PROFILE", "/tmp/own.ini", 1);
+  setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  setenv("HOME", "/home/u", 1);
+  EXPECT_EQ(Profile::DefaultPath(), "/tmp/own.ini");
+  unsetenv("QUELVANE_PROFILE");
+  EXPECT_EQ(Profile::DefaultPath(), "/cfg/quelvane/quelvane.ini");
+  setenv("XDG_CONFIG_HOME", "relative", 1);  // not an absolute path: ignored
+  EXPECT_EQ(Profile::DefaultPath(), "/home/u/.config/quelvane/quelvane.ini");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(Profile::DefaultPath(), "/home/u/.config/quelvane/quelvane.ini");
+
+  for (const auto& [name, value] :
+       {std::pair{"QUELVANE_PROFILE", own}, {"XDG_CONFIG_HOME", config}, {"HOME", home}}) {
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+}
+
+TEST(ReadConversionOptionsTest, FirstStartWithoutAProfile) {
+  testing::ScratchFolder folder;
+  const ConversionOptions options = ReadConversionOptions(Profile(folder.Path() / "none.ini"));
+  EXPECT_EQ(options.ValeursConnuesOnly, 1);
+  EXPECT_EQ(options.NePasRecopierValeursIgnorees, 0);
+  EXPECT_EQ(options.SeparateurSource, "\t");
+  EXPECT_EQ(options.SeparateurDestination, "\t");
+  EXPECT_EQ(options.CodeSource, 1);
+  EXPECT_EQ(options.CodeDestination, 2);
+  EXPECT_EQ(options.PrefixeSicovam, "");
+  EXPECT_EQ(options.LgSicoFixe, 0);
+  EXPECT_EQ(options.NbCharSico, 6);
+  EXPECT_EQ(options.ExtensionDestination, ".new");
+  EXPECT_EQ(options.OutputExtension, ".new");
+  EXPECT_EQ(options.CheminFichiersSource, "");
+}
+
+TEST(ReadConversionOptionsTest, TakesEachKeyAsTheMainWindowDoes) {
+  testing::ScratchFolder folder;
+  const std::string folderPath(300, 'd');
+  const ConversionOptions options = ReadConversionOptions(Profile(
+      folder.Write("q.ini",
+                   "[General]\n"
+                   "ValeursConnuesOnly=0\n"
+                   "NePasRecopierValeursIgnorees=1\n"
+                   "SensDeConversion=4\n"  // the radio buttons only: the run reads the two types
+                   "CodeSource=1\n"
+                   "CodeDestination=2\n"
+                   "PrefixeSicovam=XYZ0123456789\n"
+                   "LgSicoFixe=1\n"
+                   "NbCharSico=-2\n"
+                   "ExtensionDestination=.NEW\n"
+                   "CheminFichiersSource=" +
+                       folderPath +
+                       "\n"
+                       "[Separateur Source]\n"
+                       "tabulation=0\n"
+                       "[Separateur Destination]\n"
+                       "tabulation=0\n"
+                       "separateurs=;;;;;;;;;;;;\n")));
+  EXPECT_EQ(options.ValeursConnuesOnly, 0);
+  EXPECT_EQ(options.NePasRecopierValeursIgnorees, 1);
+  EXPECT_EQ(options.CodeSource, 1);
+  EXPECT_EQ(options.CodeDestination, 2);
+  EXPECT_EQ(options.PrefixeSicovam, "XYZ012345");
+  EXPECT_EQ(options.SeparateurSource, "");  // "Autre :" with nothing typed
+  EXPECT_EQ(options.SeparateurDestination, ";;;;;;;;;");
+  EXPECT_EQ(options.LgSicoFixe, 1);
+  EXPECT_EQ(options.NbCharSico, -2);
+  EXPECT_EQ(options.ExtensionDestination, ".NEW");
+  EXPECT_EQ(options.OutputExtension, ".new.txt");  // anything but ".new" exactly
+  EXPECT_EQ(options.CheminFichiersSource, folderPath.substr(0, kFolderMaxLength));
+}
+
+TEST(ReadConversionOptionsTest, TabulationOneIgnoresTheStoredSeparators) {
+  testing::ScratchFolder folder;
+  const ConversionOptions options = ReadConversionOptions(
+      Profile(folder.Write("q.ini",
+                           "[Separateur Source]\ntabulation=1\nseparateurs=;\n"
+                           "[Separateur Destination]\ntabulation=2\nseparateurs=|\n")));
+  EXPECT_EQ(options.SeparateurSource, "\t");
+  EXPECT_EQ(options.SeparateurDestination, "|");
+}
+
+}  // namespace
+}  // namespace quelvane
