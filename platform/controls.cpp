@@ -1,0 +1,105 @@
+#include "platform/controls.h"
+
+#include <QPainter>
+#include <QPalette>
+
+#include "platform/dialog.h"
+
+namespace quelvane {
+
+AutoRadioButton::AutoRadioButton(const QString& text, QWidget* parent)
+    : QRadioButton(text, parent) {
+  setAutoExclusive(false);
+}
+
+void AutoRadioButton::nextCheckState() {
+  setChecked(true);
+}
+
+StaticText::StaticText(const QString& text, bool centered, QWidget* parent)
+    : QWidget(parent), text_(text), centered_(centered) {
+  setAccessibleName(text_);
+}
+
+void StaticText::setText(const QString& text) {
+  if (text == text_) return;
+  text_ = text;
+  setAccessibleName(text_);
+  update();
+}
+
+QSize StaticText::sizeHint() const {
+  const QFontMetrics metrics = fontMetrics();
+  return {metrics.horizontalAdvance(text_), metrics.height()};
+}
+
+void StaticText::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  const QString shown = fontMetrics().elidedText(
+      text_, centered_ ? Qt::ElideMiddle : Qt::ElideRight, width(), Qt::TextSingleLine);
+  const Qt::Alignment alignment = (centered_ ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop;
+  painter.drawText(rect(), static_cast<int>(alignment | Qt::TextSingleLine), shown);
+}
+
+LineListModel::LineListModel(QObject* parent)
+    : QAbstractListModel(parent), capacity_(kDefaultListCapacity) {}
+
+int LineListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : Count();
+}
+
+QVariant LineListModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+  const std::string* line = Line(index.row());
+  if (line == nullptr || !index.isValid()) return {};
+  return QString::fromUtf8(line->data(), static_cast<qsizetype>(line->size()));
+}
+
+int LineListModel::Add(std::string_view text) {
+  if (lines_.size() >= capacity_) return kListErrSpace;
+  const int row = Count();
+  beginInsertRows(QModelIndex(), row, row);
+  lines_.emplace_back(text);
+  endInsertRows();
+  return row;
+}
+
+int LineListModel::Delete(int index) {
+  if (index < 0 || index >= Count()) return kListErr;
+  beginRemoveRows(QModelIndex(), index, index);
+  lines_.erase(lines_.begin() + index);
+  endRemoveRows();
+  return Count();
+}
+
+void LineListModel::Clear() {
+  beginResetModel();
+  lines_.clear();
+  endResetModel();
+}
+
+const std::string* LineListModel::Line(int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  return &lines_[static_cast<std::size_t>(index)];
+}
+
+ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new LineListModel(this)) {
+  setModel(model_);
+  // Every line has the height of one line of text: the view never measures
+  // a million lines to lay them out.
+  setUniformItemSizes(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setTextElideMode(Qt::ElideRight);
+}
+
+int ListBox::TopRow() {
+  executeDelayedItemsLayout();
+  const QModelIndex top = indexAt(QPoint(1, 1));
+  return top.isValid() ? top.row() : 0;
+}
+
+}  // namespace quelvane

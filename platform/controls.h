@@ -1,0 +1,78 @@
+// The widgets that stand in for the controls of a dialog template where Qt's own
+// behave differently: radio buttons that a click never unchecks, static texts that
+// keep their whole text and show what fits, and list boxes backed by a model of
+// plain lines with a capacity.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QRadioButton>
+#include <QWidget>
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace quelvane {
+
+// An automatic radio button: a click always leaves it checked. Whether it unchecks
+// others is the dialog's business (its template group), never Qt's.
+class AutoRadioButton : public QRadioButton {
+ public:
+  explicit AutoRadioButton(const QString& text, QWidget* parent);
+
+ protected:
+  void nextCheckState() override;
+};
+
+// One line of static text. It keeps its whole text; what does not fit is elided
+// (in the middle when centred, so both ends of a long path stay visible).
+class StaticText : public QWidget {
+ public:
+  StaticText(const QString& text, bool centered, QWidget* parent);
+
+  void setText(const QString& text);
+  const QString& text() const { return text_; }
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString text_;
+  bool centered_;
+};
+
+// The lines of a list box, in the order they were added, up to a capacity.
+class LineListModel : public QAbstractListModel {
+ public:
+  explicit LineListModel(QObject* parent);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  int Add(std::string_view text);  // the new line's index, or kListErrSpace
+  int Delete(int index);           // lines left, or kListErr
+  void Clear();
+  int Count() const { return static_cast<int>(lines_.size()); }
+  const std::string* Line(int index) const;
+  void SetCapacity(std::size_t capacity) { capacity_ = capacity; }
+
+ private:
+  std::deque<std::string> lines_;
+  std::size_t capacity_;
+};
+
+// A list box: a list view over a LineListModel.
+class ListBox : public QListView {
+ public:
+  explicit ListBox(QWidget* parent);
+  LineListModel& Lines() { return *model_; }
+  const LineListModel& Lines() const { return *model_; }
+  // The first line in view (0 when the list is empty).
+  int TopRow();
+
+ private:
+  LineListModel* model_;
+};
+
+}  // namespace quelvane

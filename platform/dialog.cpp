@@ -1,0 +1,574 @@
+#include "platform/dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/icon.h"
+#include "platform/message_box.h"
+#include "platform/qt_access.h"
+
+namespace quelvane {
+namespace {
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+// "&&" stands for '&'; any other '&' only marks the next character as a mnemonic.
+QString WithoutMnemonics(const QString& text) {
+  QString shown;
+  shown.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] != u'&') {
+      shown += text[i];
+    } else if (i + 1 < text.size()) {
+      shown += text[++i];
+    }
+  }
+  return shown;
+}
+
+// The dialog's base units, measured as the original platform measures them: the
+// average width of the 52 letters (rounded to the nearest pixel) and the height
+// of the font. Dialog units are quarters of the first and eighths of the second.
+struct BaseUnits {
+  double x;
+  int y;
+};
+
+BaseUnits MeasureBaseUnits(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int alphabet = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return {static_cast<double>((alphabet / 26 + 1) / 2), metrics.height()};
+}
+
+// MulDiv: the product divided, rounded half away from zero.
+int MulDiv(int value, int numerator, int denominator) {
+  const long long product = static_cast<long long>(value) * numerator;
+  const long long half = denominator / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                       : (product - half) / denominator);
+}
+
+// The width a control needs to show its whole text at the dialog's font, or 0
+// for controls whose text does not set their size.
+int NeededWidth(const QWidget* widget, ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kPushButton: {
+      const auto* button = static_cast<const QPushButton*>(widget);
+      return widget->fontMetrics().horizontalAdvance(WithoutMnemonics(button->text())) +
+             2 * widget->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
+    }
+    case ControlKind::kAutoRadioButton:
+    case ControlKind::kAutoCheckBox:
+    case ControlKind::kStatic:
+      return widget->sizeHint().width();
+    case ControlKind::kGroupBox: {
+      const auto* frame = static_cast<const QGroupBox*>(widget);
+      QStyleOptionGroupBox option;
+      option.initFrom(frame);
+      option.text = frame->title();
+      option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+      option.rect = QRect(0, 0, 10'000, 100);
+      const QRect label = widget->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                          QStyle::SC_GroupBoxLabel, frame);
+      return label.right() + 1 + label.left();
+    }
+    case ControlKind::kEdit:
+    case ControlKind::kListBox:
+      return 0;
+  }
+  return 0;
+}
+
+// Enter in a multi-line edit that does not take it presses the default button.
+class EnterToDefaultButton : public QObject {
+ public:
+  explicit EnterToDefaultButton(QWidget* window) : QObject(window), window_(window) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+      return QObject::eventFilter(watched, event);
+    }
+    for (QPushButton* button : window_->findChildren<QPushButton*>()) {
+      if (button->isDefault() && button->isVisible()) {
+        if (button->isEnabled()) button->click();
+        return true;
+      }
+    }
+    return true;
+  }
+
+ private:
+  QWidget* window_;
+};
+
+}  // namespace
+
+// The window: its cancel paths (Escape, the close box) go to the dialog's OnCancel.
+class TemplateWindow final : public QDialog {
+ public:
+  TemplateWindow(Dialog& dialog, QWidget* parent, Qt::WindowFlags flags)
+      : QDialog(parent, flags), dialog_(dialog) {}
+
+  void reject() override { dialog_.OnCancel(); }
+  void accept() override { dialog_.OnOK(); }
+
+ private:
+  Dialog& dialog_;
+};
+
+struct Dialog::Impl {
+  struct Item {
+    int id;
+    ControlKind kind;
+    std::uint32_t style;
+    std::size_t group;  // index of the control that starts its group
+    QWidget* widget;
+  };
+
+  TemplateWindow* window = nullptr;
+  std::vector<Item> items;
+  bool ended = false;
+  int result = 0;
+
+  const Item* Find(int id) const {
+    for (const Item& item : items) {
+      if (item.id == id) return &item;
+    }
+    return nullptr;
+  }
+  template <class W>
+  W* Widget(int id) const {
+    const Item* item = Find(id);
+    return item == nullptr ? nullptr : qobject_cast<W*>(item->widget);
+  }
+  ListBox* List(int id) const {
+    const Item* item = Find(id);
+    return item == nullptr ? nullptr : dynamic_cast<ListBox*>(item->widget);
+  }
+};
+
+struct DialogAccess {
+  static QDialog* Window(const Dialog& dialog) {
+    return dialog.impl_ == nullptr ? nullptr : dialog.impl_->window;
+  }
+  static QWidget* Item(const Dialog& dialog, int id) {
+    if (dialog.impl_ == nullptr) return nullptr;
+    const Dialog::Impl::Item* item = dialog.impl_->Find(id);
+    return item == nullptr ? nullptr : item->widget;
+  }
+  static QWidget* ItemAt(const Dialog& dialog, std::size_t index) {
+    if (dialog.impl_ == nullptr || index >= dialog.impl_->items.size()) return nullptr;
+    return dialog.impl_->items[index].widget;
+  }
+};
+
+QDialog* DialogWindow(const Dialog& dialog) {
+  return DialogAccess::Window(dialog);
+}
+QWidget* DlgItemWidget(const Dialog& dialog, int id) {
+  return DialogAccess::Item(dialog, id);
+}
+QWidget* DlgItemWidgetAt(const Dialog& dialog, std::size_t index) {
+  return DialogAccess::ItemAt(dialog, index);
+}
+
+Dialog::Dialog(const DialogTemplate& dialogTemplate, Dialog* parent)
+    : template_(dialogTemplate), parent_(parent) {}
+
+Dialog::~Dialog() {
+  if (impl_ != nullptr) delete impl_->window;
+}
+
+bool Dialog::IsCreated() const {
+  return impl_ != nullptr && impl_->window != nullptr;
+}
+
+void Dialog::Create() {
+  if (IsCreated()) return;
+  impl_ = std::make_unique<Impl>();
+
+  QWidget* owner = nullptr;
+  if (parent_ != nullptr && parent_->IsCreated()) owner = parent_->impl_->window;
+  if (owner == nullptr) owner = QApplication::activeModalWidget();
+  const Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  auto* window = new TemplateWindow(*this, owner, flags);
+  impl_->window = window;
+
+  // The template's font is a Windows face; the desktop's own sans-serif face at
+  // the template's size takes its place, and the base units follow that face.
+  QFont font = QApplication::font();
+  font.setPointSize(template_.fontPoints);
+  window->setFont(font);
+  window->setWindowTitle(ToQString(template_.caption));
+
+  std::size_t group = 0;
+  QWidget* previousTabStop = nullptr;
+  for (std::size_t index = 0; index < template_.controls.size(); ++index) {
+    const DialogControl& control = template_.controls[index];
+    if ((control.style & kGroup) != 0) group = index;
+    const QString text = ToQString(control.text);
+    const bool tabStop = (control.style & kTabStop) != 0;
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+      case ControlKind::kPushButton: {
+        auto* button = new QPushButton(text, window);
+        button->setAutoDefault(true);
+        button->setDefault((control.style & kDefault) != 0);
+        widget = button;
+        break;
+      }
+      case ControlKind::kAutoRadioButton:
+        widget = new AutoRadioButton(text, window);
+        break;
+      case ControlKind::kAutoCheckBox:
+        widget = new QCheckBox(text, window);
+        break;
+      case ControlKind::kEdit:
+        if ((control.style & kMultiLine) != 0) {
+          auto* edit = new QPlainTextEdit(text, window);
+          edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+          edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+          edit->setVerticalScrollBarPolicy(
+              (control.style & kVScroll) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+          edit->setTabChangesFocus(true);
+          edit->setReadOnly((control.style & kReadOnly) != 0);
+          if ((control.style & kWantReturn) == 0) {
+            edit->installEventFilter(new EnterToDefaultButton(window));
+          }
+          if ((control.style & kBorder) == 0) edit->setFrameShape(QFrame::NoFrame);
+          widget = edit;
+        } else {
+          auto* edit = new QLineEdit(text, window);
+          edit->setFrame((control.style & kBorder) != 0);
+          edit->setReadOnly((control.style & kReadOnly) != 0);
+          widget = edit;
+        }
+        break;
+      case ControlKind::kListBox: {
+        auto* list = new ListBox(window);
+        if ((control.style & kBorder) == 0) list->setFrameShape(QFrame::NoFrame);
+        widget = list;
+        break;
+      }
+      case ControlKind::kStatic:
+        widget = new StaticText((control.style & kNoPrefix) != 0 ? text : WithoutMnemonics(text),
+                                (control.style & kCentered) != 0, window);
+        break;
+      case ControlKind::kGroupBox: {
+        auto* frame = new QGroupBox(WithoutMnemonics(text), window);
+        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+        widget = frame;
+        break;
+      }
+    }
+    if (widget->focusPolicy() != Qt::NoFocus) {
+      widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+    if (tabStop && widget->focusPolicy() != Qt::NoFocus) {
+      if (previousTabStop != nullptr) QWidget::setTabOrder(previousTabStop, widget);
+      previousTabStop = widget;
+    }
+    impl_->items.push_back({control.id, control.kind, control.style, group, widget});
+  }
+  // Dialog units to pixels. A face other than the one the templates were drawn
+  // with may set some texts wider than the average letter predicts: the
+  // horizontal unit then grows, for the whole window, until every text fits.
+  BaseUnits units = MeasureBaseUnits(font);
+  for (std::size_t index = 0; index < impl_->items.size(); ++index) {
+    const DialogControl& control = template_.controls[index];
+    const int needed = NeededWidth(impl_->items[index].widget, control.kind);
+    if (control.cx > 0 && needed > 0) {
+      // Edges are rounded to whole pixels: one more pixel keeps the width whole.
+      units.x = std::max(units.x, 4.0 * (needed + 1) / control.cx);
+    }
+  }
+  const auto toX = [&units](int x) { return static_cast<int>(std::lround(x * units.x / 4.0)); };
+  const auto toY = [&units](int y) { return MulDiv(y, units.y, 8); };
+  for (std::size_t index = 0; index < impl_->items.size(); ++index) {
+    const DialogControl& control = template_.controls[index];
+    const int left = toX(control.x);
+    const int top = toY(control.y);
+    impl_->items[index].widget->setGeometry(left, top, toX(control.x + control.cx) - left,
+                                            toY(control.y + control.cy) - top);
+  }
+  window->setFixedSize(toX(template_.cx), toY(template_.cy));
+
+  // The first control of the template lies on top, as frames drawn after the
+  // controls they surround must not cover them.
+  for (auto item = impl_->items.rbegin(); item != impl_->items.rend(); ++item) {
+    item->widget->raise();
+  }
+
+  for (const Impl::Item& item : impl_->items) {
+    const int id = item.id;
+    if (auto* button = qobject_cast<QAbstractButton*>(item.widget)) {
+      const bool radio = item.kind == ControlKind::kAutoRadioButton;
+      const std::size_t itemGroup = item.group;
+      QObject::connect(button, &QAbstractButton::clicked, window, [this, id, radio, itemGroup] {
+        if (radio) {
+          for (const Impl::Item& other : impl_->items) {
+            if (other.group == itemGroup && other.kind == ControlKind::kAutoRadioButton &&
+                other.id != id) {
+              qobject_cast<QAbstractButton*>(other.widget)->setChecked(false);
+            }
+          }
+        }
+        Dispatch(Notification::kClicked, id);
+      });
+    } else if (auto* line = qobject_cast<QLineEdit*>(item.widget)) {
+      QObject::connect(line, &QLineEdit::textChanged, window,
+                       [this, id] { Dispatch(Notification::kChange, id); });
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(item.widget)) {
+      QObject::connect(text, &QPlainTextEdit::textChanged, window,
+                       [this, id] { Dispatch(Notification::kChange, id); });
+    }
+  }
+
+  impl_->ended = false;
+  if (OnInitDialog()) {
+    for (const Impl::Item& item : impl_->items) {
+      if ((item.style & kTabStop) != 0 && item.widget->isEnabled() &&
+          item.widget->focusPolicy() != Qt::NoFocus) {
+        item.widget->setFocus(Qt::TabFocusReason);
+        break;
+      }
+    }
+  }
+}
+
+int Dialog::DoModal() {
+  Create();
+  int result = impl_->result;
+  if (!impl_->ended) result = impl_->window->exec();
+  DestroyWindow();
+  return result;
+}
+
+void Dialog::ShowWindow() {
+  if (IsCreated()) impl_->window->show();
+}
+
+void Dialog::EndDialog(int result) {
+  if (!IsCreated()) return;
+  impl_->ended = true;
+  impl_->result = result;
+  impl_->window->done(result);
+}
+
+bool Dialog::OnInitDialog() {
+  return true;
+}
+void Dialog::OnOK() {
+  EndDialog(kIdOk);
+}
+void Dialog::OnCancel() {
+  EndDialog(kIdCancel);
+}
+
+bool Dialog::DestroyWindow() {
+  if (!IsCreated()) return false;
+  delete impl_->window;
+  impl_->window = nullptr;
+  impl_->items.clear();
+  return true;
+}
+
+void Dialog::Dispatch(Notification event, int id) {
+  for (const Handler& handler : handlers_) {
+    if (handler.event == event && handler.id == id) {
+      handler.call();
+      return;
+    }
+  }
+  if (event == Notification::kClicked && id == kIdOk) OnOK();
+  if (event == Notification::kClicked && id == kIdCancel) OnCancel();
+}
+
+void Dialog::CheckDlgButton(int id, int check) {
+  if (!IsCreated()) return;
+  if (auto* button = impl_->Widget<QAbstractButton>(id)) button->setChecked(check != 0);
+}
+
+int Dialog::IsDlgButtonChecked(int id) const {
+  if (!IsCreated()) return 0;
+  const auto* button = impl_->Widget<QAbstractButton>(id);
+  return button != nullptr && button->isChecked() ? 1 : 0;
+}
+
+std::string Dialog::GetDlgItemText(int id) const {
+  if (!IsCreated()) return {};
+  const Impl::Item* item = impl_->Find(id);
+  if (item == nullptr) return {};
+  if (const auto* line = qobject_cast<const QLineEdit*>(item->widget)) return ToUtf8(line->text());
+  if (const auto* edit = qobject_cast<const QPlainTextEdit*>(item->widget)) {
+    return ToUtf8(edit->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
+  }
+  if (const auto* button = qobject_cast<const QAbstractButton*>(item->widget)) {
+    return ToUtf8(button->text());
+  }
+  if (const auto* frame = qobject_cast<const QGroupBox*>(item->widget)) {
+    return ToUtf8(frame->title());
+  }
+  if (const auto* label = dynamic_cast<const StaticText*>(item->widget)) {
+    return ToUtf8(label->text());
+  }
+  return {};
+}
+
+void Dialog::SetDlgItemText(int id, std::string_view text) {
+  if (!IsCreated()) return;
+  const Impl::Item* item = impl_->Find(id);
+  if (item == nullptr) return;
+  const QString value = ToQString(text);
+  if (auto* line = qobject_cast<QLineEdit*>(item->widget)) {
+    {
+      const QSignalBlocker quiet(line);
+      line->setText(value);
+    }
+    Dispatch(Notification::kChange, id);
+  } else if (auto* edit = qobject_cast<QPlainTextEdit*>(item->widget)) {
+    {
+      const QSignalBlocker quiet(edit);
+      edit->setPlainText(QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    Dispatch(Notification::kChange, id);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(item->widget)) {
+    button->setText(value);
+  } else if (auto* frame = qobject_cast<QGroupBox*>(item->widget)) {
+    frame->setTitle(value);
+  } else if (auto* label = dynamic_cast<StaticText*>(item->widget)) {
+    label->setText(value);
+  }
+}
+
+void Dialog::SetDlgItemInt(int id, std::int32_t value) {
+  SetDlgItemText(id, std::to_string(value));
+}
+
+void Dialog::EnableDlgItem(int id, bool enable) {
+  if (!IsCreated()) return;
+  if (const Impl::Item* item = impl_->Find(id)) item->widget->setEnabled(enable);
+}
+
+bool Dialog::IsDlgItemEnabled(int id) const {
+  if (!IsCreated()) return false;
+  const Impl::Item* item = impl_->Find(id);
+  return item != nullptr && item->widget->isEnabled();
+}
+
+void Dialog::GotoDlgCtrl(int id) {
+  if (!IsCreated()) return;
+  if (const Impl::Item* item = impl_->Find(id)) item->widget->setFocus(Qt::OtherFocusReason);
+}
+
+void Dialog::RepaintDlgItem(int id) {
+  if (!IsCreated()) return;
+  if (const Impl::Item* item = impl_->Find(id)) item->widget->repaint();
+}
+
+void Dialog::SetWindowText(std::string_view title) {
+  if (IsCreated()) impl_->window->setWindowTitle(ToQString(title));
+}
+
+std::string Dialog::GetWindowText() const {
+  return IsCreated() ? ToUtf8(impl_->window->windowTitle()) : std::string();
+}
+
+void Dialog::SetIcon(const Icon& icon, bool /*bigIcon*/) {
+  // One icon serves every size: Qt picks the size it needs from it.
+  if (IsCreated()) impl_->window->setWindowIcon(ToQIcon(icon));
+}
+
+int Dialog::ListAddString(int id, std::string_view text) {
+  ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
+  return list == nullptr ? kListErr : list->Lines().Add(text);
+}
+
+int Dialog::ListDeleteString(int id, int index) {
+  ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
+  return list == nullptr ? kListErr : list->Lines().Delete(index);
+}
+
+int Dialog::ListGetCount(int id) const {
+  const ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
+  return list == nullptr ? kListErr : list->Lines().Count();
+}
+
+void Dialog::ListResetContent(int id) {
+  if (ListBox* list = IsCreated() ? impl_->List(id) : nullptr) list->Lines().Clear();
+}
+
+int Dialog::ListSetCurSel(int id, int index) {
+  ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
+  if (list == nullptr) return kListErr;
+  if (index < 0 || index >= list->Lines().Count()) {
+    list->selectionModel()->clear();
+    return kListErr;
+  }
+  const QModelIndex line = list->model()->index(index, 0);
+  list->selectionModel()->setCurrentIndex(line, QItemSelectionModel::ClearAndSelect);
+  list->scrollTo(line, QAbstractItemView::EnsureVisible);
+  return index;
+}
+
+int Dialog::ListGetCurSel(int id) const {
+  const ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
+  if (list == nullptr) return kListErr;
+  const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+  return selected.isEmpty() ? kListErr : selected.front().row();
+}
+
+std::string Dialog::ListGetText(int id, int index) const {
+  const ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
+  const std::string* line = list == nullptr ? nullptr : list->Lines().Line(index);
+  return line == nullptr ? std::string() : *line;
+}
+
+int Dialog::ListGetTopIndex(int id) const {
+  ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
+  return list == nullptr ? kListErr : list->TopRow();
+}
+
+void Dialog::ListSetCapacity(int id, std::size_t capacity) {
+  if (ListBox* list = IsCreated() ? impl_->List(id) : nullptr) list->Lines().SetCapacity(capacity);
+}
+
+void Dialog::SetDlgItemRedraw(int id, bool redraw) {
+  if (!IsCreated()) return;
+  if (const Impl::Item* item = impl_->Find(id)) item->widget->setUpdatesEnabled(redraw);
+}
+
+int Dialog::MessageBox(std::string_view text, std::string_view caption, int type) {
+  return ShowMessageBox(this, text, caption, type);
+}
+
+}  // namespace quelvane

@@ -1,0 +1,105 @@
+// The selection buffer and its walk: plain C++, no dialog involved.
+#include <algorithm>
+
+#include "platform/file_dialog.h"
+
+namespace quelvane {
+namespace {
+
+struct SplitPath {
+  std::string_view folder;
+  std::string_view name;
+};
+
+// The folder keeps its '/' only when it is the root.
+std::optional<SplitPath> Split(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos || slash + 1 == path.size()) return std::nullopt;
+  return SplitPath{path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
+}
+
+}  // namespace
+
+std::string_view SelectionBuffer::FirstString() const {
+  const std::string_view all = chars_;
+  return all.substr(0, all.find('\0'));
+}
+
+bool SelectionBuffer::Store(const std::vector<std::string>& paths) {
+  Clear();
+  if (paths.empty()) return false;
+  for (const std::string& path : paths) {
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
+  }
+  if (paths.size() == 1) {
+    if (paths.front().size() + 1 > chars_.size()) return false;
+    std::copy(paths.front().begin(), paths.front().end(), chars_.begin());
+    return true;
+  }
+
+  std::vector<SplitPath> parts;
+  std::size_t needed = 0;
+  for (const std::string& path : paths) {
+    const std::optional<SplitPath> part = Split(path);
+    if (!part || (!parts.empty() && part->folder != parts.front().folder)) return false;
+    parts.push_back(*part);
+    needed += part->name.size() + 1;
+  }
+  needed += parts.front().folder.size() + 1 + 1;
+  if (needed > chars_.size()) return false;
+
+  auto out = std::copy(parts.front().folder.begin(), parts.front().folder.end(), chars_.begin());
+  *out++ = '\0';
+  for (const SplitPath& part : parts) {
+    out = std::copy(part.name.begin(), part.name.end(), out);
+    *out++ = '\0';
+  }
+  return true;
+}
+
+SelectionPosition FileDialog::GetStartPosition() const {
+  return std::size_t{0};
+}
+
+std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
+  if (!position) return {};
+  const SelectionBuffer& buffer = *buffer_;
+  const std::string_view folder = buffer.FirstString();
+  std::size_t offset = *position;
+  if (offset == 0) {
+    if ((flags_ & kOfnAllowMultiSelect) == 0 || buffer.At(folder.size() + 1) == '\0') {
+      position.reset();
+      return std::string(folder);
+    }
+    offset = folder.size() + 1;
+  }
+
+  std::string name;
+  while (buffer.At(offset) != '\0') name += buffer.At(offset++);
+  ++offset;
+  if (buffer.At(offset) == '\0') {
+    position.reset();
+  } else {
+    position = offset;
+  }
+
+  std::string path(folder);
+  if (path.empty() || path.back() != '/') path += '/';
+  return path + name;
+}
+
+std::vector<FileFilter> ParseFileFilter(std::string_view filter) {
+  std::vector<FileFilter> filters;
+  while (!filter.empty() && filter.front() != '|') {
+    const std::size_t bar = filter.find('|');
+    if (bar == std::string_view::npos) break;
+    const std::string_view description = filter.substr(0, bar);
+    filter.remove_prefix(bar + 1);
+    const std::size_t end = std::min(filter.find('|'), filter.size());
+    filters.push_back({std::string(description), std::string(filter.substr(0, end))});
+    filter.remove_prefix(std::min(end + 1, filter.size()));
+  }
+  return filters;
+}
+
+}  // namespace quelvane

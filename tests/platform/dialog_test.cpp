@@ -1,0 +1,336 @@
+// The dialog class: layout from dialog units, notifications, radio groups, the
+// keyboard's default and cancel paths, and the list box operations.
+#include "platform/dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <utility>
+#include <vector>
+
+#include "platform/qt_access.h"
+#include "tests/platform/gui_test_support.h"
+
+namespace quelvane {
+namespace {
+
+using enum ControlKind;
+
+constexpr int kRadioOne = 10, kRadioTwo = 11, kRadioThree = 12, kRadioFour = 13;
+constexpr int kLine = 20, kCheck = 21, kText = 22, kList = 30, kLabel = 40;
+
+constexpr DialogControl kControls[] = {
+    {kIdOk, kPushButton, "&Valider", 150, 7, 50, 14, kDefault | kTabStop},
+    {kIdCancel, kPushButton, "Annuler", 150, 24, 50, 14, kTabStop},
+    {kRadioOne, kAutoRadioButton, "Un", 7, 7, 40, 10, kGroup},
+    {kRadioTwo, kAutoRadioButton, "Deux", 7, 19, 40, 10, kGroup},
+    {kRadioThree, kAutoRadioButton, "Trois", 7, 31, 40, 10, kGroup},
+    {kRadioFour, kAutoRadioButton, "Quatre", 7, 43, 40, 10, 0},
+    {kLine, kEdit, "", 60, 7, 60, 12, kBorder | kAutoHScroll | kTabStop | kGroup},
+    {kCheck, kAutoCheckBox, "Case", 60, 22, 60, 10, kTabStop},
+    {kText, kEdit, "", 60, 35, 80, 30, kMultiLine | kBorder | kVScroll | kTabStop},
+    {kList, kListBox, "", 7, 70, 140, 40, kVScroll | kBorder | kTabStop},
+    {kLabel, kStatic, "A && B", 7, 115, 100, 8, 0},
+    {kIdStatic, kGroupBox, "Cadre", 2, 2, 52, 60, 0},
+};
+constexpr DialogTemplate kTemplate{1, "Essai", 210, 130, "MS Sans Serif", 8, kControls};
+
+struct Event {
+  Notification event;
+  int id;
+  std::string text;  // the control's text when the handler ran
+  bool operator==(const Event&) const = default;
+};
+
+class TestDialog : public Dialog {
+ public:
+  TestDialog() : Dialog(kTemplate) { BindMessageMap(kMap); }
+
+  bool OnInitDialog() override {
+    Dialog::OnInitDialog();
+    if (endAtInit) EndDialog(42);
+    return true;
+  }
+  bool DestroyWindow() override {
+    destroyed = true;
+    return Dialog::DestroyWindow();
+  }
+
+  void OnLineChange() { events.push_back({Notification::kChange, kLine, GetDlgItemText(kLine)}); }
+  void OnTextChange() { events.push_back({Notification::kChange, kText, GetDlgItemText(kText)}); }
+  void OnRadioOne() { Clicked(kRadioOne); }
+  void OnRadioTwo() { Clicked(kRadioTwo); }
+  void OnRadioThree() { Clicked(kRadioThree); }
+  void OnCheck() { Clicked(kCheck); }
+
+  std::vector<Event> events;
+  bool endAtInit = false;
+  bool destroyed = false;
+
+ private:
+  void Clicked(int id) {
+    events.push_back({Notification::kClicked, id, std::to_string(IsDlgButtonChecked(id))});
+  }
+
+  static constexpr MessageMapEntry<TestDialog> kMap[] = {
+      {Notification::kChange, kLine, &TestDialog::OnLineChange},
+      {Notification::kChange, kText, &TestDialog::OnTextChange},
+      {Notification::kClicked, kRadioOne, &TestDialog::OnRadioOne},
+      {Notification::kClicked, kRadioTwo, &TestDialog::OnRadioTwo},
+      {Notification::kClicked, kRadioThree, &TestDialog::OnRadioThree},
+      {Notification::kClicked, kCheck, &TestDialog::OnCheck},
+  };
+};
+
+QAbstractButton* Button(const Dialog& dialog, int id) {
+  return qobject_cast<QAbstractButton*>(DlgItemWidget(dialog, id));
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dialog.Create(); }
+  void TearDown() override { dialog.DestroyWindow(); }
+  TestDialog dialog;
+};
+
+TEST_F(DialogTest, PlacesControlsWithTheBaseUnitsOfItsFont) {
+  QDialog* window = DialogWindow(dialog);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->font().pointSize(), 8);
+  const QFontMetrics metrics(window->font());
+  const int baseX =
+      (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) /
+      2;
+  const int baseY = metrics.height();
+  const auto px = [](int units, int base, int per) { return (units * base + per / 2) / per; };
+
+  EXPECT_EQ(window->size(), QSize(px(210, baseX, 4), px(130, baseY, 8)));
+  // Edges convert one by one, so neighbouring controls stay flush.
+  const QRect list = DlgItemWidget(dialog, kList)->geometry();
+  EXPECT_EQ(list.left(), px(7, baseX, 4));
+  EXPECT_EQ(list.top(), px(70, baseY, 8));
+  EXPECT_EQ(list.left() + list.width(), px(147, baseX, 4));
+  EXPECT_EQ(list.top() + list.height(), px(110, baseY, 8));
+  EXPECT_EQ(dialog.GetWindowText(), "Essai");
+}
+
+TEST(DialogLayoutTest, ATextWiderThanItsControlWidensTheWholeWindowUntilItFits) {
+  static constexpr DialogControl kNarrow[] = {
+      {kIdOk, kPushButton, "OK", 10, 30, 50, 14, kDefault | kTabStop},
+      {kIdStatic, kStatic, "Un texte bien trop long pour sa place", 10, 10, 40, 8, 0},
+  };
+  static constexpr DialogTemplate kNarrowTemplate{2, "Essai", 100, 50, "MS Sans Serif", 8, kNarrow};
+  Dialog narrow(kNarrowTemplate);
+  narrow.Create();
+  Dialog plain(kTemplate);
+  plain.Create();
+  const QWidget* label = DlgItemWidgetAt(narrow, 1);
+  EXPECT_GE(label->width(), label->sizeHint().width());
+  EXPECT_EQ(label->height(), QFontMetrics(label->font()).height()) << "heights keep their unit";
+  // Positions scale with the same unit as widths.
+  const double unit = DialogWindow(narrow)->width() / 100.0;
+  EXPECT_NEAR(DlgItemWidget(narrow, kIdOk)->x(), 10 * unit, 1.0);
+  EXPECT_NEAR(DlgItemWidget(narrow, kIdOk)->width(), 50 * unit, 1.0);
+  narrow.DestroyWindow();
+  plain.DestroyWindow();
+}
+
+TEST_F(DialogTest, SettingAnEditRaisesExactlyOneChangeBeforeReturning) {
+  dialog.SetDlgItemText(kLine, "abc");
+  dialog.SetDlgItemText(kLine, "abc");  // the same text notifies again
+  dialog.SetDlgItemInt(kLine, -2);
+  dialog.SetDlgItemText(kText, "un\r\ndeux");
+  EXPECT_EQ(dialog.events, (std::vector<Event>{{Notification::kChange, kLine, "abc"},
+                                               {Notification::kChange, kLine, "abc"},
+                                               {Notification::kChange, kLine, "-2"},
+                                               {Notification::kChange, kText, "un\r\ndeux"}}));
+}
+
+TEST_F(DialogTest, TypingRaisesAChangePerKeystroke) {
+  auto* line = qobject_cast<QLineEdit*>(DlgItemWidget(dialog, kLine));
+  QTest::keyClicks(line, ";,");
+  EXPECT_EQ(dialog.events, (std::vector<Event>{{Notification::kChange, kLine, ";"},
+                                               {Notification::kChange, kLine, ";,"}}));
+}
+
+TEST_F(DialogTest, AClickNeverUnchecksARadioButtonAndOnlyItsGroupIsCleared) {
+  dialog.CheckDlgButton(kRadioOne, 1);
+  dialog.CheckDlgButton(kRadioTwo, 1);
+  dialog.CheckDlgButton(kRadioFour, 1);
+  EXPECT_TRUE(dialog.events.empty()) << "checking from the program notifies nobody";
+
+  Button(dialog, kRadioOne)->click();  // already checked
+  Button(dialog, kRadioThree)->click();
+  EXPECT_EQ(dialog.IsDlgButtonChecked(kRadioOne), 1);
+  EXPECT_EQ(dialog.IsDlgButtonChecked(kRadioTwo), 1) << "a group of its own: left to the handlers";
+  EXPECT_EQ(dialog.IsDlgButtonChecked(kRadioThree), 1);
+  EXPECT_EQ(dialog.IsDlgButtonChecked(kRadioFour), 0) << "same group: cleared by the click";
+  EXPECT_EQ(dialog.events, (std::vector<Event>{{Notification::kClicked, kRadioOne, "1"},
+                                               {Notification::kClicked, kRadioThree, "1"}}));
+}
+
+TEST_F(DialogTest, ACheckBoxToggledByAClickNotifiesWithItsNewState) {
+  Button(dialog, kCheck)->click();
+  Button(dialog, kCheck)->click();
+  EXPECT_EQ(dialog.events, (std::vector<Event>{{Notification::kClicked, kCheck, "1"},
+                                               {Notification::kClicked, kCheck, "0"}}));
+}
+
+TEST_F(DialogTest, TabFollowsTheTemplateOrderOfTabStopsAndTheFirstHasTheFocus) {
+  QDialog* window = DialogWindow(dialog);
+  EXPECT_EQ(window->focusWidget(), DlgItemWidget(dialog, kIdOk));
+  std::vector<QWidget*> chain;
+  QWidget* widget = DlgItemWidget(dialog, kIdOk);
+  do {
+    if (widget->focusPolicy() & Qt::TabFocus) chain.push_back(widget);
+    widget = widget->nextInFocusChain();
+  } while (widget != DlgItemWidget(dialog, kIdOk));
+  std::vector<QWidget*> expected;
+  for (int id : {kIdOk, kIdCancel, kLine, kCheck, kText, kList}) {
+    expected.push_back(DlgItemWidget(dialog, id));
+  }
+  EXPECT_EQ(chain, expected) << "radio buttons without a tab stop are left out";
+}
+
+TEST_F(DialogTest, StaticTextsShowADoubledAmpersandOnceAndProgramTextsAsGiven) {
+  EXPECT_EQ(dialog.GetDlgItemText(kLabel), "A & B");
+  dialog.SetDlgItemText(kLabel, "/home/a&b/cours.txt");
+  EXPECT_EQ(dialog.GetDlgItemText(kLabel), "/home/a&b/cours.txt");
+  EXPECT_EQ(dialog.GetDlgItemText(kIdOk), "&Valider");
+}
+
+TEST_F(DialogTest, EnablingIsByIdAndUnknownIdsAreHarmless) {
+  dialog.EnableDlgItem(kLine, false);
+  EXPECT_FALSE(dialog.IsDlgItemEnabled(kLine));
+  EXPECT_FALSE(DlgItemWidget(dialog, kLine)->isEnabled());
+  dialog.EnableDlgItem(kLine, true);
+  EXPECT_TRUE(dialog.IsDlgItemEnabled(kLine));
+
+  dialog.SetDlgItemText(999, "x");
+  dialog.CheckDlgButton(999, 1);
+  EXPECT_EQ(dialog.GetDlgItemText(999), "");
+  EXPECT_EQ(dialog.ListAddString(kLine, "x"), kListErr);
+}
+
+TEST_F(DialogTest, ListBoxKeepsOrderAndAnswersNoSpaceAtItsCapacity) {
+  dialog.ListSetCapacity(kList, 3);
+  EXPECT_EQ(dialog.ListAddString(kList, "a"), 0);
+  EXPECT_EQ(dialog.ListAddString(kList, "b"), 1);
+  EXPECT_EQ(dialog.ListAddString(kList, "c"), 2);
+  EXPECT_EQ(dialog.ListAddString(kList, "d"), kListErrSpace);
+  EXPECT_EQ(dialog.ListGetCount(kList), 3);
+  EXPECT_EQ(dialog.ListDeleteString(kList, 0), 2);
+  EXPECT_EQ(dialog.ListDeleteString(kList, 5), kListErr);
+  EXPECT_EQ(dialog.ListAddString(kList, "d"), 2);
+  EXPECT_EQ(dialog.ListGetText(kList, 0), "b");
+  EXPECT_EQ(dialog.ListGetText(kList, 2), "d");
+  dialog.ListResetContent(kList);
+  EXPECT_EQ(dialog.ListGetCount(kList), 0);
+}
+
+TEST_F(DialogTest, SelectingALineScrollsItIntoViewAndMinusOneClearsTheSelection) {
+  DialogWindow(dialog)->show();
+  for (int i = 0; i < 50; ++i) dialog.ListAddString(kList, "ligne " + std::to_string(i));
+  EXPECT_EQ(dialog.ListGetTopIndex(kList), 0);
+  EXPECT_EQ(dialog.ListSetCurSel(kList, 49), 49);
+  EXPECT_EQ(dialog.ListGetCurSel(kList), 49);
+  const int top = dialog.ListGetTopIndex(kList);
+  EXPECT_GT(top, 0);
+  EXPECT_EQ(dialog.ListSetCurSel(kList, -1), kListErr);
+  EXPECT_EQ(dialog.ListGetCurSel(kList), kListErr);
+  EXPECT_EQ(dialog.ListGetTopIndex(kList), top) << "clearing the selection does not scroll";
+}
+
+TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
+  struct Case {
+    const char* name;
+    std::function<void(QWidget*)> act;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"Enter on the default button", [](QWidget* w) { testing::PressKey(w, Qt::Key_Return); },
+       kIdOk},
+      {"Escape", [](QWidget* w) { testing::PressKey(w, Qt::Key_Escape); }, kIdCancel},
+      {"close box", [](QWidget* w) { w->close(); }, kIdCancel},
+      {"Enter in a line edit",
+       [](QWidget* w) {
+         auto* line = w->findChild<QLineEdit*>();
+         line->setFocus();
+         QTest::keyClick(line, Qt::Key_Return);
+       },
+       kIdOk},
+      {"Enter on another focused button",
+       [](QWidget* w) {
+         for (auto* button : w->findChildren<QAbstractButton*>()) {
+           if (button->text() == "Annuler") button->setFocus();
+         }
+         testing::PressKey(w, Qt::Key_Return);
+       },
+       kIdCancel},
+  };
+  for (const Case& c : cases) {
+    TestDialog dialog;
+    testing::WhenModal(c.act);
+    EXPECT_EQ(dialog.DoModal(), c.expected) << c.name;
+    EXPECT_TRUE(dialog.destroyed) << c.name;
+    EXPECT_FALSE(dialog.IsCreated()) << c.name;
+  }
+}
+
+TEST(DialogModalTest, EnterInAMultiLineEditPressesTheDefaultButtonInsteadOfANewLine) {
+  TestDialog dialog;
+  std::string text;
+  testing::WhenModal([&](QWidget* w) {
+    auto* edit = w->findChild<QPlainTextEdit*>();
+    edit->setFocus();
+    QTest::keyClicks(edit, "ab");
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialog.DoModal(), kIdOk);
+  ASSERT_FALSE(dialog.events.empty());
+  EXPECT_EQ(dialog.events.back().text, "ab");
+}
+
+TEST(DialogModalTest, EndDialogDuringInitialisationEndsWithoutALoop) {
+  TestDialog dialog;
+  dialog.endAtInit = true;
+  EXPECT_EQ(dialog.DoModal(), 42);
+  EXPECT_TRUE(dialog.destroyed);
+}
+
+TEST(DialogModalTest, ADialogWithoutParentIsOwnedByTheModalDialogOfTheMoment) {
+  TestDialog outer;
+  QWidget* innerParent = nullptr;
+  testing::WhenModal([&](QWidget* outerWindow) {
+    TestDialog inner;
+    testing::WhenModal([&](QWidget* innerWindow) {
+      innerParent = innerWindow->parentWidget();
+      testing::PressKey(innerWindow, Qt::Key_Escape);
+    });
+    inner.DoModal();
+    EXPECT_EQ(innerParent, outerWindow);
+    testing::PressKey(outerWindow, Qt::Key_Escape);
+  });
+  outer.DoModal();
+  EXPECT_NE(innerParent, nullptr);
+}
+
+TEST(DialogNotCreatedTest, ItemOperationsDoNothing) {
+  TestDialog dialog;
+  dialog.SetDlgItemText(kLine, "x");
+  dialog.CheckDlgButton(kCheck, 1);
+  EXPECT_EQ(dialog.IsDlgButtonChecked(kCheck), 0);
+  EXPECT_EQ(dialog.GetDlgItemText(kLine), "");
+  EXPECT_EQ(dialog.ListGetCount(kList), kListErr);
+  EXPECT_FALSE(dialog.DestroyWindow());
+  EXPECT_TRUE(dialog.events.empty());
+}
+
+}  // namespace
+}  // namespace quelvane

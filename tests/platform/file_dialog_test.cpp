@@ -1,0 +1,157 @@
+// The file-open dialog: the selection buffer's format and walk, its 31,000
+// character limit, scripted and real dialogs.
+#include "platform/file_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+
+#include "platform/dialog_template.h"
+#include "tests/platform/gui_test_support.h"
+
+namespace quelvane {
+namespace {
+
+constexpr std::string_view kFilter =
+    "Fichiers textes (*.txt)|*.txt|Fichiers Métastock (*.prn)|*.prn|Fichiers ASCII "
+    "(*.asc)|*.asc|Tous (*.*)|*.*||";
+constexpr std::uint32_t kFlags = kOfnAllowMultiSelect | kOfnFileMustExist | kOfnEnableSizing;
+
+std::vector<std::string> Walk(const FileDialog& dialog) {
+  std::vector<std::string> paths;
+  SelectionPosition position = dialog.GetStartPosition();
+  while (position) paths.push_back(dialog.GetNextPathName(position));
+  return paths;
+}
+
+struct WalkCase {
+  std::vector<std::string> chosen;
+  std::string_view buffer;  // start of the buffer after the selection
+  std::vector<std::string> walked;
+};
+
+TEST(SelectionBufferTest, SelectionsAreStoredInTheirFormatAndWalkedBackAsFullPaths) {
+  using namespace std::string_view_literals;
+  const std::vector<WalkCase> cases = {
+      {{"/home/u/cours.txt"}, "/home/u/cours.txt\0\0"sv, {"/home/u/cours.txt"}},
+      {{"/home/u/a.txt", "/home/u/b.prn", "/home/u/c d.asc"},
+       "/home/u\0a.txt\0b.prn\0c d.asc\0\0"sv,
+       {"/home/u/a.txt", "/home/u/b.prn", "/home/u/c d.asc"}},
+      {{"/a.txt", "/b.txt"}, "/\0a.txt\0b.txt\0\0"sv, {"/a.txt", "/b.txt"}},
+  };
+  for (const WalkCase& c : cases) {
+    SelectionBuffer buffer;
+    FileDialog dialog(kFlags, kFilter);
+    dialog.SetFileNameBuffer(buffer);
+    ASSERT_TRUE(buffer.Store(c.chosen));
+    EXPECT_EQ(buffer.Chars().substr(0, c.buffer.size()), c.buffer);
+    EXPECT_EQ(Walk(dialog), c.walked);
+  }
+}
+
+TEST(SelectionBufferTest, ABufferOfZerosWalksAsOneEmptyPath) {
+  SelectionBuffer buffer;
+  FileDialog dialog(kFlags, kFilter);
+  dialog.SetFileNameBuffer(buffer);
+  EXPECT_EQ(Walk(dialog), std::vector<std::string>{""});
+}
+
+TEST(SelectionBufferTest, ASelectionMustFitIn31000CharactersAndShareOneFolder) {
+  SelectionBuffer buffer;
+  EXPECT_TRUE(buffer.Store({"/" + std::string(30'998, 'a')}));  // with its zero: 31,000
+  EXPECT_FALSE(buffer.Store({"/" + std::string(30'999, 'a')}));
+  EXPECT_EQ(buffer.Chars(), std::string(kSelectionBufferSize, '\0'))
+      << "a failure leaves no selection";
+
+  // Folder, names and zeros, and the closing zero: 4 + 15,497 + 15,498 + 1 = 31,000.
+  const std::string name(15'496, 'n');
+  EXPECT_TRUE(buffer.Store({"/dd/" + name, "/dd/" + name + "x"}));
+  EXPECT_FALSE(buffer.Store({"/dd/" + name + "x", "/dd/" + name + "x"}));
+
+  EXPECT_FALSE(buffer.Store({"/a/x.txt", "/b/y.txt"}));
+  EXPECT_FALSE(buffer.Store({}));
+}
+
+TEST(SelectionBufferTest, FiltersAreReadFromTheirBarNotation) {
+  const std::vector<FileFilter> filters = ParseFileFilter(kFilter);
+  ASSERT_EQ(filters.size(), 4u);
+  EXPECT_EQ(filters[0].description, "Fichiers textes (*.txt)");
+  EXPECT_EQ(filters[0].pattern, "*.txt");
+  EXPECT_EQ(filters[1].description, "Fichiers Métastock (*.prn)");
+  EXPECT_EQ(filters[2].pattern, "*.asc");
+  EXPECT_EQ(filters[3].description, "Tous (*.*)");
+  EXPECT_EQ(filters[3].pattern, "*.*");
+}
+
+TEST(FileDialogTest, EachOpeningStartsFromTheBufferAndACancelLeavesNoSelection) {
+  testing::FileSelectionScript script;
+  script.Select({"/data/a.txt", "/data/b.txt"});
+  script.Cancel();
+  script.Select({"/data/c.txt"});
+  SelectionBuffer buffer;
+  FileDialog dialog(kFlags, kFilter);
+  dialog.SetFileNameBuffer(buffer);
+
+  EXPECT_EQ(dialog.DoModal(), kIdOk);
+  EXPECT_EQ(Walk(dialog), (std::vector<std::string>{"/data/a.txt", "/data/b.txt"}));
+  EXPECT_EQ(dialog.DoModal(), kIdCancel);
+  EXPECT_EQ(Walk(dialog), std::vector<std::string>{""});
+  EXPECT_EQ(dialog.DoModal(), kIdOk);
+  EXPECT_EQ(Walk(dialog), std::vector<std::string>{"/data/c.txt"});
+
+  const std::vector<FileDialogRequest>& requests = script.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[0].initialFileName, "");
+  EXPECT_EQ(requests[1].initialFileName, "/data") << "the folder, first string of the selection";
+  EXPECT_EQ(requests[2].initialFileName, "/data/") << "after a cancel, the last folder";
+  EXPECT_EQ(requests[0].flags, kFlags);
+  EXPECT_EQ(requests[0].filters.size(), 4u);
+}
+
+TEST(FileDialogTest, ASelectionThatDoesNotFitIsAFailure) {
+  testing::FileSelectionScript script;
+  std::vector<std::string> many;
+  for (int i = 0; i < 2000; ++i)
+    many.push_back("/data/cours-" + std::to_string(100000 + i) + ".txt");
+  script.Select(many);
+  SelectionBuffer buffer;
+  FileDialog dialog(kFlags, kFilter);
+  dialog.SetFileNameBuffer(buffer);
+  EXPECT_EQ(dialog.DoModal(), kIdCancel);
+  EXPECT_EQ(Walk(dialog), std::vector<std::string>{""});
+}
+
+TEST(FileDialogTest, TheRealDialogOffersTheFourFiltersAndReturnsSeveralExistingFiles) {
+  testing::TempFolder folder;
+  folder.Write("a.txt", "x");
+  folder.Write("b.txt", "y");
+  SelectionBuffer buffer;
+  FileDialog dialog(kFlags, kFilter);
+  dialog.SetFileNameBuffer(buffer);
+
+  QStringList shownFilters;
+  QFileDialog::FileMode mode = QFileDialog::AnyFile;
+  testing::WhenModal([&](QWidget* window) {
+    auto* fileDialog = qobject_cast<QFileDialog*>(window);
+    ASSERT_NE(fileDialog, nullptr);
+    mode = fileDialog->fileMode();
+    auto* types = fileDialog->findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    for (int i = 0; i < types->count(); ++i) shownFilters << types->itemText(i);
+    EXPECT_EQ(types->currentIndex(), 0);
+    fileDialog->setDirectory(QString::fromStdString(folder.Path().string()));
+    fileDialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"a.txt\" \"b.txt\"");
+    QMetaObject::invokeMethod(fileDialog, "accept");
+  });
+  ASSERT_EQ(dialog.DoModal(), kIdOk);
+  EXPECT_EQ(mode, QFileDialog::ExistingFiles);
+  EXPECT_EQ(shownFilters, (QStringList{"Fichiers textes (*.txt)", "Fichiers Métastock (*.prn)",
+                                       "Fichiers ASCII (*.asc)", "Tous (*.*)"}));
+  const std::string base = folder.Path().string();
+  EXPECT_EQ(Walk(dialog), (std::vector<std::string>{base + "/a.txt", base + "/b.txt"}));
+}
+
+}  // namespace
+}  // namespace quelvane

@@ -1,0 +1,36 @@
+# Tests of the Qt platform layer, and the helper that builds every GUI test: the
+# real widgets on Qt's offscreen platform, so no display is needed.
+find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
+
+add_library(quelvane_gui_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
+                                             ${CMAKE_CURRENT_LIST_DIR}/gui_test_support.cpp)
+target_include_directories(quelvane_gui_test_support PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(quelvane_gui_test_support
+  PUBLIC quelvane_platform Qt6::Widgets Qt6::Test GTest::gtest PRIVATE quelvane_warnings)
+
+# LeakSanitizer reports allocations that fontconfig and Qt's plugins keep for the
+# life of the process; they are not ours, and the suppressions name them.
+set(QUELVANE_GUI_TEST_ENV
+  "QT_QPA_PLATFORM=offscreen"
+  "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan_suppressions.txt:print_suppressions=0")
+
+# quelvane_add_gui_test(NAME SOURCES ... LIBS ...): like quelvane_add_test, with
+# the Qt application opened by the test main.
+function(quelvane_add_gui_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} quelvane_gui_test_support quelvane_warnings)
+  target_compile_definitions(${name} PRIVATE
+    QUELVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+    QUELVANE_BUILD_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60
+                       DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "${QUELVANE_GUI_TEST_ENV}" TIMEOUT 300)
+endfunction()
+
+quelvane_add_gui_test(platform_gui_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/dialog_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/message_box_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/file_dialog_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/templates_test.cpp
+  LIBS quelvane_res)

@@ -1,0 +1,82 @@
+// Message boxes: the four types the program shows, in French, with their icons;
+// the presenter that tests put in place of the real boxes.
+#include "platform/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMessageBox>
+
+#include "tests/platform/gui_test_support.h"
+
+namespace quelvane {
+namespace {
+
+struct BoxCase {
+  int type;
+  QMessageBox::Icon icon;
+  QStringList buttons;
+  const char* press;
+  int answer;
+};
+
+TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
+  const std::vector<BoxCase> cases = {
+      {0, QMessageBox::NoIcon, {"OK"}, "OK", kIdAnswerOk},
+      {16, QMessageBox::Critical, {"OK"}, "OK", kIdAnswerOk},
+      {36, QMessageBox::Question, {"Oui", "Non"}, "Oui", kIdAnswerYes},
+      {36, QMessageBox::Question, {"Oui", "Non"}, "Non", kIdAnswerNo},
+      {64, QMessageBox::Information, {"OK"}, "OK", kIdAnswerOk},
+  };
+  for (const BoxCase& c : cases) {
+    SCOPED_TRACE(c.type);
+    QStringList shownButtons;
+    QString title;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    testing::WhenModal([&](QWidget* window) {
+      auto* box = qobject_cast<QMessageBox*>(window);
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      text = box->text();
+      format = box->textFormat();
+      icon = box->icon();
+      for (QAbstractButton* button : box->buttons()) shownButtons << button->text();
+      for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == c.press) button->click();
+      }
+    });
+    const int answer = ShowMessageBox(nullptr, "Le fichier '<b>x</b>'\nligne 2", "Allo ?", c.type);
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_EQ(title, "Allo ?");
+    EXPECT_EQ(text, "Le fichier '<b>x</b>'\nligne 2");
+    EXPECT_EQ(format, Qt::PlainText) << "a file name is never taken for markup";
+    EXPECT_EQ(icon, c.icon);
+    shownButtons.sort();
+    QStringList expected = c.buttons;
+    expected.sort();
+    EXPECT_EQ(shownButtons, expected);
+  }
+}
+
+TEST(MessageBoxTest, EscapeOnAQuestionAnswersNo) {
+  testing::WhenModal([](QWidget* window) { testing::PressKey(window, Qt::Key_Escape); });
+  EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", 36), kIdAnswerNo);
+}
+
+TEST(MessageBoxTest, APresenterReceivesEveryBoxAndAnswersForIt) {
+  testing::BoxRecorder recorder;
+  recorder.Answer(kIdAnswerNo);
+  EXPECT_EQ(ShowMessageBox(nullptr, "Question", "Allo ?", 36), kIdAnswerNo);
+  EXPECT_EQ(ShowMessageBox(nullptr, "Info", "Attention", 64), kIdAnswerOk);
+  ASSERT_EQ(recorder.Boxes().size(), 2u);
+  EXPECT_EQ(recorder.Boxes()[0].caption, "Allo ?");
+  EXPECT_EQ(recorder.Boxes()[0].type, 36);
+  EXPECT_EQ(recorder.Boxes()[1].text, "Info");
+  EXPECT_EQ(recorder.Boxes()[1].owner, nullptr);
+}
+
+}  // namespace
+}  // namespace quelvane

@@ -1,0 +1,128 @@
+// The program's four templates built into real windows: every control where the
+// template puts it, readable (no text clipped at the desktop's default font),
+// none hidden under a frame; and Qt's own texts in French.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+
+#include "platform/dialog.h"
+#include "platform/qt_access.h"
+#include "res/resources.h"
+
+namespace quelvane {
+namespace {
+
+class TemplatesTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(TemplatesTest, NoTextIsClippedAndNoControlLiesUnderAFrame) {
+  const DialogTemplate& dialogTemplate = res::GetDialogTemplate(GetParam());
+  ASSERT_FALSE(dialogTemplate.controls.empty());
+  Dialog dialog(dialogTemplate);
+  dialog.Create();
+  QDialog* window = DialogWindow(dialog);
+  window->show();
+  const QFontMetrics metrics(window->font());
+
+  EXPECT_EQ(
+      static_cast<std::size_t>(window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size()),
+      dialogTemplate.controls.size());
+  for (std::size_t i = 0; i < dialogTemplate.controls.size(); ++i) {
+    const DialogControl& control = dialogTemplate.controls[i];
+    const QWidget* widget = DlgItemWidgetAt(dialog, i);
+    ASSERT_NE(widget, nullptr);
+    const QString text =
+        QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size()));
+    SCOPED_TRACE(text.toStdString());
+    switch (control.kind) {
+      case ControlKind::kPushButton: {
+        const int margins = 2 * window->style()->pixelMetric(QStyle::PM_ButtonMargin);
+        EXPECT_LE(metrics.horizontalAdvance(QString(text).remove('&')) + margins, widget->width());
+        EXPECT_LE(metrics.height(), widget->height());
+        break;
+      }
+      case ControlKind::kAutoCheckBox:
+      case ControlKind::kAutoRadioButton:
+        EXPECT_LE(widget->sizeHint().width(), widget->width());
+        EXPECT_LE(metrics.height(), widget->height());
+        break;
+      case ControlKind::kStatic:
+        EXPECT_LE(metrics.horizontalAdvance(text), widget->width());
+        EXPECT_LE(metrics.height(), widget->height());
+        break;
+      case ControlKind::kGroupBox: {
+        const auto* frame = static_cast<const QGroupBox*>(widget);
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const QRect label = window->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                            QStyle::SC_GroupBoxLabel, frame);
+        EXPECT_LE(label.right(), widget->width() - 1);
+        break;
+      }
+      case ControlKind::kEdit:
+      case ControlKind::kListBox:
+        break;
+    }
+    // A click in the middle of the control reaches it, not a frame drawn over it.
+    if (control.kind != ControlKind::kGroupBox) {
+      const QWidget* hit = window->childAt(widget->geometry().center());
+      while (hit != nullptr && hit->parentWidget() != window) hit = hit->parentWidget();
+      EXPECT_EQ(hit, widget);
+    }
+  }
+  dialog.DestroyWindow();
+}
+
+INSTANTIATE_TEST_SUITE_P(ProgramTemplates, TemplatesTest,
+                         ::testing::Values(res::kIddMainWindow, res::kIddAbout, res::kIddHelp,
+                                           res::kIddQuickConvert));
+
+TEST(TemplatesTest, MainWindowHasItsThirtySixControlsWithTheirIdsAndTexts) {
+  Dialog dialog(res::GetDialogTemplate(res::kIddMainWindow));
+  dialog.Create();
+  EXPECT_EQ(res::GetDialogTemplate(res::kIddMainWindow).controls.size(), 36u);
+  const std::vector<std::pair<int, std::string>> texts = {
+      {1, "&Quitter"},
+      {1000, "Fichiers à traiter"},
+      {1020, "Sico <-> Isin"},
+      {1017, "&Aide"},
+      {1003, "A &propos..."},
+      {1011, "Tabulation"},
+      {1012, "Autre :"},
+      {1005, "SICOVAM ==> ISIN"},
+      {1004, "ISIN ==> SICOVAM"},
+      {1014, "Tabulation"},
+      {1015, "Autre :"},
+      {1001, "Traiter les fichiers"},
+      {1007, "Static"},
+      {1030, "SICOVAM préfixé par 'X'"},
+      {1031, "Traiter uniquement"},
+      {1033, "SICOVAM sur"},
+      {1034, "Ne pas recopier les"},
+      {1035, ".new"},
+      {1036, ".new.txt"},
+  };
+  for (const auto& [id, text] : texts) EXPECT_EQ(dialog.GetDlgItemText(id), text) << id;
+  for (int id : {1013, 1016, 1032}) EXPECT_EQ(dialog.GetDlgItemText(id), "") << id;
+  EXPECT_TRUE(dialog.GetWindowText().starts_with("QUELVANE v1.05"));
+  dialog.DestroyWindow();
+}
+
+TEST(TemplatesTest, StringResourceOfTheAboutMenuItem) {
+  EXPECT_EQ(res::LoadStringResource(res::kIdsAboutMenuItem), "&A propos de quelvane...");
+  EXPECT_EQ(res::LoadStringResource(4242), "");
+}
+
+TEST(TranslationsTest, QtSpeaksFrench) {
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuler");
+}
+
+}  // namespace
+}  // namespace quelvane
