@@ -1,0 +1,272 @@
+// quelvane-cli convert from its command line to its exit status: the golden cases
+// of tests/data/convert (input files, arguments, expected files, log, box texts
+// and status), then what only the command line does: option errors, the answer
+// to the question, progress on a terminal.
+//
+// Each case folder holds: args (one argument per line), in/ (the files the run
+// starts from, table.txt and profiles included), expected/ (every file the run
+// creates), stdout, stderr and status. The run happens in a scratch copy of in/,
+// which must end up holding in/ unchanged plus expected/ and nothing else.
+// QUELVANE_UPDATE_GOLDEN=1 rewrites the expectations from what the run does.
+#include "cli/convert_command.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "cli/cli_support.h"
+#include "tests/core/test_files.h"
+
+namespace quelvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCases = fs::path(QUELVANE_TEST_DATA) / "convert";
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Every regular file under a folder, by relative path.
+std::map<std::string, std::string> Files(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[fs::relative(entry.path(), folder).string()] = ReadFile(entry.path());
+    }
+  }
+  return files;
+}
+
+struct CommandResult {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+// Parses and runs "quelvane-cli convert ARGUMENTS" as main() does.
+CommandResult RunConvert(const std::vector<std::string>& arguments,
+                         std::istream* terminal = nullptr, bool showProgress = false) {
+  CLI::App app{"", "quelvane-cli"};
+  UseFrenchHelp(app);
+  app.require_subcommand(1);
+  ConvertArgs args;
+  AddConvertCommand(app, args);
+
+  std::vector<const char*> argv = {"quelvane-cli", "convert"};
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  auto [options, trailing] = SplitAtDoubleDash(static_cast<int>(argv.size()), argv.data());
+
+  CommandResult result;
+  std::ostringstream out;
+  std::ostringstream err;
+  try {
+    app.parse(options);
+  } catch (const CLI::ParseError& error) {
+    // Errors and help are printed on the process's streams: catch them there.
+    auto* savedOut = std::cout.rdbuf(out.rdbuf());
+    auto* savedErr = std::cerr.rdbuf(err.rdbuf());
+    result.status = ReportParseError(app, error);
+    std::cout.rdbuf(savedOut);
+    std::cerr.rdbuf(savedErr);
+    return {result.status, out.str(), err.str()};
+  }
+  args.files.insert(args.files.end(), trailing.begin(), trailing.end());
+  result.status = RunConvertCommand(args, ConvertConsole{out, err, terminal, showProgress});
+  return {result.status, out.str(), err.str()};
+}
+
+std::vector<std::string> CaseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kCases)) {
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class GoldenCaseTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenCaseTest, ConvertsByteForByte) {
+  const fs::path folder = kCases / GetParam();
+  std::vector<std::string> arguments;
+  std::istringstream lines(ReadFile(folder / "args"));
+  for (std::string line; std::getline(lines, line);) arguments.push_back(line);
+
+  testing::ScratchFolder work;
+  const auto inputs = Files(folder / "in");
+  for (const auto& [name, bytes] : inputs) WriteFile(work.Path() / name, bytes);
+  const fs::path home = fs::current_path();
+  fs::current_path(work.Path());
+  const CommandResult result = RunConvert(arguments);
+  fs::current_path(home);
+
+  std::map<std::string, std::string> created = Files(work.Path());
+  for (const auto& [name, bytes] : inputs) {
+    EXPECT_EQ(created[name], bytes) << name << " was changed";
+    created.erase(name);
+  }
+
+  if (std::getenv("QUELVANE_UPDATE_GOLDEN") != nullptr) {
+    fs::remove_all(folder / "expected");
+    for (const auto& [name, bytes] : created) WriteFile(folder / "expected" / name, bytes);
+    WriteFile(folder / "stdout", result.out);
+    WriteFile(folder / "stderr", result.err);
+    WriteFile(folder / "status", std::to_string(result.status) + "\n");
+    return;
+  }
+  EXPECT_EQ(result.status, std::stoi(ReadFile(folder / "status")));
+  EXPECT_EQ(result.out, ReadFile(folder / "stdout"));
+  EXPECT_EQ(result.err, ReadFile(folder / "stderr"));
+  const auto expected = Files(folder / "expected");
+  for (const auto& [name, bytes] : expected) {
+    EXPECT_TRUE(created.contains(name)) << name << " was not written";
+    EXPECT_EQ(created[name], bytes) << name;
+  }
+  for (const auto& [name, bytes] : created) {
+    EXPECT_TRUE(expected.contains(name)) << name << " should not be there";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenCaseTest, ::testing::ValuesIn(CaseNames()),
+                         [](const auto& testCase) { return testCase.param; });
+
+TEST(ConvertCommandTest, OptionErrorsNameTheOptionAndTheValue) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::vector<std::string> mentions;
+  };
+  const Case cases[] = {
+      {{"--ext", ".txt", "a.txt"}, {"--ext", ".txt"}},
+      {{"--fixed-length", "six", "a.txt"}, {"--fixed-length", "six"}},
+      {{"--source-sep", "0123456789", "a.txt"}, {"--source-sep", "0123456789"}},
+      {{"-d", ";;;;;;;;;;", "a.txt"}, {"--dest-sep", ";;;;;;;;;;"}},
+      {{"--prefix", "XXXXXXXXXX", "a.txt"}, {"--prefix", "XXXXXXXXXX"}},
+      {{"--yes", "--no", "a.txt"}, {"--yes", "--no"}},
+      {{"--colour", "a.txt"}, {"--colour"}},
+      {{}, {"fichier"}},
+      {{"--table", "missing-table.txt", "a.txt"}, {"missing-table.txt"}},
+      {{"--profile=missing.ini", "a.txt"}, {"missing.ini"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const CommandResult result = RunConvert(c.arguments);
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_EQ(result.out, "");
+    for (const std::string& mention : c.mentions) {
+      EXPECT_NE(result.err.find(mention), std::string::npos) << result.err;
+    }
+  }
+}
+
+TEST(ConvertCommandTest, HelpIsInFrenchAndNamesEveryOption) {
+  const CommandResult result = RunConvert({"--help"});
+  EXPECT_EQ(result.status, kExitOk);
+  for (const char* text : {"--isin-to-sicovam", "--source-sep", "--dest-sep", "--prefix",
+                           "--fixed-length", "--all-values", "--skip-ignored", "--ext", "--table",
+                           "--profile", "--yes", "--no", "Code de sortie", "Allo ?"}) {
+    EXPECT_NE(result.out.find(text), std::string::npos) << text;
+  }
+}
+
+class ConvertQuestionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    fs::current_path(work_.Path());
+    work_.Write("a.txt", "3007;1\r\n");
+  }
+  void TearDown() override { fs::current_path(home_); }
+
+  testing::ScratchFolder work_;
+  fs::path home_;
+};
+
+TEST_F(ConvertQuestionTest, IsAskedOnATerminalUntilAnsweredYesOrNo) {
+  struct Case {
+    std::string typed;
+    int status;
+    int prompts;
+  };
+  const Case cases[] = {
+      {"o\n", kExitOk, 1},        {"oui\n", kExitOk, 1},
+      {"y\n", kExitOk, 1},        {"peut-être\nO\n", kExitOk, 2},
+      {"n\n", kExitAbandoned, 1}, {"", kExitAbandoned, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    std::istringstream terminal(c.typed);
+    const CommandResult result = RunConvert({"a.txt"}, &terminal);
+    EXPECT_EQ(result.status, c.status);
+    int prompts = 0;
+    for (std::size_t at = 0; (at = result.err.find("Continuer ? (o/n) ", at)) != std::string::npos;
+         ++at) {
+      ++prompts;
+    }
+    EXPECT_EQ(prompts, c.prompts);
+  }
+}
+
+TEST_F(ConvertQuestionTest, WithoutATerminalTheAnswerIsNoUnlessGiven) {
+  EXPECT_EQ(RunConvert({"a.txt"}).status, kExitAbandoned);
+  EXPECT_EQ(RunConvert({"--no", "a.txt"}).status, kExitAbandoned);
+  std::istringstream terminal("o\n");
+  const CommandResult answered = RunConvert({"--no", "a.txt"}, &terminal);
+  EXPECT_EQ(answered.status, kExitAbandoned);  // --no wins over the terminal
+  EXPECT_EQ(answered.err.find("Continuer"), std::string::npos);
+  EXPECT_EQ(RunConvert({"--yes", "a.txt"}).status, kExitOk);
+  EXPECT_TRUE(fs::exists("a.txt.new"));
+}
+
+TEST_F(ConvertQuestionTest, ProgressShowsOnlyOnATerminalAndIsErased) {
+  work_.Write("b.txt", "3007\t1\r\n");
+  const CommandResult quiet = RunConvert({"b.txt", "b.txt"});
+  EXPECT_EQ(quiet.err, "");
+  const CommandResult shown = RunConvert({"b.txt", "b.txt"}, nullptr, true);
+  EXPECT_NE(shown.err.find("Fichier 1/2"), std::string::npos);
+  EXPECT_NE(shown.err.find("Fichier 2/2"), std::string::npos);
+  EXPECT_TRUE(shown.err.ends_with("\r\x1b[K")) << ::testing::PrintToString(shown.err);
+  EXPECT_EQ(shown.out, quiet.out);
+}
+
+TEST_F(ConvertQuestionTest, FlagsOverrideTheSavedSettings) {
+  work_.Write("q.ini",
+              "[General]\nCodeSource=2\nCodeDestination=1\nValeursConnuesOnly=1\n"
+              "[Separateur Source]\ntabulation=0\nseparateurs=;\n");
+  work_.Write("i.txt", "FR0000123457;1\r\n");
+  EXPECT_EQ(RunConvert({"--profile=q.ini", "i.txt"}).status, kExitWarnings);  // unknown value
+  EXPECT_EQ(RunConvert({"--profile=q.ini", "-a", "-d", "|", "i.txt"}).status, kExitOk);
+  EXPECT_EQ(ReadFile("i.txt.new"), "12345|1\r\n");
+
+  // --profile alone: the desktop program's own file, found through the environment.
+  const char* saved = std::getenv("QUELVANE_PROFILE");
+  const std::string keep = saved ? saved : "";
+  setenv("QUELVANE_PROFILE", (work_.Path() / "q.ini").c_str(), 1);
+  const CommandResult result = RunConvert({"--profile", "-a", "i.txt"});
+  if (saved) {
+    setenv("QUELVANE_PROFILE", keep.c_str(), 1);
+  } else {
+    unsetenv("QUELVANE_PROFILE");
+  }
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(ReadFile("i.txt.new"), "12345\t1\r\n");
+}
+
+}  // namespace
+}  // namespace quelvane
