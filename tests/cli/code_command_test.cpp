@@ -1,0 +1,81 @@
+#include "cli/code_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli_support.h"
+#include "tests/core/test_files.h"
+
+namespace quelvane {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome RunCode(std::vector<std::string> codes, std::optional<std::string> table = {}) {
+  std::ostringstream out, err;
+  const int status = RunCodeCommand(CodeArgs{std::move(table), std::move(codes)}, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const std::string kComputed =
+    "Attention !\nLe code SICOVAM saisi n'a pas été trouvé dans la liste des valeurs connues.\n"
+    "Le code ISIN a donc été calculé.\n";
+const std::string kRefused = "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !\n";
+
+TEST(CodeCommand, PrintsTheDialogLinesAndBoxes) {
+  const struct {
+    std::vector<std::string> codes;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {{"3007"}, 0, "SICOVAM : '3007'\nISIN : 'FR0000030074'\n", ""},
+      {{"12345"}, 0, "SICOVAM : '12345'\nISIN : 'FR0000123457'\n", kComputed},
+      {{"GB00B03MLX29"}, 0, "SICOVAM : 'B03MLX2'\nISIN : 'GB00B03MLX29'\n", ""},
+      {{"-5"}, 1, "", kRefused},
+      {{"abc", "10728"}, 1, "SICOVAM : '10728'\nISIN : 'FR0000003402'\n", kRefused},
+      // A UTF-8 argument is typed text: é is one Windows-1252 character.
+      {{"FR\xC3\xA9"
+        "000000000"},
+       0,
+       "SICOVAM : '\xC3\xA9"
+       "00000000'\nISIN : 'FR\xC3\xA9"
+       "000000000'\n",
+       ""},
+      // Bytes that are not UTF-8 are taken as Windows-1252 already, and shown in UTF-8.
+      {{"7\xE9"}, 0, "SICOVAM : '7\xC3\xA9'\nISIN : 'FR0000000077'\n", kComputed},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = RunCode(c.codes);
+    EXPECT_EQ(outcome.status, c.status) << c.codes[0];
+    EXPECT_EQ(outcome.out, c.out) << c.codes[0];
+    EXPECT_EQ(outcome.err, c.err) << c.codes[0];
+  }
+}
+
+TEST(CodeCommand, ReadsTheNamedTableAndRefusesOneItCannotRead) {
+  testing::ScratchFolder folder;
+  const auto table = folder.Write("mine.txt", "12345\tQS0000012345\n");
+  EXPECT_EQ(RunCode({"12345"}, table.string()).out, "SICOVAM : '12345'\nISIN : 'QS0000012345'\n");
+  const Outcome missing = RunCode({"12345"}, (folder.Path() / "absent.txt").string());
+  EXPECT_EQ(missing.status, kExitUsage);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("absent.txt"), std::string::npos);
+}
+
+TEST(CodeCommand, NoCodeIsAUsageError) {
+  EXPECT_EQ(RunCode({}).status, kExitUsage);
+}
+
+TEST(SplitAtDoubleDash, EverythingAfterTheFirstDoubleDashIsAnArgument) {
+  const char* argv[] = {"quelvane-cli", "code", "--table", "t.txt", "--", "-5", "--", "7"};
+  const SplitArguments split = SplitAtDoubleDash(8, argv);
+  EXPECT_EQ(split.reversedOptions, (std::vector<std::string>{"t.txt", "--table", "code"}));
+  EXPECT_EQ(split.trailing, (std::vector<std::string>{"-5", "--", "7"}));
+}
+
+}  // namespace
+}  // namespace quelvane
