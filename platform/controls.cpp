@@ -43,6 +43,40 @@ void StaticText::paintEvent(QPaintEvent* /*event*/) {
   painter.drawText(rect(), static_cast<int>(alignment | Qt::TextSingleLine), shown);
 }
 
+GroupFrame::GroupFrame(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setAccessibleName(text_);
+}
+
+void GroupFrame::setText(const QString& text) {
+  text_ = text;
+  setAccessibleName(text_);
+  update();
+}
+
+int GroupFrame::NeededWidth() const {
+  const QFontMetrics metrics = fontMetrics();
+  return metrics.horizontalAdvance(text_) + 2 * metrics.averageCharWidth() + 4;
+}
+
+void GroupFrame::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  const QFontMetrics metrics = fontMetrics();
+  // Etched: a dark line with a light one just inside and below it.
+  const QRect outer = rect().adjusted(0, metrics.height() / 2, -2, -2);
+  painter.setPen(palette().color(QPalette::Mid));
+  painter.drawRect(outer);
+  painter.setPen(palette().color(QPalette::Light));
+  painter.drawRect(outer.translated(1, 1));
+  if (text_.isEmpty()) return;
+  const QRect caption(metrics.averageCharWidth(), 0, metrics.horizontalAdvance(text_) + 4,
+                      metrics.height());
+  painter.fillRect(caption, palette().color(QPalette::Window));
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  painter.drawText(caption, static_cast<int>(Qt::AlignCenter | Qt::TextSingleLine), text_);
+}
+
 LineListModel::LineListModel(QObject* parent)
     : QAbstractListModel(parent), capacity_(kDefaultListCapacity) {}
 

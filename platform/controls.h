@@ -42,6 +42,25 @@ class StaticText : public QWidget {
   bool centered_;
 };
 
+// A group box as the templates draw it: an etched frame whose top line runs
+// through the middle of its caption. It holds nothing; the controls it surrounds
+// are its siblings, above it.
+class GroupFrame : public QWidget {
+ public:
+  GroupFrame(const QString& text, QWidget* parent);
+
+  void setText(const QString& text);
+  const QString& text() const { return text_; }
+  // The width that shows the whole caption with its margins.
+  int NeededWidth() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString text_;
+};
+
 // The lines of a list box, in the order they were added, up to a capacity.
 class LineListModel : public QAbstractListModel {
  public:

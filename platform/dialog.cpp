@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -14,7 +13,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <QStyleOptionGroupBox>
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -85,17 +83,8 @@ int NeededWidth(const QWidget* widget, ControlKind kind) {
     case ControlKind::kAutoCheckBox:
     case ControlKind::kStatic:
       return widget->sizeHint().width();
-    case ControlKind::kGroupBox: {
-      const auto* frame = static_cast<const QGroupBox*>(widget);
-      QStyleOptionGroupBox option;
-      option.initFrom(frame);
-      option.text = frame->title();
-      option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-      option.rect = QRect(0, 0, 10'000, 100);
-      const QRect label = widget->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                          QStyle::SC_GroupBoxLabel, frame);
-      return label.right() + 1 + label.left();
-    }
+    case ControlKind::kGroupBox:
+      return static_cast<const GroupFrame*>(widget)->NeededWidth();
     case ControlKind::kEdit:
     case ControlKind::kListBox:
       return 0;
@@ -283,12 +272,9 @@ void Dialog::Create() {
         widget = new StaticText((control.style & kNoPrefix) != 0 ? text : WithoutMnemonics(text),
                                 (control.style & kCentered) != 0, window);
         break;
-      case ControlKind::kGroupBox: {
-        auto* frame = new QGroupBox(WithoutMnemonics(text), window);
-        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-        widget = frame;
+      case ControlKind::kGroupBox:
+        widget = new GroupFrame(WithoutMnemonics(text), window);
         break;
-      }
     }
     if (widget->focusPolicy() != Qt::NoFocus) {
       widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
@@ -435,8 +421,8 @@ std::string Dialog::GetDlgItemText(int id) const {
   if (const auto* button = qobject_cast<const QAbstractButton*>(item->widget)) {
     return ToUtf8(button->text());
   }
-  if (const auto* frame = qobject_cast<const QGroupBox*>(item->widget)) {
-    return ToUtf8(frame->title());
+  if (const auto* frame = dynamic_cast<const GroupFrame*>(item->widget)) {
+    return ToUtf8(frame->text());
   }
   if (const auto* label = dynamic_cast<const StaticText*>(item->widget)) {
     return ToUtf8(label->text());
@@ -463,8 +449,8 @@ void Dialog::SetDlgItemText(int id, std::string_view text) {
     Dispatch(Notification::kChange, id);
   } else if (auto* button = qobject_cast<QAbstractButton*>(item->widget)) {
     button->setText(value);
-  } else if (auto* frame = qobject_cast<QGroupBox*>(item->widget)) {
-    frame->setTitle(value);
+  } else if (auto* frame = dynamic_cast<GroupFrame*>(item->widget)) {
+    frame->setText(value);
   } else if (auto* label = dynamic_cast<StaticText*>(item->widget)) {
     label->setText(value);
   }

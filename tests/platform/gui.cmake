@@ -18,6 +18,8 @@ set(QUELVANE_GUI_TEST_ENV
 # the Qt application opened by the test main.
 function(quelvane_add_gui_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  # Qt's imported targets belong to the folder that finds them.
+  find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} quelvane_gui_test_support quelvane_warnings)
   target_compile_definitions(${name} PRIVATE
