@@ -1,0 +1,74 @@
+// The status lines and the log list as a run writes them.
+#include <QDialog>
+
+#include "tests/ui/main_window_fixture.h"
+
+namespace quelvane::testing {
+namespace {
+
+using namespace quelvane::res;
+
+std::vector<std::string> LogLines(const CConverterDlg& window) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < window.ListGetCount(kIdcLog); ++i) {
+    lines.push_back(window.ListGetText(kIdcLog, i));
+  }
+  return lines;
+}
+
+TEST_F(MainWindowTest, LogLinesLoseEveryTrailingLineEndAndKeepInnerOnes) {
+  CConverterDlg& window = Open();
+  window.AddLogLine("\r\n");
+  window.AddLogLine("Bilan global :\r\n\r\n");
+  window.AddLogLine("a\rb\n\r");
+  window.AddLogLine("sans fin");
+  EXPECT_EQ(LogLines(window), (std::vector<std::string>{"", "Bilan global :", "a\rb", "sans fin"}));
+}
+
+TEST_F(MainWindowTest, StatusLinesAbsentLeaveEmptyClear) {
+  CConverterDlg& window = Open();
+  window.SetStatusLines("1/3 fichiers traités", "/tmp/a.txt", "trois", "quatre");
+  window.SetStatusLines(std::nullopt, "", "", "");
+  EXPECT_EQ(Text(kIdcStatusLine1), "1/3 fichiers traités");
+  EXPECT_EQ(Text(kIdcStatusLine2), "");
+  EXPECT_EQ(Text(kIdcStatusLine3), "");
+  EXPECT_EQ(Text(kIdcStatusLine4), "");
+}
+
+TEST_F(MainWindowTest, AFullLogDropsItsOldestLinesToTakeANewOne) {
+  CConverterDlg& window = Open();
+  window.ListSetCapacity(kIdcLog, 3);
+  for (const char* line : {"un\r\n", "deux\r\n", "trois\r\n", "quatre\r\n", "cinq\r\n"}) {
+    window.AddLogLine(line);
+  }
+  EXPECT_EQ(LogLines(window), (std::vector<std::string>{"trois", "quatre", "cinq"}));
+
+  // A list with no room even when empty cannot make any: the line is dropped.
+  window.ListSetCapacity(kIdcLog, 0);
+  window.ListResetContent(kIdcLog);
+  window.AddLogLine("perdue\r\n");
+  EXPECT_EQ(window.ListGetCount(kIdcLog), 0);
+}
+
+TEST_F(MainWindowTest, EndOfRunScrollShowsTheLastLineOnlyPastTenLines) {
+  for (int count : {10, 11, 200}) {
+    CConverterDlg& window = Open();
+    DialogWindow(window)->show();
+    for (int i = 0; i < count; ++i) window.AddLogLine("ligne " + std::to_string(i) + "\r\n");
+    window.ScrollLogToEnd();
+    const int top = window.ListGetTopIndex(kIdcLog);
+    if (count <= 10) {
+      EXPECT_EQ(top, 0) << count;
+    } else {
+      EXPECT_GT(top, 0) << count;
+      const QWidget* list = DlgItemWidget(window, kIdcLog);
+      const int visible = list->height() / list->fontMetrics().height();
+      EXPECT_GE(top, count - visible) << "the last line is in view";
+    }
+    EXPECT_EQ(window.ListGetCurSel(kIdcLog), kListErr) << "no line stays selected";
+    Close();
+  }
+}
+
+}  // namespace
+}  // namespace quelvane::testing

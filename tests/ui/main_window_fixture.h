@@ -1,0 +1,80 @@
+// A main window on a profile and a working folder of its own, driven through its
+// real widgets.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/qt_access.h"
+#include "res/resource_ids.h"
+#include "tests/platform/gui_test_support.h"
+#include "ui/converter_dlg.h"
+
+namespace quelvane::testing {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    profilePath_ = folder_.Path() / "quelvane.ini";
+    ::setenv("QUELVANE_PROFILE", profilePath_.c_str(), 1);
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.Path());  // where table.txt is read
+  }
+  void TearDown() override {
+    if (window_ != nullptr) window_->DestroyWindow();
+    std::filesystem::current_path(previousFolder_);
+    ::unsetenv("QUELVANE_PROFILE");
+  }
+
+  void WriteProfile(const std::string& text) const { folder_.Write("quelvane.ini", text); }
+  std::string ProfileText() const { return ReadFile(profilePath_); }
+
+  CConverterDlg& Open() {
+    window_ = std::make_unique<CConverterDlg>();
+    window_->Create();
+    return *window_;
+  }
+  // Ends the window as the end of its modal loop does: the settings are written.
+  void Close() {
+    window_->DestroyWindow();
+    window_.reset();
+  }
+  CConverterDlg& Window() { return *window_; }
+
+  void Click(int id) {
+    auto* button = qobject_cast<QAbstractButton*>(DlgItemWidget(*window_, id));
+    ASSERT_NE(button, nullptr) << id;
+    button->click();
+  }
+  // Replaces the text of an edit as a person would: select all, type.
+  void Type(int id, const std::string& text) {
+    auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(*window_, id));
+    ASSERT_NE(edit, nullptr) << id;
+    edit->selectAll();
+    if (text.empty()) QTest::keyClick(edit, Qt::Key_Delete);
+    // One key per character, accented ones included.
+    for (const QChar c : QString::fromStdString(text)) {
+      QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
+  int Checked(int id) const { return window_->IsDlgButtonChecked(id); }
+  bool Enabled(int id) const { return window_->IsDlgItemEnabled(id); }
+  std::string Text(int id) const { return window_->GetDlgItemText(id); }
+
+  const TempFolder& Folder() const { return folder_; }
+
+ private:
+  TempFolder folder_;
+  std::filesystem::path profilePath_;
+  std::filesystem::path previousFolder_;
+  std::unique_ptr<CConverterDlg> window_;
+};
+
+}  // namespace quelvane::testing

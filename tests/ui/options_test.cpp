@@ -1,0 +1,132 @@
+// The option handlers: each control updates its option at once, and the edge
+// cases of the controls that depend on each other.
+#include "tests/ui/main_window_fixture.h"
+
+namespace quelvane::testing {
+namespace {
+
+using namespace quelvane::res;
+
+TEST_F(MainWindowTest, CheckBoxesToggleTheirOptions) {
+  Open();
+  Click(kIdcKnownValuesOnly);
+  Click(kIdcSkipIgnored);
+  EXPECT_EQ(Window().Options().ValeursConnuesOnly, 0);
+  EXPECT_EQ(Checked(kIdcKnownValuesOnly), 0);
+  EXPECT_EQ(Window().Options().NePasRecopierValeursIgnorees, 1);
+  EXPECT_EQ(Checked(kIdcSkipIgnored), 1);
+  Click(kIdcPrefix);
+  EXPECT_EQ(Window().Options().PrefixeSicovam, "X");
+  Click(kIdcPrefix);
+  EXPECT_EQ(Window().Options().PrefixeSicovam, "");
+}
+
+TEST_F(MainWindowTest, SeparatorButtonsAndTheirEdits) {
+  struct Side {
+    int tab, other, text;
+    const std::string& (*option)(const ConversionOptions&);
+  };
+  const Side sides[] = {
+      {kIdcSourceTab, kIdcSourceOther, kIdcSourceText,
+       [](const ConversionOptions& o) -> const std::string& { return o.SeparateurSource; }},
+      {kIdcDestinationTab, kIdcDestinationOther, kIdcDestinationText,
+       [](const ConversionOptions& o) -> const std::string& { return o.SeparateurDestination; }},
+  };
+  Open();
+  for (const Side& side : sides) {
+    SCOPED_TRACE(side.text);
+    Click(side.other);  // the edit was never filled: the separator is empty at once
+    EXPECT_EQ(side.option(Window().Options()), "");
+    EXPECT_EQ(Checked(side.tab), 0);
+    EXPECT_TRUE(Enabled(side.text));
+    Type(side.text, "abcdefghijkl");
+    EXPECT_EQ(side.option(Window().Options()), "abcdefghi") << "nine characters of twelve";
+    Type(side.text, "é;");
+    EXPECT_EQ(side.option(Window().Options()), "é;");
+    Click(side.tab);
+    EXPECT_EQ(side.option(Window().Options()), "\t");
+    EXPECT_EQ(Checked(side.other), 0);
+    EXPECT_FALSE(Enabled(side.text));
+    EXPECT_EQ(Text(side.text), "é;") << "the text stays, disabled";
+    Click(side.tab);  // a click on a checked radio button leaves it checked
+    EXPECT_EQ(Checked(side.tab), 1);
+  }
+  Close();
+  // Back to Tabulation: "separateurs" holds the tab, so the typed text is not restored.
+  Open();
+  EXPECT_EQ(Text(kIdcSourceText), "");
+  EXPECT_EQ(Text(kIdcDestinationText), "");
+}
+
+TEST_F(MainWindowTest, DirectionDisablesOrRestoresTheFixedLengthControls) {
+  Open();
+  Click(kIdcIsinToSicovam);
+  EXPECT_EQ(Checked(kIdcSicovamToIsin), 0);
+  EXPECT_EQ(Window().Options().CodeSource, 2);
+  EXPECT_EQ(Window().Options().CodeDestination, 1);
+  EXPECT_TRUE(Enabled(kIdcFixedLength));
+  EXPECT_FALSE(Enabled(kIdcLengthText)) << "box 1033 unchecked";
+
+  Click(kIdcFixedLength);
+  EXPECT_EQ(Window().Options().LgSicoFixe, 1);
+  EXPECT_TRUE(Enabled(kIdcLengthText));
+  Click(kIdcSicovamToIsin);
+  EXPECT_EQ(Window().Options().CodeSource, 1);
+  EXPECT_EQ(Window().Options().CodeDestination, 2);
+  EXPECT_FALSE(Enabled(kIdcFixedLength));
+  EXPECT_FALSE(Enabled(kIdcLengthText));
+  EXPECT_EQ(Checked(kIdcFixedLength), 1) << "state and option stay";
+  EXPECT_EQ(Window().Options().LgSicoFixe, 1);
+}
+
+TEST_F(MainWindowTest, LengthIsReadAsANumberAndWrittenBackByTheButtonsThatShowIt) {
+  Open();
+  Click(kIdcIsinToSicovam);
+  Click(kIdcFixedLength);
+  Type(kIdcLengthText, "abc");
+  EXPECT_EQ(Window().Options().NbCharSico, 0);
+  Click(kIdcFixedLength);  // off
+  Click(kIdcFixedLength);  // on again: 0 is not written into the edit
+  EXPECT_EQ(Text(kIdcLengthText), "abc");
+  Click(kIdcIsinToSicovam);  // the direction button writes it whatever it is
+  EXPECT_EQ(Text(kIdcLengthText), "0");
+
+  Type(kIdcLengthText, "-2");
+  EXPECT_EQ(Window().Options().NbCharSico, -2);
+  Click(kIdcFixedLength);
+  Click(kIdcFixedLength);
+  EXPECT_EQ(Text(kIdcLengthText), "-2");
+  Type(kIdcLengthText, "07");
+  Click(kIdcFixedLength);
+  Click(kIdcFixedLength);
+  EXPECT_EQ(Text(kIdcLengthText), "7");
+  Type(kIdcLengthText, "-2");
+  Close();
+  EXPECT_NE(ProfileText().find("NbCharSico=-2\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, FixedLengthEditFollowsItsBoxAtStart) {
+  WriteProfile("[General]\nLgSicoFixe=1\nNbCharSico=5\n");
+  Open();
+  EXPECT_EQ(Checked(kIdcFixedLength), 1);
+  EXPECT_TRUE(Enabled(kIdcFixedLength)) << "SICOVAM ==> ISIN at start does not disable it";
+  EXPECT_TRUE(Enabled(kIdcLengthText));
+  EXPECT_EQ(Text(kIdcLengthText), "5");
+}
+
+TEST_F(MainWindowTest, ExtensionButtonsUncheckEachOther) {
+  WriteProfile("[General]\nExtensionDestination=.autre\n");
+  Open();
+  EXPECT_EQ(Checked(kIdcExtensionNewTxt), 1);
+  Click(kIdcExtensionNew);
+  EXPECT_EQ(Checked(kIdcExtensionNewTxt), 0);
+  EXPECT_EQ(Window().Options().ExtensionDestination, ".new");
+  Click(kIdcExtensionNewTxt);
+  EXPECT_EQ(Checked(kIdcExtensionNew), 0);
+  EXPECT_EQ(Window().Options().ExtensionDestination, ".new.txt");
+  Close();
+  EXPECT_NE(ProfileText().find("ExtensionDestination=.new.txt\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quelvane::testing

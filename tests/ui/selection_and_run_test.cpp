@@ -1,0 +1,266 @@
+// File selection and whole runs through the window: what the list shows, what the
+// run walks, the question about the separator, what a run writes and logs.
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+
+#include "run/process_files.h"
+#include "tests/ui/main_window_fixture.h"
+
+namespace quelvane::testing {
+namespace {
+
+using namespace quelvane::res;
+
+constexpr std::string_view kNothingSelected =
+    "Vous devez sélectionner un ou plusieurs fichiers\nà traiter en cliquant sur le bouton :\n"
+    "Fichiers à traiter";
+
+std::vector<std::string> ListLines(const CConverterDlg& window, int id) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < window.ListGetCount(id); ++i) lines.push_back(window.ListGetText(id, i));
+  return lines;
+}
+
+// A run's reports, as quelvane-cli would receive them.
+class RecordingReporter : public RunReporter {
+ public:
+  void SetStatusLines(const std::optional<std::string>&, const std::optional<std::string>&,
+                      const std::optional<std::string>&,
+                      const std::optional<std::string>&) override {}
+  void AddLogLine(std::string_view text) override { log.emplace_back(StripTrailingLineEnds(text)); }
+  void SetLogRedraw(bool) override {}
+  void ScrollLogToEnd() override {}
+  int MessageBox(std::string_view text, std::string_view, int) override {
+    boxes.emplace_back(text);
+    return kIdAnswerYes;
+  }
+  std::vector<std::string> log;
+  std::vector<std::string> boxes;
+};
+
+TEST_F(MainWindowTest, TheListShowsTheLastSelectionAndTheRunWalksTheSame) {
+  const std::string a = Folder().Write("a.txt", "x").string();
+  const std::string b = Folder().Write("b.prn", "x").string();
+  const std::string c = Folder().Write("c.asc", "x").string();
+  FileSelectionScript script;
+  script.Select({a});
+  script.Select({a, b, c});
+  script.Cancel();
+  BoxRecorder boxes(kIdAnswerNo);
+  CConverterDlg& window = Open();
+
+  Click(kIdcSelectFiles);
+  EXPECT_EQ(ListLines(window, kIdcFileList), std::vector<std::string>{a});
+  Click(kIdcSelectFiles);
+  EXPECT_EQ(ListLines(window, kIdcFileList), (std::vector<std::string>{a, b, c}));
+  ASSERT_EQ(script.Requests().size(), 2u);
+  EXPECT_EQ(script.Requests()[1].initialFileName, a) << "starts from the previous selection";
+  EXPECT_EQ(script.Requests()[0].filters.front().description, "Fichiers textes (*.txt)");
+  EXPECT_EQ(script.Requests()[0].owner, &window);
+
+  // The run walks the selection: the files lack the tab, so it asks; No ends it.
+  Click(kIdcProcessFiles);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Allo ?");
+  EXPECT_NE(boxes.Boxes()[0].text.find("Le fichier '" + a + "'"), std::string::npos);
+
+  // A cancelled dialog empties the list, and the run then finds nothing selected.
+  Click(kIdcSelectFiles);
+  EXPECT_TRUE(ListLines(window, kIdcFileList).empty());
+  Click(kIdcProcessFiles);
+  ASSERT_EQ(boxes.Boxes().size(), 2u);
+  EXPECT_EQ(boxes.Boxes()[1].text, kNothingSelected);
+}
+
+TEST_F(MainWindowTest, WithNothingSelectedOnlyTheBoxShows) {
+  BoxRecorder boxes;
+  CConverterDlg& window = Open();
+  window.AddLogLine("avant\r\n");
+  window.SetStatusLines("1/1 fichiers traités", std::nullopt, std::nullopt, std::nullopt);
+  Click(kIdcProcessFiles);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, kNothingSelected);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Attention");
+  EXPECT_EQ(boxes.Boxes()[0].type, 64);
+  EXPECT_EQ(boxes.Boxes()[0].owner, &window);
+  for (int id : {kIdcStatusLine1, kIdcStatusLine2, kIdcStatusLine3, kIdcStatusLine4}) {
+    EXPECT_EQ(Text(id), "");
+  }
+  EXPECT_EQ(ListLines(window, kIdcLog), std::vector<std::string>{"avant"});
+}
+
+TEST_F(MainWindowTest, AFixedLengthBelowFiveRefusesTheRunInEitherDirection) {
+  const std::string file = Folder().Write("cours.txt", "10728\t1\r\n").string();
+  FileSelectionScript script;
+  script.Select({file});
+  BoxRecorder boxes;
+  Open();
+  Click(kIdcSelectFiles);
+  Click(kIdcIsinToSicovam);
+  Click(kIdcFixedLength);
+  Type(kIdcLengthText, "4");
+  Click(kIdcSicovamToIsin);
+  Click(kIdcProcessFiles);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Saisie incohérente");
+  EXPECT_EQ(boxes.Boxes()[0].type, 16);
+  EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+
+  Click(kIdcIsinToSicovam);
+  Type(kIdcLengthText, "5");
+  Click(kIdcSicovamToIsin);
+  Click(kIdcProcessFiles);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(ReadFile(file + ".new"), "FR0000003402\t1\r\n");
+}
+
+TEST_F(MainWindowTest, ARunFromTheWindowWritesAndLogsWhatTheRunItselfDoes) {
+  const std::string isinQuotes =
+      "<TICKER>;<DTYYYYMMDD>;<CLOSE>\n"
+      "FR0000003402;20240102;116.99\n"
+      "\n"
+      "fr0000030074;;20240102;134.89\n"
+      "FR0000123457;20240102;1.5\n"
+      ";;;\n"
+      "GB00B03MLX29;20240102;2.5\n";
+  const std::string first = Folder().Write("cours.txt", isinQuotes).string();
+  const std::string second = Folder().Write("autres.prn", "FR0000030124;x\n").string();
+  Folder().Write("table.txt", "777\tGB00B03MLX29\n");
+  FileSelectionScript script;
+  script.Select({first, second});
+  BoxRecorder boxes;
+  CConverterDlg& window = Open();
+
+  Click(kIdcSelectFiles);
+  Click(kIdcSourceOther);
+  Type(kIdcSourceText, ";");
+  Click(kIdcDestinationOther);
+  Type(kIdcDestinationText, " | ");
+  Click(kIdcIsinToSicovam);
+  Click(kIdcPrefix);
+  Click(kIdcFixedLength);
+  Type(kIdcLengthText, "7");
+  Click(kIdcKnownValuesOnly);  // off: computed codes are written too
+  Click(kIdcExtensionNewTxt);
+  Click(kIdcProcessFiles);
+
+  const std::string byWindow = ReadFile(first + ".new.txt");
+  const std::string secondByWindow = ReadFile(second + ".new.txt");
+  EXPECT_EQ(byWindow.substr(0, 33), "<TICKER> | <DTYYYYMMDD> | <CLOSE>");
+  EXPECT_NE(byWindow.find("X0000777 | 20240102 | 2.5\r\n"), std::string::npos)
+      << "the user table, read from the working folder";
+  const std::vector<std::string> windowLog = ListLines(window, kIdcLog);
+  const std::vector<std::string> windowBoxes = boxes.Texts();
+
+  ConversionOptions options;
+  options.SeparateurSource = ";";
+  options.SeparateurDestination = " | ";
+  options.CodeSource = 2;
+  options.CodeDestination = 1;
+  options.PrefixeSicovam = "X";
+  options.LgSicoFixe = 1;
+  options.NbCharSico = 7;
+  options.ValeursConnuesOnly = 0;
+  options.ExtensionDestination = ".new.txt";
+  options.OutputExtension = ".new.txt";
+  CodeTables tables;
+  tables.LoadUserCodeTable(Folder().Path() / "table.txt");
+  RecordingReporter direct;
+  ProcessFiles(options, {first, second}, tables, direct);
+
+  EXPECT_EQ(ReadFile(first + ".new.txt"), byWindow);
+  EXPECT_EQ(ReadFile(second + ".new.txt"), secondByWindow);
+  EXPECT_EQ(windowLog, direct.log);
+  EXPECT_EQ(windowBoxes, direct.boxes);
+  EXPECT_EQ(Text(kIdcStatusLine1), "2/2 fichiers traités");
+  EXPECT_EQ(Text(kIdcStatusLine2), "");
+}
+
+TEST_F(MainWindowTest, AnsweringNoForTheSecondOfThreeFilesAbandonsTheRun) {
+  const std::string a = Folder().Write("a.txt", "10728\t1\r\nabc\t2\r\n").string();
+  const std::string b = Folder().Write("b.txt", "10728;1\r\n").string();
+  const std::string c = Folder().Write("c.txt", "10728\t1\r\n").string();
+  FileSelectionScript script;
+  script.Select({a, b, c});
+  BoxRecorder boxes;
+  boxes.Answer(kIdAnswerNo);
+  CConverterDlg& window = Open();
+  Click(kIdcSelectFiles);
+  Click(kIdcProcessFiles);
+
+  ASSERT_EQ(boxes.Boxes().size(), 2u);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Allo ?");
+  EXPECT_EQ(boxes.Boxes()[0].type, 36);
+  EXPECT_EQ(boxes.Boxes()[0].owner, &window);
+  EXPECT_EQ(boxes.Boxes()[1].text,
+            "Attention, il y a eu 1 warnings.\nConsultez le log dans le bas de la fenêtre.");
+  const std::vector<std::string> log = ListLines(window, kIdcLog);
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log.back(), "--------- ABANDON ----------");
+  EXPECT_EQ(log[log.size() - 2],
+            "Le fichier ne semble pas contenir le séparateur de colonne sélectionné.");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Bilan global :"), 0);
+  EXPECT_EQ(Text(kIdcStatusLine1), "1/3 fichiers traités");
+  EXPECT_FALSE(std::filesystem::exists(c + ".new"));
+  EXPECT_TRUE(std::filesystem::exists(a + ".new"));
+}
+
+// Counts the paints of a widget while the run holds the thread.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+TEST_F(MainWindowTest, StatusLinesArePaintedWhileTheRunHoldsTheThread) {
+  std::vector<std::string> paths;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    paths.push_back(Folder().Write(name, "10728\t1\r\n").string());
+  }
+  FileSelectionScript script;
+  script.Select(paths);
+  CConverterDlg& window = Open();
+  DialogWindow(window)->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(DialogWindow(window)));
+  Click(kIdcSelectFiles);
+  PaintCounter counter;
+  DlgItemWidget(window, kIdcStatusLine2)->installEventFilter(&counter);
+  Click(kIdcProcessFiles);  // returns after the run; no event loop ran meanwhile
+  EXPECT_GE(counter.paints, 3) << "one paint per file path at least";
+}
+
+TEST_F(MainWindowTest, TheThreeDialogButtonsOpenModalDialogsThatChangeNothing) {
+  const std::string file = Folder().Write("a.txt", "x").string();
+  FileSelectionScript script;
+  script.Select({file});
+  CConverterDlg& window = Open();
+  Click(kIdcSelectFiles);
+  window.AddLogLine("ligne\r\n");
+  const ConversionOptions before = Window().Options();
+  for (const auto& [id, caption] : std::vector<std::pair<int, QString>>{
+           {kIdcHelp, "Aide"},
+           {kIdcAbout, "A propos de QUELVANE"},
+           {kIdcQuickConvert, "Conversion de code SICOVAM <-> ISIN"}}) {
+    QString shown;
+    WhenModal([&shown](QWidget* dialog) {
+      shown = dialog->windowTitle();
+      PressKey(dialog, Qt::Key_Escape);
+    });
+    Click(id);
+    EXPECT_EQ(shown, caption);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "closed with Escape";
+  }
+  EXPECT_EQ(Window().Options().SeparateurSource, before.SeparateurSource);
+  EXPECT_EQ(Window().Options().ValeursConnuesOnly, before.ValeursConnuesOnly);
+  EXPECT_EQ(ListLines(window, kIdcFileList), std::vector<std::string>{file});
+  EXPECT_EQ(ListLines(window, kIdcLog), std::vector<std::string>{"ligne"});
+}
+
+}  // namespace
+}  // namespace quelvane::testing

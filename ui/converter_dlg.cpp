@@ -1,0 +1,367 @@
+#include "ui/converter_dlg.h"
+
+#include <vector>
+
+#include "core/text.h"
+#include "platform/message_box.h"
+#include "res/resources.h"
+#include "run/process_files.h"
+
+namespace quelvane {
+namespace {
+
+using namespace quelvane::res;
+
+constexpr std::string_view kGeneral = "General";
+constexpr std::string_view kSourceSection = "Separateur Source";
+constexpr std::string_view kDestinationSection = "Separateur Destination";
+
+constexpr std::string_view kSourceFilter =
+    "Fichiers textes (*.txt)|*.txt|Fichiers Métastock (*.prn)|*.prn|Fichiers ASCII "
+    "(*.asc)|*.asc|Tous (*.*)|*.*||";
+constexpr std::uint32_t kSourceFileFlags =
+    kOfnAllowMultiSelect | kOfnFileMustExist | kOfnEnableSizing;
+
+// Directions as "SensDeConversion" stores them.
+constexpr std::int32_t kSicovamToIsinDirection = 3;
+constexpr std::int32_t kIsinToSicovamDirection = 4;
+
+// A stored text longer than its field keeps the field's length in bytes, as
+// quelvane-cli reads the same profile.
+std::string Cut(std::string text, std::size_t length) {
+  if (text.size() > length) text.resize(length);
+  return text;
+}
+
+// The first characters of a typed text (whole UTF-8 characters).
+std::string FirstCharacters(std::string_view text, std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t characters = 0; end < text.size() && characters < count; ++characters) {
+    ++end;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  return std::string(text.substr(0, end));
+}
+
+const MessageMapEntry<CConverterDlg> kMessageMap[] = {
+    {Notification::kClicked, kIdcProcessFiles, &CConverterDlg::OnProcessFiles},
+    {Notification::kClicked, kIdcSourceTab, &CConverterDlg::OnSourceTab},
+    {Notification::kClicked, kIdcSourceOther, &CConverterDlg::OnSourceOther},
+    {Notification::kChange, kIdcSourceText, &CConverterDlg::OnSourceTextChange},
+    {Notification::kClicked, kIdcIsinToSicovam, &CConverterDlg::OnIsinToSicovam},
+    {Notification::kClicked, kIdcSicovamToIsin, &CConverterDlg::OnSicovamToIsin},
+    {Notification::kClicked, kIdcSelectFiles, &CConverterDlg::SelectSourceFiles},
+    {Notification::kClicked, kIdcDestinationTab, &CConverterDlg::OnDestinationTab},
+    {Notification::kClicked, kIdcDestinationOther, &CConverterDlg::OnDestinationOther},
+    {Notification::kChange, kIdcDestinationText, &CConverterDlg::OnDestinationTextChange},
+    {Notification::kClicked, kIdcHelp, &CConverterDlg::OnHelp},
+    {Notification::kClicked, kIdcAbout, &CConverterDlg::OnAbout},
+    {Notification::kClicked, kIdcQuickConvert, &CConverterDlg::OnQuickConvert},
+    {Notification::kClicked, kIdcPrefix, &CConverterDlg::OnPrefix},
+    {Notification::kClicked, kIdcKnownValuesOnly, &CConverterDlg::OnKnownValuesOnly},
+    {Notification::kClicked, kIdcFixedLength, &CConverterDlg::OnFixedLength},
+    {Notification::kChange, kIdcLengthText, &CConverterDlg::OnLengthChange},
+    {Notification::kClicked, kIdcExtensionNew, &CConverterDlg::OnExtensionNew},
+    {Notification::kClicked, kIdcExtensionNewTxt, &CConverterDlg::OnExtensionNewTxt},
+    {Notification::kClicked, kIdcSkipIgnored, &CConverterDlg::OnSkipIgnored},
+};
+
+}  // namespace
+
+CConverterDlg::CConverterDlg(Dialog* parent)
+    : Dialog(GetDialogTemplate(kIddMainWindow), parent),
+      windowIcon_(LoadIcon(kIconMain)),
+      profile_(Profile::DefaultPath()) {
+  BindMessageMap(kMessageMap);
+}
+
+CConverterDlg::~CConverterDlg() = default;
+
+bool CConverterDlg::OnInitDialog() {
+  Dialog::OnInitDialog();
+  // This desktop gives windows no system menu: the About dialog is reached by
+  // its button only.
+  SetIcon(windowIcon_, true);
+  SetIcon(windowIcon_, false);
+
+  for (int id : {kIdcStatusLine1, kIdcStatusLine2, kIdcStatusLine3, kIdcStatusLine4}) {
+    SetDlgItemText(id, "");
+  }
+
+  options_.ValeursConnuesOnly = profile_.GetProfileInt(kGeneral, "ValeursConnuesOnly", 1);
+  CheckDlgButton(kIdcKnownValuesOnly, options_.ValeursConnuesOnly);
+
+  options_.NePasRecopierValeursIgnorees =
+      profile_.GetProfileInt(kGeneral, "NePasRecopierValeursIgnorees", 0);
+  CheckDlgButton(kIdcSkipIgnored, options_.NePasRecopierValeursIgnorees);
+
+  if (profile_.GetProfileInt(kSourceSection, "tabulation", 1) == 1) {
+    CheckDlgButton(kIdcSourceTab, 1);
+    options_.SeparateurSource = "\t";
+    EnableDlgItem(kIdcSourceText, false);
+  } else {
+    options_.SeparateurSource =
+        Cut(profile_.GetProfileString(kSourceSection, "separateurs", ""), kSeparatorMaxLength);
+    SetDlgItemText(kIdcSourceText, options_.SeparateurSource);
+    CheckDlgButton(kIdcSourceTab, 0);
+    CheckDlgButton(kIdcSourceOther, 1);
+    EnableDlgItem(kIdcSourceText, true);
+  }
+
+  // The direction buttons only: the code types come from their own keys.
+  const bool sicovamToIsin =
+      profile_.GetProfileInt(kGeneral, "SensDeConversion", kSicovamToIsinDirection) ==
+      kSicovamToIsinDirection;
+  CheckDlgButton(kIdcSicovamToIsin, sicovamToIsin ? 1 : 0);
+  CheckDlgButton(kIdcIsinToSicovam, sicovamToIsin ? 0 : 1);
+  options_.CodeSource = profile_.GetProfileInt(kGeneral, "CodeSource", 1);
+  options_.CodeDestination = profile_.GetProfileInt(kGeneral, "CodeDestination", 2);
+
+  options_.PrefixeSicovam =
+      Cut(profile_.GetProfileString(kGeneral, "PrefixeSicovam", ""), kPrefixMaxLength);
+  CheckDlgButton(kIdcPrefix, options_.PrefixeSicovam.starts_with('X') ? 1 : 0);
+
+  if (profile_.GetProfileInt(kDestinationSection, "tabulation", 1) == 1) {
+    CheckDlgButton(kIdcDestinationTab, 1);
+    EnableDlgItem(kIdcDestinationText, false);
+    options_.SeparateurDestination = "\t";
+  } else {
+    options_.SeparateurDestination =
+        Cut(profile_.GetProfileString(kDestinationSection, "separateurs", ""), kSeparatorMaxLength);
+    SetDlgItemText(kIdcDestinationText, options_.SeparateurDestination);
+    CheckDlgButton(kIdcDestinationTab, 0);
+    CheckDlgButton(kIdcDestinationOther, 1);
+    EnableDlgItem(kIdcDestinationText, true);
+  }
+
+  options_.LgSicoFixe = profile_.GetProfileInt(kGeneral, "LgSicoFixe", 0);
+  options_.NbCharSico = profile_.GetProfileInt(kGeneral, "NbCharSico", 6);
+  SetDlgItemInt(kIdcLengthText, options_.NbCharSico);
+  CheckDlgButton(kIdcFixedLength, options_.LgSicoFixe);
+  EnableDlgItem(kIdcLengthText, options_.LgSicoFixe != 0);
+
+  sourceFileDialog_ = std::make_unique<FileDialog>(kSourceFileFlags, kSourceFilter, this);
+  sourceFileDialog_->SetFileNameBuffer(selectionBuffer_);
+  selectionBuffer_.Clear();
+
+  options_.ExtensionDestination =
+      Cut(profile_.GetProfileString(kGeneral, "ExtensionDestination", ".new"), kExtensionMaxLength);
+  const bool plainNew = options_.ExtensionDestination == ".new";
+  CheckDlgButton(kIdcExtensionNewTxt, plainNew ? 0 : 1);
+  CheckDlgButton(kIdcExtensionNew, plainNew ? 1 : 0);
+
+  // A missing table.txt is no error: the built-in table serves alone.
+  tables_.LoadUserCodeTable("table.txt");
+
+  options_.CheminFichiersSource =
+      Cut(profile_.GetProfileString(kGeneral, "CheminFichiersSource", ""), kFolderMaxLength);
+  return true;
+}
+
+bool CConverterDlg::DestroyWindow() {
+  if (!IsCreated()) return false;
+  tables_.FreeUserCodeTable();
+
+  // Every key, at every end of the window; a failed write is not reported.
+  const bool sicovamToIsin = IsDlgButtonChecked(kIdcSicovamToIsin) != 0;
+  profile_.WriteProfileInt(kGeneral, "ValeursConnuesOnly", options_.ValeursConnuesOnly);
+  profile_.WriteProfileInt(kGeneral, "NePasRecopierValeursIgnorees",
+                           options_.NePasRecopierValeursIgnorees);
+  profile_.WriteProfileInt(kSourceSection, "tabulation", IsDlgButtonChecked(kIdcSourceTab));
+  profile_.WriteProfileString(kSourceSection, "separateurs", options_.SeparateurSource);
+  profile_.WriteProfileInt(kGeneral, "SensDeConversion",
+                           sicovamToIsin ? kSicovamToIsinDirection : kIsinToSicovamDirection);
+  options_.CodeSource = sicovamToIsin ? 1 : 2;
+  options_.CodeDestination = sicovamToIsin ? 2 : 1;
+  profile_.WriteProfileInt(kGeneral, "CodeSource", options_.CodeSource);
+  profile_.WriteProfileInt(kGeneral, "CodeDestination", options_.CodeDestination);
+  profile_.WriteProfileString(kGeneral, "PrefixeSicovam", options_.PrefixeSicovam);
+  profile_.WriteProfileInt(kGeneral, "LgSicoFixe", options_.LgSicoFixe);
+  profile_.WriteProfileInt(kGeneral, "NbCharSico", options_.NbCharSico);
+  profile_.WriteProfileInt(kDestinationSection, "tabulation",
+                           IsDlgButtonChecked(kIdcDestinationTab));
+  profile_.WriteProfileString(kDestinationSection, "separateurs", options_.SeparateurDestination);
+  profile_.WriteProfileString(kGeneral, "ExtensionDestination", options_.ExtensionDestination);
+  profile_.WriteProfileString(kGeneral, "CheminFichiersSource", options_.CheminFichiersSource);
+
+  return Dialog::DestroyWindow();
+}
+
+// ---- What a run reports -----------------------------------------------------
+
+void CConverterDlg::SetStatusLines(const std::optional<std::string>& line1,
+                                   const std::optional<std::string>& line2,
+                                   const std::optional<std::string>& line3,
+                                   const std::optional<std::string>& line4) {
+  const std::optional<std::string>* lines[] = {&line1, &line2, &line3, &line4};
+  const int ids[] = {kIdcStatusLine1, kIdcStatusLine2, kIdcStatusLine3, kIdcStatusLine4};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (!lines[i]->has_value()) continue;
+    SetDlgItemText(ids[i], **lines[i]);
+    // The run holds the thread: the line is painted now, not when it returns.
+    RepaintDlgItem(ids[i]);
+  }
+}
+
+void CConverterDlg::AddLogLine(std::string_view text) {
+  const std::string line(StripTrailingLineEnds(text));
+  int answer = ListAddString(kIdcLog, line);
+  // A full list makes room by dropping its oldest line. An empty list that still
+  // has no room could never make any: the line is dropped.
+  while (answer == kListErrSpace && ListGetCount(kIdcLog) > 0) {
+    ListDeleteString(kIdcLog, 0);
+    answer = ListAddString(kIdcLog, line);
+  }
+}
+
+void CConverterDlg::SetLogRedraw(bool on) {
+  SetDlgItemRedraw(kIdcLog, on);
+}
+
+void CConverterDlg::ScrollLogToEnd() {
+  const int count = ListGetCount(kIdcLog);
+  if (count > 10) {
+    ListSetCurSel(kIdcLog, count - 1);
+    ListSetCurSel(kIdcLog, -1);
+  }
+}
+
+int CConverterDlg::MessageBox(std::string_view text, std::string_view caption, int type) {
+  return Dialog::MessageBox(text, caption, type);
+}
+
+// ---- Buttons ------------------------------------------------------------------
+
+void CConverterDlg::OnProcessFiles() {
+  if (sourceFileDialog_ == nullptr) return;
+  std::vector<std::string> paths;
+  for (SelectionPosition position = sourceFileDialog_->GetStartPosition(); position;) {
+    paths.push_back(sourceFileDialog_->GetNextPathName(position));
+  }
+  ConversionOptions options = options_;
+  options.NePasRecopierValeursIgnorees = IsDlgButtonChecked(kIdcSkipIgnored);
+  options.OutputExtension = IsDlgButtonChecked(kIdcExtensionNewTxt) != 0 ? ".new.txt" : ".new";
+  ProcessFiles(options, paths, tables_, *this);
+}
+
+void CConverterDlg::SelectSourceFiles() {
+  ListResetContent(kIdcFileList);
+  if (sourceFileDialog_ == nullptr || sourceFileDialog_->DoModal() != kIdOk) return;
+  for (SelectionPosition position = sourceFileDialog_->GetStartPosition(); position;) {
+    ListAddString(kIdcFileList, DisplayText(sourceFileDialog_->GetNextPathName(position)));
+  }
+}
+
+// The three dialogs open as local modal dialogs; their result is not used.
+// Until they have their own classes, each shows its template.
+
+void CConverterDlg::OnQuickConvert() {
+  Dialog dialog(GetDialogTemplate(kIddQuickConvert));
+  dialog.DoModal();
+}
+
+void CConverterDlg::OnHelp() {
+  Dialog dialog(GetDialogTemplate(kIddHelp));
+  dialog.DoModal();
+}
+
+void CConverterDlg::OnAbout() {
+  Dialog dialog(GetDialogTemplate(kIddAbout));
+  dialog.DoModal();
+}
+
+// ---- Options --------------------------------------------------------------------
+
+void CConverterDlg::OnKnownValuesOnly() {
+  options_.ValeursConnuesOnly = options_.ValeursConnuesOnly == 0 ? 1 : 0;
+  CheckDlgButton(kIdcKnownValuesOnly, options_.ValeursConnuesOnly);
+}
+
+void CConverterDlg::OnSkipIgnored() {
+  options_.NePasRecopierValeursIgnorees = options_.NePasRecopierValeursIgnorees == 0 ? 1 : 0;
+  CheckDlgButton(kIdcSkipIgnored, options_.NePasRecopierValeursIgnorees);
+}
+
+void CConverterDlg::OnSourceTab() {
+  options_.SeparateurSource = "\t";
+  CheckDlgButton(kIdcSourceOther, 0);
+  EnableDlgItem(kIdcSourceText, false);
+}
+
+void CConverterDlg::OnSourceOther() {
+  CheckDlgButton(kIdcSourceTab, 0);
+  EnableDlgItem(kIdcSourceText, true);
+  options_.SeparateurSource = FirstCharacters(GetDlgItemText(kIdcSourceText), kSeparatorMaxLength);
+}
+
+void CConverterDlg::OnSourceTextChange() {
+  options_.SeparateurSource = FirstCharacters(GetDlgItemText(kIdcSourceText), kSeparatorMaxLength);
+}
+
+void CConverterDlg::OnSicovamToIsin() {
+  CheckDlgButton(kIdcIsinToSicovam, 0);
+  options_.CodeSource = 1;
+  options_.CodeDestination = 2;
+  EnableDlgItem(kIdcFixedLength, false);
+  EnableDlgItem(kIdcLengthText, false);
+}
+
+void CConverterDlg::OnIsinToSicovam() {
+  CheckDlgButton(kIdcSicovamToIsin, 0);
+  options_.CodeSource = 2;
+  options_.CodeDestination = 1;
+  EnableDlgItem(kIdcFixedLength, true);
+  if (IsDlgButtonChecked(kIdcFixedLength) != 0) {
+    EnableDlgItem(kIdcLengthText, true);
+    SetDlgItemInt(kIdcLengthText, options_.NbCharSico);
+  }
+}
+
+void CConverterDlg::OnPrefix() {
+  options_.PrefixeSicovam = IsDlgButtonChecked(kIdcPrefix) != 0 ? "X" : "";
+}
+
+void CConverterDlg::OnFixedLength() {
+  if (IsDlgButtonChecked(kIdcFixedLength) != 0) {
+    options_.LgSicoFixe = 1;
+    EnableDlgItem(kIdcLengthText, true);
+    if (options_.NbCharSico > 0) SetDlgItemInt(kIdcLengthText, options_.NbCharSico);
+  } else {
+    options_.LgSicoFixe = 0;
+    EnableDlgItem(kIdcLengthText, false);
+  }
+}
+
+void CConverterDlg::OnLengthChange() {
+  options_.NbCharSico = ReadAtoi(GetDlgItemText(kIdcLengthText));
+}
+
+void CConverterDlg::OnDestinationTab() {
+  options_.SeparateurDestination = "\t";
+  CheckDlgButton(kIdcDestinationOther, 0);
+  EnableDlgItem(kIdcDestinationText, false);
+}
+
+void CConverterDlg::OnDestinationOther() {
+  CheckDlgButton(kIdcDestinationTab, 0);
+  EnableDlgItem(kIdcDestinationText, true);
+  options_.SeparateurDestination =
+      FirstCharacters(GetDlgItemText(kIdcDestinationText), kSeparatorMaxLength);
+}
+
+void CConverterDlg::OnDestinationTextChange() {
+  options_.SeparateurDestination =
+      FirstCharacters(GetDlgItemText(kIdcDestinationText), kSeparatorMaxLength);
+}
+
+void CConverterDlg::OnExtensionNew() {
+  CheckDlgButton(kIdcExtensionNewTxt, 0);
+  options_.ExtensionDestination = ".new";
+}
+
+void CConverterDlg::OnExtensionNewTxt() {
+  CheckDlgButton(kIdcExtensionNew, 0);
+  options_.ExtensionDestination = ".new.txt";
+}
+
+}  // namespace quelvane
