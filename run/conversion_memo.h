@@ -52,7 +52,7 @@ class ConversionMemo {
     slot.tokenLength = static_cast<std::uint8_t>(token.size() + 1);
     std::memcpy(slot.token, token.data(), token.size());
     slot.textLength = static_cast<std::uint8_t>(result.text.size());
-    std::memcpy(slot.text, result.text.data(), result.text.size());
+    if (!result.text.empty()) std::memcpy(slot.text, result.text.data(), result.text.size());
     slot.recognised = result.recognised;
     slot.kind = result.kind;
     ++used_;

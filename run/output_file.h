@@ -28,6 +28,7 @@ class AtomicOutputFile {
   // Appends to what is pending. Pending bytes are written only by WriteIfFull and
   // Commit, so a caller can take back what it appended since a Mark.
   void Put(std::string_view bytes) {
+    if (bytes.empty()) return;  // a view of nothing may have no address at all
     if (static_cast<std::size_t>(end_ - next_) < bytes.size()) Grow(bytes.size());
     std::memcpy(next_, bytes.data(), bytes.size());
     next_ += bytes.size();
