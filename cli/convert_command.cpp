@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <iostream>
 #include <string_view>
 
@@ -89,6 +90,19 @@ class ConsoleReporter final : public RunReporter {
   bool shown_ = false;
 };
 
+// CLI11 shows a flag that may take a value as "--profile{}"; say it as users write it.
+class ConvertHelpFormatter final : public CLI::Formatter {
+ public:
+  explicit ConvertHelpFormatter(const CLI::Formatter& base) : CLI::Formatter(base) {}
+  std::string make_option_name(const CLI::Option* option, bool positional) const override {
+    std::string name = CLI::Formatter::make_option_name(option, positional);
+    if (const std::size_t at = name.find("{}"); at != std::string::npos) {
+      name.replace(at, 2, "[=FICHIER]");
+    }
+    return name;
+  }
+};
+
 int UsageError(const ConvertConsole& console, std::string_view message) {
   console.err << "quelvane-cli convert : " << message << "\n"
               << "Essayez « quelvane-cli convert --help » pour plus d'informations.\n";
@@ -122,6 +136,9 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
       "ou réglage refusé, 3 abandon à la question du séparateur manquant.\n"
       "Un fichier dont le nom commence par '-' se donne après « -- ».");
 
+  if (const auto base = std::dynamic_pointer_cast<CLI::Formatter>(app.get_formatter())) {
+    command->formatter(std::make_shared<ConvertHelpFormatter>(*base));
+  }
   command->add_flag("-r,--isin-to-sicovam", args.isinToSicovam,
                     "Sens ISIN ==> SICOVAM (défaut : SICOVAM ==> ISIN)");
   command
@@ -157,12 +174,10 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
       ->add_option("--table", args.table,
                    "Table de codes de l'utilisateur (défaut : table.txt du dossier courant)")
       ->type_name("FICHIER");
-  command
-      ->add_flag("--profile{}", args.profile,
-                 "Part des réglages enregistrés par le programme Quelvane (--profile seul : son "
-                 "fichier de réglages ; --profile=FICHIER : ce fichier) ; les options données "
-                 "les remplacent")
-      ->type_name("[=FICHIER]");
+  command->add_flag("--profile{}", args.profile,
+                    "Part des réglages enregistrés par le programme Quelvane (--profile seul : son "
+                    "fichier de réglages ; --profile=FICHIER : ce fichier) ; les options données "
+                    "les remplacent");
   CLI::Option* yes = command->add_flag(
       "--yes", args.yes, "Répond Oui à la question du séparateur manquant (« Allo ? »)");
   CLI::Option* no = command->add_flag(
@@ -176,6 +191,9 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
 }
 
 ConvertConsole StandardConsole() {
+  // A reader that stops early (quelvane-cli convert ... | head) must not kill the
+  // run half-way through a file: the log is then lost, the conversion is not.
+  std::signal(SIGPIPE, SIG_IGN);
   return ConvertConsole{std::cout, std::cerr, ::isatty(STDIN_FILENO) ? &std::cin : nullptr,
                         ::isatty(STDERR_FILENO) != 0};
 }

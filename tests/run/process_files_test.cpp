@@ -269,6 +269,18 @@ TEST_F(ProcessFilesTest, AnOutputThatCannotBeReplacedLeavesNothingBehind) {
   EXPECT_TRUE(std::filesystem::is_directory(Path("a.txt.new")));
 }
 
+// Writing through a link named like the output would overwrite what it points to,
+// here the input itself: the link is replaced instead.
+TEST_F(ProcessFilesTest, AnOutputNameThatLinksToTheInputLeavesTheInputAlone) {
+  folder_.Write("a.txt", "3007\t1\r\n");
+  std::filesystem::create_symlink(Path("a.txt"), Path("a.txt.new"));
+  const RunTotals totals = Run({Path("a.txt")});
+  EXPECT_EQ(totals.warnings, 0);
+  EXPECT_EQ(ReadFile(Path("a.txt")), "3007\t1\r\n");
+  EXPECT_FALSE(std::filesystem::is_symlink(Path("a.txt.new")));
+  EXPECT_EQ(ReadFile(Path("a.txt.new")), "FR0000030074\t1\r\n");
+}
+
 // A write that fails half-way (here, past the file size limit) keeps the output
 // of an earlier run as it was and leaves no temporary file.
 TEST_F(ProcessFilesTest, AWriteThatFailsHalfWayKeepsTheEarlierOutput) {
