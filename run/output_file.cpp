@@ -40,21 +40,43 @@ bool AtomicOutputFile::Open() {
   return true;
 }
 
-bool AtomicOutputFile::WritePending() {
-  if (failed_ || fd_ < 0) return false;
-  const char* data = buffer_.get();
-  std::size_t left = Mark();
+namespace {
+
+bool WriteAll(int fd, const char* data, std::size_t left) {
   while (left > 0) {
-    const ssize_t written = ::write(fd_, data, left);
+    const ssize_t written = ::write(fd, data, left);
     if (written < 0) {
       if (errno == EINTR) continue;
-      failed_ = true;
       return false;
     }
     data += written;
     left -= static_cast<std::size_t>(written);
   }
+  return true;
+}
+
+}  // namespace
+
+bool AtomicOutputFile::WritePending() {
+  if (failed_ || fd_ < 0) return false;
+  if (!WriteAll(fd_, buffer_.get(), Mark())) {
+    failed_ = true;
+    return false;
+  }
   next_ = buffer_.get();
+  return true;
+}
+
+bool AtomicOutputFile::WriteThrough(std::string_view bytes) {
+  if (!WritePending()) return false;
+  if (bytes.size() < kBlockSize) {
+    Put(bytes);
+    return true;
+  }
+  if (!WriteAll(fd_, bytes.data(), bytes.size())) {
+    failed_ = true;
+    return false;
+  }
   return true;
 }
 

@@ -38,6 +38,16 @@ class AtomicOutputFile {
     std::memset(next_, c, count);
     next_ += count;
   }
+  // Appends bytes that will not be taken back, nor anything before them: what is
+  // pending may then be written at once, so a long line needs no room of its size.
+  // False once a write has failed.
+  bool PutFinal(std::string_view bytes) {
+    if (static_cast<std::size_t>(end_ - next_) >= bytes.size()) {
+      Put(bytes);
+      return true;
+    }
+    return WriteThrough(bytes);
+  }
   std::size_t Mark() const { return static_cast<std::size_t>(next_ - buffer_.get()); }
   void TakeBack(std::size_t mark) { next_ = buffer_.get() + mark; }
 
@@ -51,6 +61,7 @@ class AtomicOutputFile {
 
  private:
   bool WritePending();
+  bool WriteThrough(std::string_view bytes);
   void Grow(std::size_t more);
 
   std::string finalPath_;

@@ -106,9 +106,10 @@ FilePtr OpenInput(const std::string& path, std::uint64_t& size) {
 // always found.
 bool FirstLineHasSeparator(std::string_view line, std::string_view separator) {
   if (line.ends_with("\r\n")) {
-    std::string textMode(line.substr(0, line.size() - 2));
-    textMode += '\n';
-    return textMode.find(separator) != std::string::npos;
+    // Searched in place, without copying what may be a very long line.
+    const std::string_view body = line.substr(0, line.size() - 2);
+    return body.find(separator) != std::string_view::npos ||
+           (separator.ends_with('\n') && body.ends_with(separator.substr(0, separator.size() - 1)));
   }
   return line.find(separator) != std::string_view::npos;
 }
@@ -270,22 +271,35 @@ void FileConversion::Rewrite(LineReader& reader) {
     bool dropped = false;
     TokenCursor cursor(text, settings_.delimiters);
     std::size_t column = 0;
+    // Once the code column is behind, the line is sure to be written or not.
+    bool settled = false;
+    bool writing = true;
     while (const auto token = cursor.Next()) {
+      if (settled) {
+        writing = output.PutFinal(settings_.destinationSeparator) && output.PutFinal(*token);
+        if (!writing) break;
+        continue;
+      }
       if (column > 0) output.Put(settings_.destinationSeparator);
       if (column == codeColumn_) {
         if (!AppendCodeField(*token, output, copiedUntreated)) {
           dropped = true;
           break;
         }
-        if (settings_.sameSingleSeparator &&
+        settled = !(settings_.skipIgnored && copiedUntreated);
+        if (settled && settings_.sameSingleSeparator &&
             IsPlainlyJoined(cursor.Rest(), settings_.delimiters.Single())) {
-          output.Put(cursor.Rest());
+          writing = output.PutFinal(cursor.Rest());
           break;
         }
       } else {
         output.Put(*token);
       }
       ++column;
+    }
+    if (!writing) {
+      writeFailed = true;
+      break;
     }
     if (dropped || (settings_.skipIgnored && copiedUntreated)) {
       output.TakeBack(lineStart);

@@ -60,6 +60,26 @@ TEST(AtomicOutputFileTest, WithoutCommitNothingIsLeft) {
   EXPECT_EQ(FileCount(folder.Path()), 1u);
 }
 
+TEST(AtomicOutputFileTest, FinalBytesKeepTheirOrderWhateverTheirSize) {
+  testing::ScratchFolder folder;
+  const auto path = folder.Path() / "out.new";
+  std::string expected;
+  {
+    AtomicOutputFile output(path.string());
+    ASSERT_TRUE(output.Open());
+    for (const std::size_t size : {std::size_t{10}, AtomicOutputFile::kBlockSize - 3,
+                                   std::size_t{3} * AtomicOutputFile::kBlockSize, std::size_t{7}}) {
+      const std::string head = "line " + std::to_string(size) + ":";
+      const std::string body(size, static_cast<char>('a' + size % 26));
+      output.Put(head);
+      ASSERT_TRUE(output.PutFinal(body));
+      expected += head + body;
+    }
+    ASSERT_TRUE(output.Commit());
+  }
+  EXPECT_EQ(ReadFile(path), expected);
+}
+
 TEST(AtomicOutputFileTest, CannotBeCreatedInAMissingFolder) {
   testing::ScratchFolder folder;
   AtomicOutputFile output((folder.Path() / "no" / "out.new").string());
