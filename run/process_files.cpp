@@ -141,7 +141,7 @@ class FileConversion {
   void ReportProgress(const LineReader& reader);
   bool Recognised(std::string_view token) const;
   Detection DetectCodeColumn(LineReader& reader);
-  // Writes the converted copy; false when reading or writing failed (already logged).
+  // Writes the converted copy and logs its line count, or why it could not.
   void Rewrite(LineReader& reader);
   CodeResult ConvertCode(std::string_view token);
   // Appends the code column's field to the output line; false drops the line.
