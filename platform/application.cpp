@@ -15,6 +15,10 @@ struct Application::Impl {
     QApplication::setApplicationVersion(QStringLiteral("1.05"));
     // Desktops match the window to quelvane.desktop, for its name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("quelvane"));
+    // The program lives as long as its main window's modal loop, never in an
+    // application loop of its own: closing a box shown before that window must
+    // not ask for an ending.
+    QApplication::setQuitOnLastWindowClosed(false);
     // Qt's own dialogs and buttons in French; without the translations (not
     // installed) they stay in English, which is no reason not to start.
     if (translator.load(QStringLiteral("qtbase_fr"),

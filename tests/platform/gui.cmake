@@ -8,11 +8,7 @@ target_include_directories(quelvane_gui_test_support PUBLIC ${PROJECT_SOURCE_DIR
 target_link_libraries(quelvane_gui_test_support
   PUBLIC quelvane_platform Qt6::Widgets Qt6::Test GTest::gtest PRIVATE quelvane_warnings)
 
-# LeakSanitizer reports allocations that fontconfig and Qt's plugins keep for the
-# life of the process; they are not ours, and the suppressions name them.
-set(QUELVANE_GUI_TEST_ENV
-  "QT_QPA_PLATFORM=offscreen"
-  "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan_suppressions.txt:print_suppressions=0")
+set(QUELVANE_GUI_TEST_ENV "QT_QPA_PLATFORM=offscreen")
 
 # quelvane_add_gui_test(NAME SOURCES ... LIBS ...): like quelvane_add_test, with
 # the Qt application opened by the test main.

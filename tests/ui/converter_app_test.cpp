@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 
 #include "tests/ui/main_window_fixture.h"
 #include "ui/command_line.h"
@@ -64,6 +65,22 @@ TEST_F(StartUpTest, EachWordThatIsNoOptionGivesOneBoxBeforeTheMainWindow) {
       EXPECT_EQ(box.owner, nullptr);
     }
   }
+}
+
+TEST_F(StartUpTest, RealBoxesClosedBeforeTheMainWindowDoNotEndTheProgram) {
+  QString boxText;
+  bool mainWindowRan = false;
+  WhenModal([&](QWidget* box) {
+    boxText = box->findChild<QLabel*>("qt_msgbox_label")->text();
+    PressKey(box, Qt::Key_Return);
+    WhenModal([&](QWidget* window) {
+      mainWindowRan = window->windowTitle().startsWith("QUELVANE v1.05");
+      PressKey(window, Qt::Key_Escape);
+    });
+  });
+  CConverterApp().InitInstance("mot");
+  EXPECT_EQ(boxText, "Paramètre inconnu.");
+  EXPECT_TRUE(mainWindowRan);
 }
 
 TEST_F(StartUpTest, EndingTheMainWindowWritesTheSettings) {

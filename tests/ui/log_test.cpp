@@ -70,5 +70,28 @@ TEST_F(MainWindowTest, EndOfRunScrollShowsTheLastLineOnlyPastTenLines) {
   }
 }
 
+TEST_F(MainWindowTest, ARunLoggingTwoMillionLinesKeepsTheNewestMillionInView) {
+  std::string quotes = "10728\t1\n";
+  for (int i = 0; i < 1'000'000; ++i) quotes += "abc\n";  // each: a warning of two lines
+  const std::string file = Folder().Write("gros.txt", quotes).string();
+  FileSelectionScript script;
+  script.Select({file});
+  BoxRecorder boxes;
+  CConverterDlg& window = Open();
+  DialogWindow(window)->show();
+  Click(kIdcSelectFiles);
+  Click(kIdcProcessFiles);
+
+  const int count = window.ListGetCount(kIdcLog);
+  EXPECT_EQ(count, 1'000'000);
+  EXPECT_EQ(window.ListGetText(kIdcLog, count - 1), "0 valeurs inconnues non traités");
+  EXPECT_EQ(window.ListGetText(kIdcLog, count - 6), "1000001 lignes traitées (1000000 warnings)");
+  EXPECT_GT(window.ListGetTopIndex(kIdcLog), count - 20);
+  EXPECT_EQ(window.ListGetCurSel(kIdcLog), kListErr);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text,
+            "Attention, il y a eu 1000000 warnings.\nConsultez le log dans le bas de la fenêtre.");
+}
+
 }  // namespace
 }  // namespace quelvane::testing
