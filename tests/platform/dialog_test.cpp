@@ -257,6 +257,13 @@ TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
       {"Enter on the default button", [](QWidget* w) { testing::PressKey(w, Qt::Key_Return); },
        kIdOk},
       {"Escape", [](QWidget* w) { testing::PressKey(w, Qt::Key_Escape); }, kIdCancel},
+      {"Alt and the mnemonic of \"&Valider\"",
+       [](QWidget* w) {
+         w->activateWindow();
+         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+         testing::PressKey(w, Qt::Key_V, Qt::AltModifier);
+       },
+       kIdOk},
       {"close box", [](QWidget* w) { w->close(); }, kIdCancel},
       {"Enter in a line edit",
        [](QWidget* w) {

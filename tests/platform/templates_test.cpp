@@ -75,42 +75,6 @@ INSTANTIATE_TEST_SUITE_P(ProgramTemplates, TemplatesTest,
                          ::testing::Values(res::kIddMainWindow, res::kIddAbout, res::kIddHelp,
                                            res::kIddQuickConvert));
 
-TEST(TemplatesTest, MainWindowHasItsThirtySixControlsWithTheirIdsAndTexts) {
-  Dialog dialog(res::GetDialogTemplate(res::kIddMainWindow));
-  dialog.Create();
-  EXPECT_EQ(res::GetDialogTemplate(res::kIddMainWindow).controls.size(), 36u);
-  const std::vector<std::pair<int, std::string>> texts = {
-      {1, "&Quitter"},
-      {1000, "Fichiers à traiter"},
-      {1020, "Sico <-> Isin"},
-      {1017, "&Aide"},
-      {1003, "A &propos..."},
-      {1011, "Tabulation"},
-      {1012, "Autre :"},
-      {1005, "SICOVAM ==> ISIN"},
-      {1004, "ISIN ==> SICOVAM"},
-      {1014, "Tabulation"},
-      {1015, "Autre :"},
-      {1001, "Traiter les fichiers"},
-      {1007, "Static"},
-      {1030, "SICOVAM préfixé par 'X'"},
-      {1031, "Traiter uniquement"},
-      {1033, "SICOVAM sur"},
-      {1034, "Ne pas recopier les"},
-      {1035, ".new"},
-      {1036, ".new.txt"},
-  };
-  for (const auto& [id, text] : texts) EXPECT_EQ(dialog.GetDlgItemText(id), text) << id;
-  for (int id : {1013, 1016, 1032}) EXPECT_EQ(dialog.GetDlgItemText(id), "") << id;
-  EXPECT_TRUE(dialog.GetWindowText().starts_with("QUELVANE v1.05"));
-  dialog.DestroyWindow();
-}
-
-TEST(TemplatesTest, StringResourceOfTheAboutMenuItem) {
-  EXPECT_EQ(res::LoadStringResource(res::kIdsAboutMenuItem), "&A propos de quelvane...");
-  EXPECT_EQ(res::LoadStringResource(4242), "");
-}
-
 TEST(TranslationsTest, QtSpeaksFrench) {
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuler");
 }
