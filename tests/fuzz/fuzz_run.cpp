@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -33,22 +32,6 @@ class AnsweringReporter final : public quelvane::RunReporter {
   bool yes_;
   std::size_t lines_ = 0;
 };
-
-// One folder for the life of the process, removed when it ends. The path is
-// never destroyed, so that the exit handler can still use it.
-const std::filesystem::path& Folder() {
-  static const auto* folder = [] {
-    auto* path = new std::filesystem::path(std::filesystem::temp_directory_path() /
-                                           ("quelvane-fuzz-run-" + std::to_string(::getpid())));
-    std::filesystem::create_directories(*path);
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(Folder(), ignored);
-    });
-    return path;
-  }();
-  return *folder;
-}
 
 std::string TakeSeparator(std::string_view& data) {
   if (data.empty()) return "\t";
@@ -83,7 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   options.SeparateurSource = TakeSeparator(data);
   options.SeparateurDestination = TakeSeparator(data);
 
-  const std::string input = (Folder() / "quotes.txt").string();
+  // A folder of its own for each input, removed afterwards: libFuzzer may end
+  // the process without running exit handlers.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("quelvane-fuzz-run-" + std::to_string(::getpid()));
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  const std::string input = (folder / "quotes.txt").string();
   if (std::FILE* file = std::fopen(input.c_str(), "wb")) {
     std::fwrite(data.data(), 1, data.size(), file);
     std::fclose(file);
@@ -91,8 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const quelvane::CodeTables tables;
   AnsweringReporter reporter((flags & 0x20u) != 0);
   quelvane::ProcessFiles(options, {input, input}, tables, reporter);
-  std::error_code ignored;
-  std::filesystem::remove(input + ".new", ignored);
-  std::filesystem::remove(input + ".new.txt", ignored);
+  std::filesystem::remove_all(folder, ignored);
   return 0;
 }
