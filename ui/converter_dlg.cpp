@@ -6,6 +6,9 @@
 #include "platform/message_box.h"
 #include "res/resources.h"
 #include "run/process_files.h"
+#include "ui/about_dlg.h"
+#include "ui/help_dlg.h"
+#include "ui/quick_convert_dlg.h"
 
 namespace quelvane {
 namespace {
@@ -255,18 +258,19 @@ void CConverterDlg::SelectSourceFiles() {
 // The three dialogs open as local modal dialogs; their result is not used.
 // Until they have their own classes, each shows its template.
 
+// Each dialog is built for this opening only; its result is not used.
 void CConverterDlg::OnQuickConvert() {
-  Dialog dialog(GetDialogTemplate(kIddQuickConvert));
+  CQuickConvertDlg dialog(tables_);
   dialog.DoModal();
 }
 
 void CConverterDlg::OnHelp() {
-  Dialog dialog(GetDialogTemplate(kIddHelp));
+  CHelpDlg dialog;
   dialog.DoModal();
 }
 
 void CConverterDlg::OnAbout() {
-  Dialog dialog(GetDialogTemplate(kIddAbout));
+  CAboutDlg dialog;
   dialog.DoModal();
 }
 
