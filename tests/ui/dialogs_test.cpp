@@ -1,6 +1,7 @@
 // The quick conversion, help and About dialogs, driven through their real widgets.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -144,6 +145,17 @@ TEST(QuickConvertDialog, FocusStartsOnFermerEnterConvertsAndEscapeCloses) {
   EXPECT_EQ(focusedAtStart, "&Fermer");
   EXPECT_EQ(sicovamLine, "SICOVAM : '3007'");
   EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST(QuickConvertDialog, ScreenshotOfAConversion) {
+  const CodeTables tables;
+  CQuickConvertDlg dialog(tables);
+  dialog.Create();
+  Convert(dialog, "10728");
+  QDialog* window = DialogWindow(dialog);
+  window->show();
+  EXPECT_TRUE(window->grab().save(QString::fromUtf8(QUELVANE_BUILD_DIR "/quick_dialog.png")));
+  dialog.DestroyWindow();
 }
 
 TEST(QuickConvertDialog, EachOpeningStartsEmpty) {
