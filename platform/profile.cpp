@@ -247,11 +247,6 @@ bool IsUsableName(std::string_view name, bool isSection) {
   return name.find('=') == std::string_view::npos && !name.starts_with('[');
 }
 
-std::string Cut(std::string text, std::size_t length) {
-  if (text.size() > length) text.resize(length);
-  return text;
-}
-
 std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
@@ -351,33 +346,40 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
   });
 }
 
+std::string GetProfileField(const Profile& profile, std::string_view section, std::string_view key,
+                            std::string_view defaultValue, std::size_t maxLength) {
+  std::string text = profile.GetProfileString(section, key, defaultValue);
+  if (text.size() > maxLength) text.resize(maxLength);
+  return text;
+}
+
 ConversionOptions ReadConversionOptions(const Profile& profile) {
-  constexpr std::string_view kGeneral = "General";
-  constexpr std::string_view kSource = "Separateur Source";
-  constexpr std::string_view kDestination = "Separateur Destination";
+  constexpr std::string_view kGeneral = kProfileGeneral;
+  constexpr std::string_view kSource = kProfileSourceSeparator;
+  constexpr std::string_view kDestination = kProfileDestinationSeparator;
+  const auto field = [&profile](std::string_view section, std::string_view key,
+                                std::string_view defaultValue, std::size_t maxLength) {
+    return GetProfileField(profile, section, key, defaultValue, maxLength);
+  };
   ConversionOptions options;
   options.ValeursConnuesOnly = profile.GetProfileInt(kGeneral, "ValeursConnuesOnly", 1);
   options.NePasRecopierValeursIgnorees =
       profile.GetProfileInt(kGeneral, "NePasRecopierValeursIgnorees", 0);
-  options.SeparateurSource =
-      profile.GetProfileInt(kSource, "tabulation", 1) == 1
-          ? std::string("\t")
-          : Cut(profile.GetProfileString(kSource, "separateurs", ""), kSeparatorMaxLength);
+  options.SeparateurSource = profile.GetProfileInt(kSource, "tabulation", 1) == 1
+                                 ? std::string("\t")
+                                 : field(kSource, "separateurs", "", kSeparatorMaxLength);
   options.CodeSource = profile.GetProfileInt(kGeneral, "CodeSource", 1);
   options.CodeDestination = profile.GetProfileInt(kGeneral, "CodeDestination", 2);
-  options.PrefixeSicovam =
-      Cut(profile.GetProfileString(kGeneral, "PrefixeSicovam", ""), kPrefixMaxLength);
-  options.SeparateurDestination =
-      profile.GetProfileInt(kDestination, "tabulation", 1) == 1
-          ? std::string("\t")
-          : Cut(profile.GetProfileString(kDestination, "separateurs", ""), kSeparatorMaxLength);
+  options.PrefixeSicovam = field(kGeneral, "PrefixeSicovam", "", kPrefixMaxLength);
+  options.SeparateurDestination = profile.GetProfileInt(kDestination, "tabulation", 1) == 1
+                                      ? std::string("\t")
+                                      : field(kDestination, "separateurs", "", kSeparatorMaxLength);
   options.LgSicoFixe = profile.GetProfileInt(kGeneral, "LgSicoFixe", 0);
   options.NbCharSico = profile.GetProfileInt(kGeneral, "NbCharSico", 6);
   options.ExtensionDestination =
-      Cut(profile.GetProfileString(kGeneral, "ExtensionDestination", ".new"), kExtensionMaxLength);
+      field(kGeneral, "ExtensionDestination", ".new", kExtensionMaxLength);
   options.OutputExtension = options.ExtensionDestination == ".new" ? ".new" : ".new.txt";
-  options.CheminFichiersSource =
-      Cut(profile.GetProfileString(kGeneral, "CheminFichiersSource", ""), kFolderMaxLength);
+  options.CheminFichiersSource = field(kGeneral, "CheminFichiersSource", "", kFolderMaxLength);
   return options;
 }
 

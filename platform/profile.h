@@ -38,11 +38,21 @@ class Profile {
   std::filesystem::path file_;
 };
 
+// The sections of the settings.
+inline constexpr std::string_view kProfileGeneral = "General";
+inline constexpr std::string_view kProfileSourceSeparator = "Separateur Source";
+inline constexpr std::string_view kProfileDestinationSeparator = "Separateur Destination";
+
 // Field sizes of the texts read from the profile: longer stored texts are cut.
 inline constexpr std::size_t kSeparatorMaxLength = 9;
 inline constexpr std::size_t kPrefixMaxLength = 9;
 inline constexpr std::size_t kExtensionMaxLength = 99;
 inline constexpr std::size_t kFolderMaxLength = 259;
+
+// A text setting as its field holds it: a longer stored text keeps the field's
+// length in bytes. The desktop program and quelvane-cli read the same way.
+std::string GetProfileField(const Profile& profile, std::string_view section, std::string_view key,
+                            std::string_view defaultValue, std::size_t maxLength);
 
 // The options a run started right after the desktop program opens with this
 // profile would use (OutputExtension: ".new" when ExtensionDestination is exactly

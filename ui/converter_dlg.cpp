@@ -15,9 +15,9 @@ namespace {
 
 using namespace quelvane::res;
 
-constexpr std::string_view kGeneral = "General";
-constexpr std::string_view kSourceSection = "Separateur Source";
-constexpr std::string_view kDestinationSection = "Separateur Destination";
+constexpr std::string_view kGeneral = kProfileGeneral;
+constexpr std::string_view kSourceSection = kProfileSourceSeparator;
+constexpr std::string_view kDestinationSection = kProfileDestinationSeparator;
 
 constexpr std::string_view kSourceFilter =
     "Fichiers textes (*.txt)|*.txt|Fichiers Métastock (*.prn)|*.prn|Fichiers ASCII "
@@ -28,13 +28,6 @@ constexpr std::uint32_t kSourceFileFlags =
 // Directions as "SensDeConversion" stores them.
 constexpr std::int32_t kSicovamToIsinDirection = 3;
 constexpr std::int32_t kIsinToSicovamDirection = 4;
-
-// A stored text longer than its field keeps the field's length in bytes, as
-// quelvane-cli reads the same profile.
-std::string Cut(std::string text, std::size_t length) {
-  if (text.size() > length) text.resize(length);
-  return text;
-}
 
 // The first characters of a typed text (whole UTF-8 characters).
 std::string FirstCharacters(std::string_view text, std::size_t count) {
@@ -104,7 +97,7 @@ bool CConverterDlg::OnInitDialog() {
     EnableDlgItem(kIdcSourceText, false);
   } else {
     options_.SeparateurSource =
-        Cut(profile_.GetProfileString(kSourceSection, "separateurs", ""), kSeparatorMaxLength);
+        GetProfileField(profile_, kSourceSection, "separateurs", "", kSeparatorMaxLength);
     SetDlgItemText(kIdcSourceText, options_.SeparateurSource);
     CheckDlgButton(kIdcSourceTab, 0);
     CheckDlgButton(kIdcSourceOther, 1);
@@ -121,7 +114,7 @@ bool CConverterDlg::OnInitDialog() {
   options_.CodeDestination = profile_.GetProfileInt(kGeneral, "CodeDestination", 2);
 
   options_.PrefixeSicovam =
-      Cut(profile_.GetProfileString(kGeneral, "PrefixeSicovam", ""), kPrefixMaxLength);
+      GetProfileField(profile_, kGeneral, "PrefixeSicovam", "", kPrefixMaxLength);
   CheckDlgButton(kIdcPrefix, options_.PrefixeSicovam.starts_with('X') ? 1 : 0);
 
   if (profile_.GetProfileInt(kDestinationSection, "tabulation", 1) == 1) {
@@ -130,7 +123,7 @@ bool CConverterDlg::OnInitDialog() {
     options_.SeparateurDestination = "\t";
   } else {
     options_.SeparateurDestination =
-        Cut(profile_.GetProfileString(kDestinationSection, "separateurs", ""), kSeparatorMaxLength);
+        GetProfileField(profile_, kDestinationSection, "separateurs", "", kSeparatorMaxLength);
     SetDlgItemText(kIdcDestinationText, options_.SeparateurDestination);
     CheckDlgButton(kIdcDestinationTab, 0);
     CheckDlgButton(kIdcDestinationOther, 1);
@@ -148,7 +141,7 @@ bool CConverterDlg::OnInitDialog() {
   selectionBuffer_.Clear();
 
   options_.ExtensionDestination =
-      Cut(profile_.GetProfileString(kGeneral, "ExtensionDestination", ".new"), kExtensionMaxLength);
+      GetProfileField(profile_, kGeneral, "ExtensionDestination", ".new", kExtensionMaxLength);
   const bool plainNew = options_.ExtensionDestination == ".new";
   CheckDlgButton(kIdcExtensionNewTxt, plainNew ? 0 : 1);
   CheckDlgButton(kIdcExtensionNew, plainNew ? 1 : 0);
@@ -157,7 +150,7 @@ bool CConverterDlg::OnInitDialog() {
   tables_.LoadUserCodeTable("table.txt");
 
   options_.CheminFichiersSource =
-      Cut(profile_.GetProfileString(kGeneral, "CheminFichiersSource", ""), kFolderMaxLength);
+      GetProfileField(profile_, kGeneral, "CheminFichiersSource", "", kFolderMaxLength);
   return true;
 }
 
