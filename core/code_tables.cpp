@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 
 #include "core/builtin_table.h"
 #include "core/line_reader.h"
@@ -130,18 +131,25 @@ void CodeTables::MergeIndexes() {
   knownByCode_.clear();
   knownByIsin_.clear();
   longestKnownIsin_ = 0;
+  userVisible_ = 0;
+  if (user_) {
+    while (userVisible_ < user_->size() && (*user_)[userVisible_].code != kEndMarkerCode)
+      ++userVisible_;
+  }
+  const CodeTable& builtin = BuiltinCodeTable();
+  knownByCode_.reserve(userVisible_ + builtin.VisibleCount());
+  knownByIsin_.reserve(userVisible_ + builtin.VisibleCount());
   // The user's pairs first: emplace keeps the first entry of a key, so a user pair
   // hides a built-in one and, within each table, the first match wins.
-  const auto add = [this](const CodeTable& table, bool fromUser) {
-    for (std::size_t i = 0; i < table.VisibleCount(); ++i) {
-      const CodeEntry& entry = table.Entries()[i];
+  const auto add = [this](std::span<const CodeEntry> entries, bool fromUser) {
+    for (const CodeEntry& entry : entries) {
       knownByCode_.emplace(entry.code, KnownPair{&entry, fromUser});
       knownByIsin_.emplace(FoldIsin(entry.isin), KnownPair{&entry, fromUser});
       longestKnownIsin_ = std::max(longestKnownIsin_, entry.isin.size());
     }
   };
-  if (user_) add(*user_, true);
-  add(BuiltinCodeTable(), false);
+  if (user_) add(std::span(user_->data(), userVisible_), true);
+  add(std::span(builtin.Entries().data(), builtin.VisibleCount()), false);
 }
 
 KnownPair CodeTables::FindByCode(std::int32_t code) const {
@@ -167,12 +175,12 @@ bool CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
   // New pairs go where the end marker stands: after the visible pairs.
   std::vector<CodeEntry> entries;
   if (user_) {
-    const auto& old = user_->Entries();
-    entries.assign(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(user_->VisibleCount()));
+    entries = std::move(*user_);
+    entries.resize(userVisible_);
   }
   entries.insert(entries.end(), std::make_move_iterator(pairs->begin()),
                  std::make_move_iterator(pairs->end()));
-  user_.emplace(std::move(entries));
+  user_ = std::move(entries);
   MergeIndexes();
   return true;
 }
@@ -183,13 +191,18 @@ void CodeTables::FreeUserCodeTable() {
 }
 
 const CodeEntry* CodeTables::FindUserByCode(std::int32_t code) const {
-  return user_ ? user_->FindByCode(code) : nullptr;
+  const KnownPair known = FindByCode(code);
+  return known.fromUser ? known.entry : nullptr;
 }
 const CodeEntry* CodeTables::FindBuiltinByCode(std::int32_t code) const {
   return BuiltinCodeTable().FindByCode(code);
 }
 const CodeEntry* CodeTables::FindUserByIsin(std::string_view isin) const {
-  return user_ ? user_->FindByIsin(isin) : nullptr;
+  // The run asks this of every token that is not ISIN-shaped: no lookup at all
+  // while the user table is empty.
+  if (userVisible_ == 0) return nullptr;
+  const KnownPair known = FindByIsin(isin);
+  return known.fromUser ? known.entry : nullptr;
 }
 const CodeEntry* CodeTables::FindBuiltinByIsin(std::string_view isin) const {
   return BuiltinCodeTable().FindByIsin(isin);

@@ -88,6 +88,8 @@ class CodeTables {
   bool LoadUserCodeTable(const std::filesystem::path& path = "table.txt");
   void FreeUserCodeTable();
 
+  // The user lookups answer from the merged indexes: a pair found there comes
+  // from the user table exactly when the user table holds the key.
   const CodeEntry* FindUserByCode(std::int32_t code) const;
   const CodeEntry* FindBuiltinByCode(std::int32_t code) const;
   const CodeEntry* FindUserByIsin(std::string_view isin) const;
@@ -99,13 +101,16 @@ class CodeTables {
   KnownPair FindByCode(std::int32_t code) const;
   KnownPair FindByIsin(std::string_view isin) const;
 
-  // The user table, or nothing before it is created and after it is freed.
-  const CodeTable* UserCodeTable() const { return user_ ? &*user_ : nullptr; }
+  // Whether the user table exists: created and not yet freed.
+  bool HasUserCodeTable() const { return user_.has_value(); }
+  // The user pairs a lookup can see: those before the first code -1.
+  std::size_t UserPairCount() const { return userVisible_; }
 
  private:
   void MergeIndexes();
 
-  std::optional<CodeTable> user_;
+  std::optional<std::vector<CodeEntry>> user_;
+  std::size_t userVisible_ = 0;
   std::unordered_map<std::int32_t, KnownPair> knownByCode_;
   std::unordered_map<std::string, KnownPair, IsinHash, std::equal_to<>> knownByIsin_;  // A-Z folded
   std::size_t longestKnownIsin_ = 0;

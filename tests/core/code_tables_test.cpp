@@ -70,13 +70,13 @@ TEST(LoadUserCodeTable, MissingFileLeavesTheTableAsItWas) {
   ScratchFolder folder;
   CodeTables tables;
   EXPECT_FALSE(tables.LoadUserCodeTable(folder.Path() / "absent.txt"));
-  ASSERT_NE(tables.UserCodeTable(), nullptr);
-  EXPECT_EQ(tables.UserCodeTable()->VisibleCount(), 0u);
+  ASSERT_TRUE(tables.HasUserCodeTable());
+  EXPECT_EQ(tables.UserPairCount(), 0u);
   EXPECT_FALSE(tables.IsUserTableIsin("---FIN---"));
   EXPECT_EQ(tables.FindUserByCode(10728), nullptr);
 
   EXPECT_TRUE(tables.LoadUserCodeTable(folder.Write("empty.txt", "")));
-  EXPECT_EQ(tables.UserCodeTable()->VisibleCount(), 0u);
+  EXPECT_EQ(tables.UserPairCount(), 0u);
 }
 
 TEST(LoadUserCodeTable, ReadsTableTxtOfTheCurrentFolderByDefault) {
@@ -108,7 +108,7 @@ TEST(LoadUserCodeTable, MinusOneHidesItselfAndEveryLaterPair) {
   EXPECT_EQ(tables.FindUserByCode(1)->isin, "AAA");
 
   tables.FreeUserCodeTable();
-  EXPECT_EQ(tables.UserCodeTable(), nullptr);
+  EXPECT_FALSE(tables.HasUserCodeTable());
   EXPECT_EQ(tables.FindUserByCode(1), nullptr);
 }
 
@@ -119,7 +119,7 @@ TEST(LoadUserCodeTable, HasNoFixedCapacity) {
   ScratchFolder folder;
   CodeTables tables;
   ASSERT_TRUE(tables.LoadUserCodeTable(folder.Write("table.txt", text)));
-  EXPECT_EQ(tables.UserCodeTable()->VisibleCount(), 20'000u);
+  EXPECT_EQ(tables.UserPairCount(), 20'000u);
   EXPECT_EQ(tables.FindUserByIsin("u20000")->code, 20'000);
 }
 
@@ -167,6 +167,42 @@ TEST(CodeTable, IndexesAnswerWhatAFirstMatchScanAnswers) {
       const std::string text = randomText(4);
       const CodeEntry* expected = ScanByIsin(table.Entries(), text);
       EXPECT_EQ(table.FindByIsin(text), expected) << "'" << text << "'";
+    }
+  }
+}
+
+TEST(CodeTables, UserLookupsAnswerWhatAScanOfTheUserPairsAnswers) {
+  // Random tables whose codes and ISINs collide with each other and with built-in
+  // pairs (3007, FR0000030074), with -1 lines here and there.
+  std::mt19937 random(13112003);
+  const std::vector<std::string> isins = {"FR0000030074", "fr0000030074", "AAA", "aaa", "B",
+                                          "\xE9"};
+  ScratchFolder folder;
+  for (int round = 0; round < 100; ++round) {
+    std::string text;
+    for (std::size_t line = random() % 30; line > 0; --line) {
+      const int code = static_cast<int>(random() % 6) - 1 + (random() % 3 == 0 ? 3000 : 0);
+      text += std::to_string(code) + "\t" + isins[random() % isins.size()] + "\n";
+    }
+    const auto path = folder.Write("table.txt", text);
+    CodeTables tables;
+    ASSERT_TRUE(tables.LoadUserCodeTable(path));
+    const auto entries = *ReadUserCodeFile(path);
+    for (std::int32_t code = -1; code < 3010; code += (code == 6 ? 2994 : 1)) {
+      const CodeEntry* expected = ScanByCode(entries, code);
+      const CodeEntry* found = tables.FindUserByCode(code);
+      ASSERT_EQ(found == nullptr, expected == nullptr) << code << "\n" << text;
+      if (found) {
+        EXPECT_EQ(found->isin, expected->isin) << code << "\n" << text;
+      }
+    }
+    for (const std::string& isin : isins) {
+      const CodeEntry* expected = ScanByIsin(entries, isin);
+      const CodeEntry* found = tables.FindUserByIsin(isin);
+      ASSERT_EQ(found == nullptr, expected == nullptr) << isin << "\n" << text;
+      if (found) {
+        EXPECT_EQ(found->code, expected->code) << isin << "\n" << text;
+      }
     }
   }
 }
