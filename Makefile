@@ -6,7 +6,7 @@ BENCH_BUILD ?= build-release
 FUZZ_SECONDS ?= 60
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-asan gui bench fuzz install clean
+.PHONY: all deps build run test test-asan gui bench fuzz tidy install clean
 
 all: build
 
@@ -41,6 +41,10 @@ fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVANE_TESTS=OFF -DQUELVANE_GUI=OFF -DQUELVANE_LIBFUZZER=ON
 	cmake --build $(FUZZ_BUILD) --target quelvane_fuzzers
 	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# clang-tidy over the project's sources, with the checks of .clang-tidy.
+tidy: build
+	run-clang-tidy -p $(BUILD) -quiet '$(CURDIR)/(core|run|cli|platform|ui|res|tests)/'
 
 install: build
 	cmake --install $(BUILD)

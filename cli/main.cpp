@@ -6,7 +6,9 @@
 #include "cli/code_command.h"
 #include "cli/convert_command.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Main(int argc, char** argv) {
   CLI::App app{
       "Quelvane : conversion de codes SICOVAM <-> ISIN, dans des fichiers de cotations\n"
       "(quelvane-cli convert) ou code par code (quelvane-cli code).",
@@ -31,4 +33,17 @@ int main(int argc, char** argv) {
   }
   convertArgs.files.insert(convertArgs.files.end(), trailing.begin(), trailing.end());
   return quelvane::RunConvertCommand(convertArgs, quelvane::StandardConsole());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The libraries report their failures as values; what is left is running out of
+  // memory, which deserves a message rather than an abort.
+  try {
+    return Main(argc, argv);
+  } catch (const std::exception& error) {
+    std::cerr << "quelvane-cli : erreur inattendue (" << error.what() << ").\n";
+    return quelvane::kExitUsage;
+  }
 }

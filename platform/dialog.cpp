@@ -59,7 +59,9 @@ BaseUnits MeasureBaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
   const int alphabet = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  return {static_cast<double>((alphabet / 26 + 1) / 2), metrics.height()};
+  // Whole pixels, rounded as the platform rounds the average character width.
+  const int averageWidth = (alphabet / 26 + 1) / 2;
+  return {static_cast<double>(averageWidth), metrics.height()};
 }
 
 // MulDiv: the product divided, rounded half away from zero.

@@ -37,7 +37,7 @@ std::string TakeSeparator(std::string_view& data) {
   if (data.empty()) return "\t";
   const std::size_t length = static_cast<unsigned char>(data.front()) % 10u;
   data.remove_prefix(1);
-  const std::string separator(data.substr(0, length));
+  std::string separator(data.substr(0, length));
   data.remove_prefix(separator.size());
   return separator;
 }

@@ -60,7 +60,7 @@ TempFolder::~TempFolder() {
 }
 
 std::filesystem::path TempFolder::Write(const std::string& name, const std::string& bytes) const {
-  const std::filesystem::path file = path_ / name;
+  std::filesystem::path file = path_ / name;
   std::ofstream(file, std::ios::binary) << bytes;
   return file;
 }

@@ -41,7 +41,7 @@ TEST(AtomicOutputFileTest, ReplacesTheFinalFileOnlyOnCommit) {
     EXPECT_EQ(FileCount(folder.Path()), 2u);  // the final file and the temporary one
     ASSERT_TRUE(output.Commit());
   }
-  EXPECT_EQ(ReadFile(path), std::string(1000 * 1000, 'x'));
+  EXPECT_EQ(ReadFile(path), std::string(std::size_t{1000} * 1000, 'x'));
   EXPECT_EQ(FileCount(folder.Path()), 1u);
   // Replacing a file keeps its permissions.
   EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
