@@ -91,18 +91,7 @@ bool CConverterDlg::OnInitDialog() {
       profile_.GetProfileInt(kGeneral, "NePasRecopierValeursIgnorees", 0);
   CheckDlgButton(kIdcSkipIgnored, options_.NePasRecopierValeursIgnorees);
 
-  if (profile_.GetProfileInt(kSourceSection, "tabulation", 1) == 1) {
-    CheckDlgButton(kIdcSourceTab, 1);
-    options_.SeparateurSource = "\t";
-    EnableDlgItem(kIdcSourceText, false);
-  } else {
-    options_.SeparateurSource =
-        GetProfileField(profile_, kSourceSection, "separateurs", "", kSeparatorMaxLength);
-    SetDlgItemText(kIdcSourceText, options_.SeparateurSource);
-    CheckDlgButton(kIdcSourceTab, 0);
-    CheckDlgButton(kIdcSourceOther, 1);
-    EnableDlgItem(kIdcSourceText, true);
-  }
+  RestoreSeparator(kSourceSeparator);
 
   // The direction buttons only: the code types come from their own keys.
   const bool sicovamToIsin =
@@ -117,18 +106,7 @@ bool CConverterDlg::OnInitDialog() {
       GetProfileField(profile_, kGeneral, "PrefixeSicovam", "", kPrefixMaxLength);
   CheckDlgButton(kIdcPrefix, options_.PrefixeSicovam.starts_with('X') ? 1 : 0);
 
-  if (profile_.GetProfileInt(kDestinationSection, "tabulation", 1) == 1) {
-    CheckDlgButton(kIdcDestinationTab, 1);
-    EnableDlgItem(kIdcDestinationText, false);
-    options_.SeparateurDestination = "\t";
-  } else {
-    options_.SeparateurDestination =
-        GetProfileField(profile_, kDestinationSection, "separateurs", "", kSeparatorMaxLength);
-    SetDlgItemText(kIdcDestinationText, options_.SeparateurDestination);
-    CheckDlgButton(kIdcDestinationTab, 0);
-    CheckDlgButton(kIdcDestinationOther, 1);
-    EnableDlgItem(kIdcDestinationText, true);
-  }
+  RestoreSeparator(kDestinationSeparator);
 
   options_.LgSicoFixe = profile_.GetProfileInt(kGeneral, "LgSicoFixe", 0);
   options_.NbCharSico = profile_.GetProfileInt(kGeneral, "NbCharSico", 6);
@@ -279,20 +257,47 @@ void CConverterDlg::OnSkipIgnored() {
   CheckDlgButton(kIdcSkipIgnored, options_.NePasRecopierValeursIgnorees);
 }
 
+// The two separators behave alike: a "Tabulation" radio, an "Autre :" radio and
+// the edit that holds the other characters, at most 9 of them.
+void CConverterDlg::RestoreSeparator(const SeparatorControls& controls) {
+  std::string& separator = options_.*controls.option;
+  if (profile_.GetProfileInt(controls.section, "tabulation", 1) == 1) {
+    CheckDlgButton(controls.tabId, 1);
+    separator = "\t";
+    EnableDlgItem(controls.textId, false);
+  } else {
+    separator = GetProfileField(profile_, controls.section, "separateurs", "", kSeparatorMaxLength);
+    SetDlgItemText(controls.textId, separator);
+    CheckDlgButton(controls.tabId, 0);
+    CheckDlgButton(controls.otherId, 1);
+    EnableDlgItem(controls.textId, true);
+  }
+}
+
+void CConverterDlg::SelectTabulation(const SeparatorControls& controls) {
+  options_.*controls.option = "\t";
+  CheckDlgButton(controls.otherId, 0);
+  EnableDlgItem(controls.textId, false);
+}
+
+void CConverterDlg::SelectOther(const SeparatorControls& controls) {
+  CheckDlgButton(controls.tabId, 0);
+  EnableDlgItem(controls.textId, true);
+  ReadSeparatorText(controls);
+}
+
+void CConverterDlg::ReadSeparatorText(const SeparatorControls& controls) {
+  options_.*controls.option = FirstCharacters(GetDlgItemText(controls.textId), kSeparatorMaxLength);
+}
+
 void CConverterDlg::OnSourceTab() {
-  options_.SeparateurSource = "\t";
-  CheckDlgButton(kIdcSourceOther, 0);
-  EnableDlgItem(kIdcSourceText, false);
+  SelectTabulation(kSourceSeparator);
 }
-
 void CConverterDlg::OnSourceOther() {
-  CheckDlgButton(kIdcSourceTab, 0);
-  EnableDlgItem(kIdcSourceText, true);
-  options_.SeparateurSource = FirstCharacters(GetDlgItemText(kIdcSourceText), kSeparatorMaxLength);
+  SelectOther(kSourceSeparator);
 }
-
 void CConverterDlg::OnSourceTextChange() {
-  options_.SeparateurSource = FirstCharacters(GetDlgItemText(kIdcSourceText), kSeparatorMaxLength);
+  ReadSeparatorText(kSourceSeparator);
 }
 
 void CConverterDlg::OnSicovamToIsin() {
@@ -334,21 +339,13 @@ void CConverterDlg::OnLengthChange() {
 }
 
 void CConverterDlg::OnDestinationTab() {
-  options_.SeparateurDestination = "\t";
-  CheckDlgButton(kIdcDestinationOther, 0);
-  EnableDlgItem(kIdcDestinationText, false);
+  SelectTabulation(kDestinationSeparator);
 }
-
 void CConverterDlg::OnDestinationOther() {
-  CheckDlgButton(kIdcDestinationTab, 0);
-  EnableDlgItem(kIdcDestinationText, true);
-  options_.SeparateurDestination =
-      FirstCharacters(GetDlgItemText(kIdcDestinationText), kSeparatorMaxLength);
+  SelectOther(kDestinationSeparator);
 }
-
 void CConverterDlg::OnDestinationTextChange() {
-  options_.SeparateurDestination =
-      FirstCharacters(GetDlgItemText(kIdcDestinationText), kSeparatorMaxLength);
+  ReadSeparatorText(kDestinationSeparator);
 }
 
 void CConverterDlg::OnExtensionNew() {

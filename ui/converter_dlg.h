@@ -14,6 +14,7 @@
 #include "platform/file_dialog.h"
 #include "platform/icon.h"
 #include "platform/profile.h"
+#include "res/resource_ids.h"
 #include "run/conversion_options.h"
 #include "run/run_reporter.h"
 
@@ -70,6 +71,23 @@ class CConverterDlg : public Dialog, public RunReporter {
   const CodeTables& Tables() const { return tables_; }
 
  private:
+  struct SeparatorControls {
+    int tabId, otherId, textId;
+    std::string_view section;
+    std::string ConversionOptions::*option;
+  };
+  static constexpr SeparatorControls kSourceSeparator{res::kIdcSourceTab, res::kIdcSourceOther,
+                                                      res::kIdcSourceText, kProfileSourceSeparator,
+                                                      &ConversionOptions::SeparateurSource};
+  static constexpr SeparatorControls kDestinationSeparator{
+      res::kIdcDestinationTab, res::kIdcDestinationOther, res::kIdcDestinationText,
+      kProfileDestinationSeparator, &ConversionOptions::SeparateurDestination};
+
+  void RestoreSeparator(const SeparatorControls& controls);
+  void SelectTabulation(const SeparatorControls& controls);
+  void SelectOther(const SeparatorControls& controls);
+  void ReadSeparatorText(const SeparatorControls& controls);
+
   ConversionOptions options_;
   SelectionBuffer selectionBuffer_;
   std::unique_ptr<FileDialog> sourceFileDialog_;
