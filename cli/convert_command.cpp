@@ -43,23 +43,23 @@ class ConsoleReporter final : public RunReporter {
   void SetLogRedraw(bool /*on*/) override {}
   void ScrollLogToEnd() override { ErasePercent(); }
 
-  int MessageBox(std::string_view text, std::string_view /*caption*/, int type) override {
+  BoxAnswer MessageBox(std::string_view text, std::string_view /*caption*/, BoxType type) override {
     ErasePercent();
     console_.out.flush();
     console_.err << text << '\n';
-    if (type != kBoxQuestion) return kAnswerOk;
-    if (args_.yes) return kAnswerYes;
-    if (args_.no || console_.terminal == nullptr) return kAnswerNo;
+    if (type != BoxType::kQuestion) return BoxAnswer::kOk;
+    if (args_.yes) return BoxAnswer::kYes;
+    if (args_.no || console_.terminal == nullptr) return BoxAnswer::kNo;
     for (;;) {
       console_.err << "Continuer ? (o/n) " << std::flush;
       std::string answer;
-      if (!std::getline(*console_.terminal, answer)) return kAnswerNo;
+      if (!std::getline(*console_.terminal, answer)) return BoxAnswer::kNo;
       const std::string_view word = answer;
       if (word == "o" || word == "O" || word == "oui" || word == "y" || word == "Y" ||
           word == "yes") {
-        return kAnswerYes;
+        return BoxAnswer::kYes;
       }
-      if (word == "n" || word == "N" || word == "non" || word == "no") return kAnswerNo;
+      if (word == "n" || word == "N" || word == "non" || word == "no") return BoxAnswer::kNo;
     }
   }
 

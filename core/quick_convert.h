@@ -6,32 +6,20 @@
 #include <string>
 #include <string_view>
 
+#include "core/message_box.h"
+
 namespace quelvane {
 
 class CodeTables;
-
-// Message box types, as the desktop program shows them.
-enum MessageBoxType : int {
-  kBoxOk = 0,
-  kBoxStop = 16,
-  kBoxQuestion = 36,
-  kBoxInformation = 64,
-};
-
-struct BoxMessage {
-  std::string_view text;
-  std::string_view caption;
-  int type;
-};
 
 inline constexpr std::size_t kQuickTextMaxLength = 99;
 
 inline constexpr BoxMessage kComputedIsinBox{
     "Attention !\nLe code SICOVAM saisi n'a pas été trouvé dans la liste des valeurs "
     "connues.\nLe code ISIN a donc été calculé.",
-    "Attention !", kBoxInformation};
+    "Attention !", BoxType::kInformation};
 inline constexpr BoxMessage kNotACodeBox{
-    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention", kBoxInformation};
+    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention", BoxType::kInformation};
 inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
 
 // What one press of "Convertir" does, in order: the box (if any) is shown first,

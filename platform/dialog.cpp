@@ -555,7 +555,7 @@ void Dialog::SetDlgItemRedraw(int id, bool redraw) {
   if (const Impl::Item* item = impl_->Find(id)) item->widget->setUpdatesEnabled(redraw);
 }
 
-int Dialog::MessageBox(std::string_view text, std::string_view caption, int type) {
+BoxAnswer Dialog::MessageBox(std::string_view text, std::string_view caption, BoxType type) {
   return ShowMessageBox(this, text, caption, type);
 }
 

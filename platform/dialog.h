@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/message_box.h"
 #include "platform/dialog_template.h"
 
 namespace quelvane {
@@ -114,7 +115,7 @@ class Dialog {
   void SetDlgItemRedraw(int id, bool redraw);
 
   // A message box owned by this dialog (see platform/message_box.h).
-  int MessageBox(std::string_view text, std::string_view caption, int type);
+  BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type);
 
   const DialogTemplate& Template() const { return template_; }
 

@@ -14,53 +14,40 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QMessageBox::Icon IconOf(int type) {
-  switch (type & 0xF0) {
-    case kMbIconStop:
+QMessageBox::Icon IconOf(BoxType type) {
+  switch (type) {
+    case BoxType::kStop:
       return QMessageBox::Critical;
-    case kMbIconQuestion:
+    case BoxType::kQuestion:
       return QMessageBox::Question;
-    case kMbIconExclamation:
-      return QMessageBox::Warning;
-    case kMbIconInformation:
+    case BoxType::kInformation:
       return QMessageBox::Information;
-    default:
-      return QMessageBox::NoIcon;
+    case BoxType::kOk:
+      break;
   }
+  return QMessageBox::NoIcon;
 }
 
-int ShowQtMessageBox(const MessageBoxRequest& request) {
+BoxAnswer ShowQtMessageBox(const MessageBoxRequest& request) {
   QWidget* owner = request.owner != nullptr ? DialogWindow(*request.owner) : nullptr;
   QMessageBox box(IconOf(request.type), ToQString(request.caption), ToQString(request.text),
                   QMessageBox::NoButton, owner);
   // A file name in a message is text, never markup.
   box.setTextFormat(Qt::PlainText);
-
-  std::vector<std::pair<QPushButton*, int>> answers;
-  const auto add = [&](const char* text, QMessageBox::ButtonRole role, int answer) {
-    QPushButton* button = box.addButton(QString::fromUtf8(text), role);
-    answers.emplace_back(button, answer);
-    return button;
-  };
-  switch (request.type & 0x0F) {
-    case kMbYesNo:
-      box.setDefaultButton(add("Oui", QMessageBox::YesRole, kIdAnswerYes));
-      box.setEscapeButton(add("Non", QMessageBox::NoRole, kIdAnswerNo));
-      break;
-    case kMbOkCancel:
-      box.setDefaultButton(add("OK", QMessageBox::AcceptRole, kIdAnswerOk));
-      box.setEscapeButton(add("Annuler", QMessageBox::RejectRole, kIdAnswerCancel));
-      break;
-    default:
-      box.setDefaultButton(add("OK", QMessageBox::AcceptRole, kIdAnswerOk));
-      box.setEscapeButton(box.defaultButton());
-      break;
+  if (request.type == BoxType::kQuestion) {
+    QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    // The close box answers as Escape does: No.
+    return box.clickedButton() == yes ? BoxAnswer::kYes : BoxAnswer::kNo;
   }
+  QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
   box.exec();
-  for (const auto& [button, answer] : answers) {
-    if (box.clickedButton() == button) return answer;
-  }
-  return answers.size() > 1 ? answers.back().second : kIdAnswerOk;
+  return BoxAnswer::kOk;
 }
 
 MessageBoxPresenter& Presenter() {
@@ -70,7 +57,8 @@ MessageBoxPresenter& Presenter() {
 
 }  // namespace
 
-int ShowMessageBox(const Dialog* owner, std::string_view text, std::string_view caption, int type) {
+BoxAnswer ShowMessageBox(const Dialog* owner, std::string_view text, std::string_view caption,
+                         BoxType type) {
   const MessageBoxRequest request{owner, std::string(text), std::string(caption), type};
   const MessageBoxPresenter& presenter = Presenter();
   return presenter ? presenter(request) : ShowQtMessageBox(request);

@@ -190,9 +190,9 @@ FileResult FileConversion::Run() {
   // An empty file has no first line to test: it goes on to find no code column.
   if (const auto firstLine = reader.Next();
       firstLine && !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
-    const int answer = reporter_.MessageBox(texts::SeparatorQuestion(displayPath_),
-                                            texts::kSeparatorQuestionCaption, kBoxQuestion);
-    if (answer != kAnswerYes) {
+    const BoxAnswer answer = reporter_.MessageBox(texts::SeparatorQuestion(displayPath_),
+                                            texts::kSeparatorQuestionCaption, BoxType::kQuestion);
+    if (answer != BoxAnswer::kYes) {
       file.reset();
       reporter_.AddLogLine(texts::kSeparatorMissing);
       reporter_.AddLogLine(texts::kAbandon);
@@ -402,7 +402,7 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
 
   const auto count = static_cast<std::int64_t>(paths.size());
   if (paths.empty() || (paths.size() == 1 && paths.front().empty())) {
-    reporter.MessageBox(texts::kNothingSelected, texts::kNothingSelectedCaption, kBoxInformation);
+    reporter.MessageBox(texts::kNothingSelected, texts::kNothingSelectedCaption, BoxType::kInformation);
     totals.refused = true;
     return totals;
   }
@@ -411,7 +411,7 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
       (options.NbCharSico < kShortestFixedLength || options.NbCharSico > kLongestFixedLength)) {
     reporter.MessageBox(
         options.NbCharSico < kShortestFixedLength ? texts::kLengthTooShort : texts::kLengthTooLong,
-        texts::kLengthCaption, kBoxStop);
+        texts::kLengthCaption, BoxType::kStop);
     totals.refused = true;
     return totals;
   }
@@ -452,7 +452,7 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
   reporter.ScrollLogToEnd();
   reporter.SetStatusLines(std::nullopt, "", "", "");
   if (warnings != 0) {
-    reporter.MessageBox(texts::WarningsBox(warnings), texts::kWarningsCaption, kBoxInformation);
+    reporter.MessageBox(texts::WarningsBox(warnings), texts::kWarningsCaption, BoxType::kInformation);
   }
 
   totals.filesDone = ClampToInt(filesDone);

@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace quelvane {
+#include "core/message_box.h"
 
-// Answers of a message box.
-enum BoxAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
+namespace quelvane {
 
 // Every trailing CR and LF removed, in any order and number; inner ones stay.
 std::string_view StripTrailingLineEnds(std::string_view text);
@@ -34,8 +33,8 @@ class RunReporter {
   // After the redraw is back on: shows the last line when the log holds more than 10.
   virtual void ScrollLogToEnd() = 0;
 
-  // A message box (types 0, 16, 36, 64); returns the answer (kAnswerOk, kAnswerYes, kAnswerNo).
-  virtual int MessageBox(std::string_view text, std::string_view caption, int type) = 0;
+  // A message box; returns the answer (kYes or kNo for a question, else kOk).
+  virtual BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) = 0;
 
   // Progress inside the current file: bytes read of the current pass and the
   // file's size. Called now and then, never per line; nothing to do by default.

@@ -15,7 +15,7 @@ int CConverterApp::InitInstance(std::string_view commandLine) {
   // effect, any other word is reported, before the main window shows.
   for (const std::string& word : SplitCommandLineWords(commandLine)) {
     if (word.front() != '-' && word.front() != '/') {
-      ShowMessageBox(nullptr, "Paramètre inconnu.", "Attention", kMbOk);
+      ShowMessageBox(nullptr, "Paramètre inconnu.", "Attention", BoxType::kOk);
     }
   }
 

@@ -200,7 +200,8 @@ void CConverterDlg::ScrollLogToEnd() {
   }
 }
 
-int CConverterDlg::MessageBox(std::string_view text, std::string_view caption, int type) {
+BoxAnswer CConverterDlg::MessageBox(std::string_view text, std::string_view caption,
+                                     BoxType type) {
   return Dialog::MessageBox(text, caption, type);
 }
 

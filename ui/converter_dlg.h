@@ -40,7 +40,7 @@ class CConverterDlg : public Dialog, public RunReporter {
   void AddLogLine(std::string_view text) override;
   void SetLogRedraw(bool on) override;
   void ScrollLogToEnd() override;
-  int MessageBox(std::string_view text, std::string_view caption, int type) override;
+  BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override;
 
   // Button handlers of other functions.
   void OnProcessFiles();     // 1001 "Traiter les fichiers": the file conversion run

@@ -66,11 +66,11 @@ TEST(QuickConvert, BoxesHaveTheirCaptionsAndInformationIcon) {
   const auto computed = QuickConvert(tables, "12345").box;
   ASSERT_TRUE(computed);
   EXPECT_EQ(computed->caption, "Attention !");
-  EXPECT_EQ(computed->type, 64);
+  EXPECT_EQ(computed->type, BoxType::kInformation);
   const auto refused = QuickConvert(tables, "abc").box;
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->caption, "Attention");
-  EXPECT_EQ(refused->type, 64);
+  EXPECT_EQ(refused->type, BoxType::kInformation);
 }
 
 TEST(QuickConvert, OnlyTheFirst99CharactersCount) {

@@ -23,9 +23,9 @@ class AnsweringReporter final : public quelvane::RunReporter {
   void AddLogLine(std::string_view text) override { lines_ += !text.empty(); }
   void SetLogRedraw(bool) override {}
   void ScrollLogToEnd() override {}
-  int MessageBox(std::string_view, std::string_view, int type) override {
-    if (type != 36) return quelvane::kAnswerOk;
-    return yes_ ? quelvane::kAnswerYes : quelvane::kAnswerNo;
+  quelvane::BoxAnswer MessageBox(std::string_view, std::string_view, quelvane::BoxType type) override {
+    if (type != quelvane::BoxType::kQuestion) return quelvane::BoxAnswer::kOk;
+    return yes_ ? quelvane::BoxAnswer::kYes : quelvane::BoxAnswer::kNo;
   }
 
  private:

@@ -10,12 +10,12 @@
 
 namespace quelvane::testing {
 
-BoxRecorder::BoxRecorder(int defaultAnswer) : defaultAnswer_(defaultAnswer) {
+BoxRecorder::BoxRecorder(BoxAnswer defaultAnswer) : defaultAnswer_(defaultAnswer) {
   previous_ = SetMessageBoxPresenter([this](const MessageBoxRequest& request) {
     boxes_.push_back(request);
     if (watcher_) watcher_(request);
     if (answers_.empty()) return defaultAnswer_;
-    const int answer = answers_.front();
+    const BoxAnswer answer = answers_.front();
     answers_.pop_front();
     return answer;
   });

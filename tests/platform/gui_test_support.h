@@ -20,12 +20,12 @@ namespace quelvane::testing {
 // Records every message box and answers from a script (then with the default).
 class BoxRecorder {
  public:
-  explicit BoxRecorder(int defaultAnswer = kIdAnswerOk);
+  explicit BoxRecorder(BoxAnswer defaultAnswer = BoxAnswer::kOk);
   ~BoxRecorder();
   BoxRecorder(const BoxRecorder&) = delete;
   BoxRecorder& operator=(const BoxRecorder&) = delete;
 
-  void Answer(int answer) { answers_.push_back(answer); }
+  void Answer(BoxAnswer answer) { answers_.push_back(answer); }
   // Called at each box, before it is answered (to look at the windows then).
   void OnBox(std::function<void(const MessageBoxRequest&)> watcher) {
     watcher_ = std::move(watcher);
@@ -36,8 +36,8 @@ class BoxRecorder {
 
  private:
   std::vector<MessageBoxRequest> boxes_;
-  std::deque<int> answers_;
-  int defaultAnswer_;
+  std::deque<BoxAnswer> answers_;
+  BoxAnswer defaultAnswer_;
   std::function<void(const MessageBoxRequest&)> watcher_;
   MessageBoxPresenter previous_;
 };

@@ -14,23 +14,23 @@ namespace quelvane {
 namespace {
 
 struct BoxCase {
-  int type;
+  BoxType type;
   QMessageBox::Icon icon;
   QStringList buttons;
   const char* press;
-  int answer;
+  BoxAnswer answer;
 };
 
 TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
   const std::vector<BoxCase> cases = {
-      {0, QMessageBox::NoIcon, {"OK"}, "OK", kIdAnswerOk},
-      {16, QMessageBox::Critical, {"OK"}, "OK", kIdAnswerOk},
-      {36, QMessageBox::Question, {"Oui", "Non"}, "Oui", kIdAnswerYes},
-      {36, QMessageBox::Question, {"Oui", "Non"}, "Non", kIdAnswerNo},
-      {64, QMessageBox::Information, {"OK"}, "OK", kIdAnswerOk},
+      {BoxType::kOk, QMessageBox::NoIcon, {"OK"}, "OK", BoxAnswer::kOk},
+      {BoxType::kStop, QMessageBox::Critical, {"OK"}, "OK", BoxAnswer::kOk},
+      {BoxType::kQuestion, QMessageBox::Question, {"Oui", "Non"}, "Oui", BoxAnswer::kYes},
+      {BoxType::kQuestion, QMessageBox::Question, {"Oui", "Non"}, "Non", BoxAnswer::kNo},
+      {BoxType::kInformation, QMessageBox::Information, {"OK"}, "OK", BoxAnswer::kOk},
   };
   for (const BoxCase& c : cases) {
-    SCOPED_TRACE(c.type);
+    SCOPED_TRACE(static_cast<int>(c.type));
     QStringList shownButtons;
     QString title;
     QString text;
@@ -48,7 +48,7 @@ TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
         if (button->text() == c.press) button->click();
       }
     });
-    const int answer = ShowMessageBox(nullptr, "Le fichier '<b>x</b>'\nligne 2", "Allo ?", c.type);
+    const BoxAnswer answer = ShowMessageBox(nullptr, "Le fichier '<b>x</b>'\nligne 2", "Allo ?", c.type);
     EXPECT_EQ(answer, c.answer);
     EXPECT_EQ(title, "Allo ?");
     EXPECT_EQ(text, "Le fichier '<b>x</b>'\nligne 2");
@@ -63,17 +63,17 @@ TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
 
 TEST(MessageBoxTest, EscapeOnAQuestionAnswersNo) {
   testing::WhenModal([](QWidget* window) { testing::PressKey(window, Qt::Key_Escape); });
-  EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", 36), kIdAnswerNo);
+  EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", BoxType::kQuestion), BoxAnswer::kNo);
 }
 
 TEST(MessageBoxTest, APresenterReceivesEveryBoxAndAnswersForIt) {
   testing::BoxRecorder recorder;
-  recorder.Answer(kIdAnswerNo);
-  EXPECT_EQ(ShowMessageBox(nullptr, "Question", "Allo ?", 36), kIdAnswerNo);
-  EXPECT_EQ(ShowMessageBox(nullptr, "Info", "Attention", 64), kIdAnswerOk);
+  recorder.Answer(BoxAnswer::kNo);
+  EXPECT_EQ(ShowMessageBox(nullptr, "Question", "Allo ?", BoxType::kQuestion), BoxAnswer::kNo);
+  EXPECT_EQ(ShowMessageBox(nullptr, "Info", "Attention", BoxType::kInformation), BoxAnswer::kOk);
   ASSERT_EQ(recorder.Boxes().size(), 2u);
   EXPECT_EQ(recorder.Boxes()[0].caption, "Allo ?");
-  EXPECT_EQ(recorder.Boxes()[0].type, 36);
+  EXPECT_EQ(recorder.Boxes()[0].type, BoxType::kQuestion);
   EXPECT_EQ(recorder.Boxes()[1].text, "Info");
   EXPECT_EQ(recorder.Boxes()[1].owner, nullptr);
 }

@@ -57,7 +57,7 @@ TEST_F(ProcessFilesTest, NothingSelectedOnlyClearsTheStatusLinesAndSaysSo) {
     const RunTotals totals = Run(selection);
     EXPECT_TRUE(totals.refused);
     EXPECT_EQ(reporter_.events, (std::vector<std::string>{"status||||", "box|Attention"}));
-    EXPECT_EQ(reporter_.boxes[0].type, kBoxInformation);
+    EXPECT_EQ(reporter_.boxes[0].type, BoxType::kInformation);
     EXPECT_EQ(reporter_.boxes[0].text,
               "Vous devez sélectionner un ou plusieurs fichiers\nà traiter en cliquant sur le "
               "bouton :\nFichiers à traiter");
@@ -94,7 +94,7 @@ TEST_F(ProcessFilesTest, FixedLengthIsCheckedInEitherDirection) {
     if (c.refusal != nullptr) {
       EXPECT_EQ(reporter_.events,
                 (std::vector<std::string>{"status||||", "box|Saisie incohérente"}));
-      EXPECT_EQ(reporter_.boxes[0].type, kBoxStop);
+      EXPECT_EQ(reporter_.boxes[0].type, BoxType::kStop);
       EXPECT_TRUE(reporter_.boxes[0].text.starts_with(c.refusal)) << reporter_.boxes[0].text;
     } else {
       EXPECT_EQ(totals.filesDone, 1);
@@ -137,7 +137,7 @@ TEST_F(ProcessFilesTest, StatusLinesRedrawAndBoxesComeInTheirOrder) {
   EXPECT_EQ(reporter_.events, expected);
   EXPECT_EQ(reporter_.boxes[0].text,
             "Attention, il y a eu 1 warnings.\nConsultez le log dans le bas de la fenêtre.");
-  EXPECT_EQ(reporter_.boxes[0].type, kBoxInformation);
+  EXPECT_EQ(reporter_.boxes[0].type, BoxType::kInformation);
   EXPECT_EQ(reporter_.status[0], "2/2 fichiers traités");
   EXPECT_EQ(reporter_.status[1], "");
   EXPECT_EQ(totals.filesDone, 2);
@@ -148,14 +148,14 @@ TEST_F(ProcessFilesTest, AnsweringNoAbandonsTheRunWhereItStands) {
   folder_.Write("1.txt", "Code\tCours\r\n3007\t1\r\n");  // a warning: the box still comes
   folder_.Write("2.txt", "3007;1\r\n");
   folder_.Write("3.txt", "3007\t1\r\n");
-  reporter_.answers = {kAnswerNo};
+  reporter_.answers = {BoxAnswer::kNo};
   const RunTotals totals = Run({Path("1.txt"), Path("2.txt"), Path("3.txt")});
 
   EXPECT_TRUE(totals.abandoned);
   EXPECT_EQ(totals.filesDone, 1);
   ASSERT_EQ(reporter_.boxes.size(), 2u);
   EXPECT_EQ(reporter_.boxes[0].caption, "Allo ?");
-  EXPECT_EQ(reporter_.boxes[0].type, kBoxQuestion);
+  EXPECT_EQ(reporter_.boxes[0].type, BoxType::kQuestion);
   EXPECT_EQ(reporter_.boxes[0].text,
             "Le fichier '" + Path("2.txt") +
                 "'\nne semble pas contenir le séparateur de colonne sélectionné.\n\nVous devriez "
@@ -192,7 +192,7 @@ TEST_F(ProcessFilesTest, FirstLineIsTestedAsATextModeReadSeesIt) {
     SCOPED_TRACE(::testing::PrintToString(c.separator) + " " +
                  ::testing::PrintToString(c.firstLine));
     reporter_ = {};
-    reporter_.answers = {kAnswerYes};
+    reporter_.answers = {BoxAnswer::kYes};
     options_.SeparateurSource = c.separator;
     folder_.Write("f.txt", c.firstLine + "3007\r\n");
     Run({Path("f.txt")});
@@ -202,7 +202,7 @@ TEST_F(ProcessFilesTest, FirstLineIsTestedAsATextModeReadSeesIt) {
 
 TEST_F(ProcessFilesTest, AnEmptyFileIsNotAskedAboutAndHasNoCodeColumn) {
   folder_.Write("empty.txt", "");
-  reporter_.answers = {kAnswerNo};
+  reporter_.answers = {BoxAnswer::kNo};
   const RunTotals totals = Run({Path("empty.txt")});
   EXPECT_FALSE(totals.abandoned);
   EXPECT_EQ(totals.filesDone, 1);

@@ -16,7 +16,7 @@ class RecordingReporter final : public RunReporter {
   struct Box {
     std::string text;
     std::string caption;
-    int type;
+    BoxType type;
   };
 
   void SetStatusLines(const std::optional<std::string>& line1,
@@ -41,11 +41,11 @@ class RecordingReporter final : public RunReporter {
   void SetLogRedraw(bool on) override { events.push_back(on ? "redraw on" : "redraw off"); }
   void ScrollLogToEnd() override { events.push_back("scroll"); }
 
-  int MessageBox(std::string_view text, std::string_view caption, int type) override {
+  BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override {
     boxes.push_back({std::string(text), std::string(caption), type});
     events.push_back("box|" + std::string(caption));
-    if (answers.empty()) return kAnswerOk;
-    const int answer = answers.front();
+    if (answers.empty()) return BoxAnswer::kOk;
+    const BoxAnswer answer = answers.front();
     answers.pop_front();
     return answer;
   }
@@ -54,7 +54,7 @@ class RecordingReporter final : public RunReporter {
   std::vector<std::string> log;
   std::vector<Box> boxes;
   std::string status[4];
-  std::deque<int> answers;  // for the question boxes, in order
+  std::deque<BoxAnswer> answers;  // for the question boxes, in order
 };
 
 }  // namespace quelvane::testing

@@ -61,7 +61,7 @@ TEST_F(StartUpTest, EachWordThatIsNoOptionGivesOneBoxBeforeTheMainWindow) {
     for (const MessageBoxRequest& box : boxes.Boxes()) {
       EXPECT_EQ(box.text, "Paramètre inconnu.");
       EXPECT_EQ(box.caption, "Attention");
-      EXPECT_EQ(box.type, 0);
+      EXPECT_EQ(box.type, BoxType::kOk);
       EXPECT_EQ(box.owner, nullptr);
     }
   }

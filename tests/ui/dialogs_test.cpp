@@ -64,7 +64,7 @@ TEST(QuickConvertDialog, ShowsTheLinesAndBoxesOfEachCase) {
     EXPECT_EQ(dialog.GetDlgItemText(kIdcIsinLine), c.isinLine) << c.typed;
     for (const MessageBoxRequest& box : boxes.Boxes()) {
       EXPECT_EQ(box.owner, &dialog);
-      EXPECT_EQ(box.type, 64);
+      EXPECT_EQ(box.type, BoxType::kInformation);
       EXPECT_EQ(box.caption, "Attention !");
     }
     dialog.DestroyWindow();

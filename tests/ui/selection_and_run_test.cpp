@@ -31,9 +31,9 @@ class RecordingReporter : public RunReporter {
   void AddLogLine(std::string_view text) override { log.emplace_back(StripTrailingLineEnds(text)); }
   void SetLogRedraw(bool) override {}
   void ScrollLogToEnd() override {}
-  int MessageBox(std::string_view text, std::string_view, int) override {
+  BoxAnswer MessageBox(std::string_view text, std::string_view, BoxType) override {
     boxes.emplace_back(text);
-    return kIdAnswerYes;
+    return BoxAnswer::kYes;
   }
   std::vector<std::string> log;
   std::vector<std::string> boxes;
@@ -47,7 +47,7 @@ TEST_F(MainWindowTest, TheListShowsTheLastSelectionAndTheRunWalksTheSame) {
   script.Select({a});
   script.Select({a, b, c});
   script.Cancel();
-  BoxRecorder boxes(kIdAnswerNo);
+  BoxRecorder boxes(BoxAnswer::kNo);
   CConverterDlg& window = Open();
 
   Click(kIdcSelectFiles);
@@ -82,7 +82,7 @@ TEST_F(MainWindowTest, WithNothingSelectedOnlyTheBoxShows) {
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].text, kNothingSelected);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Attention");
-  EXPECT_EQ(boxes.Boxes()[0].type, 64);
+  EXPECT_EQ(boxes.Boxes()[0].type, BoxType::kInformation);
   EXPECT_EQ(boxes.Boxes()[0].owner, &window);
   for (int id : {kIdcStatusLine1, kIdcStatusLine2, kIdcStatusLine3, kIdcStatusLine4}) {
     EXPECT_EQ(Text(id), "");
@@ -104,7 +104,7 @@ TEST_F(MainWindowTest, AFixedLengthBelowFiveRefusesTheRunInEitherDirection) {
   Click(kIdcProcessFiles);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Saisie incohérente");
-  EXPECT_EQ(boxes.Boxes()[0].type, 16);
+  EXPECT_EQ(boxes.Boxes()[0].type, BoxType::kStop);
   EXPECT_FALSE(std::filesystem::exists(file + ".new"));
 
   Click(kIdcIsinToSicovam);
@@ -184,14 +184,14 @@ TEST_F(MainWindowTest, AnsweringNoForTheSecondOfThreeFilesAbandonsTheRun) {
   FileSelectionScript script;
   script.Select({a, b, c});
   BoxRecorder boxes;
-  boxes.Answer(kIdAnswerNo);
+  boxes.Answer(BoxAnswer::kNo);
   CConverterDlg& window = Open();
   Click(kIdcSelectFiles);
   Click(kIdcProcessFiles);
 
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Allo ?");
-  EXPECT_EQ(boxes.Boxes()[0].type, 36);
+  EXPECT_EQ(boxes.Boxes()[0].type, BoxType::kQuestion);
   EXPECT_EQ(boxes.Boxes()[0].owner, &window);
   EXPECT_EQ(boxes.Boxes()[1].text,
             "Attention, il y a eu 1 warnings.\nConsultez le log dans le bas de la fenêtre.");

@@ -1,0 +1,28 @@
+// The vocabulary of message boxes, shared by every folder: the run and the quick
+// conversion say which box they want, the window shows it, quelvane-cli prints it.
+// The type values are the ones the Windows resources of the program were written
+// with (buttons in the low four bits, icon in the next four), so a type read from
+// a template or a log of an old run still means the same box.
+#pragma once
+
+#include <string_view>
+
+namespace quelvane {
+
+enum class BoxType : int {
+  kOk = 0x00,           // OK, no icon
+  kStop = 0x10,         // OK, stop icon
+  kQuestion = 0x24,     // Yes and No, question icon
+  kInformation = 0x40,  // OK, information icon
+};
+
+enum class BoxAnswer : int { kOk = 1, kYes = 6, kNo = 7 };
+
+// A box as the program words it: UTF-8 text ('\n' between lines) and caption.
+struct BoxMessage {
+  std::string_view text;
+  std::string_view caption;
+  BoxType type;
+};
+
+}  // namespace quelvane
