@@ -1,8 +1,8 @@
 #include "cli/cli_support.h"
 
-#include <algorithm>
-#include <iostream>
-#include <string_view>
+#include "cli/cli.h"
+
+#include <ostream>
 
 namespace quelvane {
 
@@ -25,20 +25,10 @@ void UseFrenchHelp(CLI::App& app) {
   app.footer("Documentation complète : README.md de Quelvane.");
 }
 
-SplitArguments SplitAtDoubleDash(int argc, const char* const* argv) {
-  SplitArguments split;
-  int i = 1;
-  for (; i < argc && std::string_view(argv[i]) != "--"; ++i)
-    split.reversedOptions.emplace_back(argv[i]);
-  for (++i; i < argc; ++i) split.trailing.emplace_back(argv[i]);
-  std::reverse(split.reversedOptions.begin(), split.reversedOptions.end());
-  return split;
-}
-
-int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
+int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console& console) {
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
-    // --help (or --help on a command): CLI11 signals it as a "success" error.
-    return app.exit(error);
+    // --help and --version: CLI11 signals them as "success" errors.
+    return app.exit(error, console.out, console.err);
   }
   // CLI11 words its errors in English; say in French what kind of error it is and
   // keep its detail, which names the option and the value.
@@ -63,8 +53,13 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
     default:
       break;
   }
-  std::cerr << "quelvane-cli : " << message << "\n"
-            << "Essayez « quelvane-cli --help » pour plus d'informations.\n";
+  return ReportUsage(console, "quelvane-cli", message);
+}
+
+int ReportUsage(Console& console, std::string_view who, std::string_view message) {
+  console.err << who << " : " << message << "\n"
+              << "Essayez « " << who
+              << " --help » pour plus d'informations.\n";
   return kExitUsage;
 }
 

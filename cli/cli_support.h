@@ -4,28 +4,20 @@
 
 #include <CLI/CLI.hpp>
 #include <string>
-#include <vector>
+#include <string_view>
+
+#include "cli/console.h"
 
 namespace quelvane {
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitWarnings = 1;
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitAbandoned = 3;
 
 // Gives the application (and the commands added after this call) French help headings.
 void UseFrenchHelp(CLI::App& app);
 
-// The arguments before the first "--" (for CLI11, in the reversed order it parses)
-// and those after it, which are codes or file names even when they begin with '-'.
-struct SplitArguments {
-  std::vector<std::string> reversedOptions;
-  std::vector<std::string> trailing;
-};
-SplitArguments SplitAtDoubleDash(int argc, const char* const* argv);
+// Prints --help or --version on out, or the parse error in French naming the
+// option and value on err, and returns the exit status: 0 for help, 2 for an error.
+int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console& console);
 
-// Prints --help, or the parse error in French naming the option and value, and
-// returns the exit status: 0 for help, 2 for an error.
-int ReportParseError(const CLI::App& app, const CLI::ParseError& error);
+// "who : message" and where to find help, on err; returns the usage exit status.
+int ReportUsage(Console& console, std::string_view who, std::string_view message);
 
 }  // namespace quelvane

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
 #include "core/quick_convert.h"
@@ -18,6 +19,7 @@ CLI::App* AddCodeCommand(CLI::App& app, CodeArgs& args) {
       "(code ISIN calculé, code non reconnu) sur la sortie d'erreur.\n"
       "Code de sortie : 0 tout converti, 1 un code n'était ni SICOVAM ni ISIN, 2 erreur d'usage.\n"
       "Un code qui commence par '-' se donne après « -- » : quelvane-cli code -- -5");
+  command->group("Commandes");
   command
       ->add_option("--table", args.table,
                    "Table de codes de l'utilisateur (défaut : table.txt du dossier courant)")
@@ -26,11 +28,11 @@ CLI::App* AddCodeCommand(CLI::App& app, CodeArgs& args) {
   return command;
 }
 
-int RunCodeCommand(const CodeArgs& args, std::ostream& out, std::ostream& err) {
+int RunCodeCommand(const CodeArgs& args, Console& console) {
+  std::ostream& out = console.out;
+  std::ostream& err = console.err;
   if (args.codes.empty()) {
-    err << "quelvane-cli code : donnez au moins un code à convertir.\n"
-        << "Essayez « quelvane-cli code --help » pour plus d'informations.\n";
-    return kExitUsage;
+    return ReportUsage(console, "quelvane-cli code", "donnez au moins un code à convertir.");
   }
   CodeTables tables;
   if (args.table) {
@@ -49,7 +51,11 @@ int RunCodeCommand(const CodeArgs& args, std::ostream& out, std::ostream& err) {
     // valid UTF-8 is taken as already being such bytes.
     const std::string typed = IsValidUtf8(argument) ? Utf8ToCp1252(argument) : argument;
     const QuickConversion result = QuickConvert(tables, typed);
-    if (result.box) err << result.box->text << "\n";
+    if (result.box) {
+      // Several codes: say which one the message is about.
+      if (args.codes.size() > 1) err << DisplayText(argument) << " : ";
+      err << result.box->text << "\n";
+    }
     if (!result.recognised) {
       status = kExitWarnings;
       continue;

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "cli/console.h"
 
 namespace quelvane {
 
@@ -17,8 +18,9 @@ struct CodeArgs {
 
 CLI::App* AddCodeCommand(CLI::App& app, CodeArgs& args);
 
-// Result lines on out, box texts on err. 0 when every code converted, 1 when
-// one was neither kind, 2 when the named table cannot be read.
-int RunCodeCommand(const CodeArgs& args, std::ostream& out, std::ostream& err);
+// Result lines on out, box texts on err (each after the code it concerns, when
+// there are several). 0 when every code converted, 1 when one was neither kind,
+// 2 when the named table cannot be read.
+int RunCodeCommand(const CodeArgs& args, Console& console);
 
 }  // namespace quelvane

@@ -1,17 +1,19 @@
 #include "cli/convert_command.h"
 
-#include <unistd.h>
-
-#include <csignal>
-#include <iostream>
+#include <istream>
+#include <ostream>
 #include <string_view>
+#include <tuple>
 
+#include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
+#include "core/posix_file.h"
 #include "platform/profile.h"
 #include "run/process_files.h"
+#include "run/settings.h"
 
 namespace quelvane {
 namespace {
@@ -21,14 +23,16 @@ namespace {
 // standard error that is erased before anything else is written there or to the log.
 class ConsoleReporter final : public RunReporter {
  public:
-  ConsoleReporter(const ConvertConsole& console, const ConvertArgs& args)
+  ConsoleReporter(Console& console, const ConvertArgs& args)
       : console_(console), args_(args) {}
 
-  void SetStatusLines(const std::optional<std::string>& /*line1*/,
+  void SetStatusLines(const std::optional<std::string>& line1,
                       const std::optional<std::string>& line2,
                       const std::optional<std::string>& /*line3*/,
                       const std::optional<std::string>& /*line4*/) override {
-    // Line 2 is given each file's path when the file begins.
+    // Line 1 counts the files done: the log so far is out, in case the run is
+    // interrupted. Line 2 is given each file's path when the file begins.
+    if (line1 && !line1->empty()) console_.out.flush();
     if (line2 && !line2->empty()) {
       ++fileIndex_;
       ShowProgress(0);
@@ -84,7 +88,7 @@ class ConsoleReporter final : public RunReporter {
     shown_ = false;
   }
 
-  const ConvertConsole& console_;
+  Console& console_;
   const ConvertArgs& args_;
   std::size_t fileIndex_ = 0;
   bool shown_ = false;
@@ -103,19 +107,26 @@ class ConvertHelpFormatter final : public CLI::Formatter {
   }
 };
 
-int UsageError(const ConvertConsole& console, std::string_view message) {
-  console.err << "quelvane-cli convert : " << message << "\n"
-              << "Essayez « quelvane-cli convert --help » pour plus d'informations.\n";
-  return kExitUsage;
+int UsageError(Console& console, std::string_view message) {
+  return ReportUsage(console, "quelvane-cli convert", message);
 }
 
-// A text option longer than the desktop program's field would be cut there; here
-// it is refused, naming the option and the value.
-std::optional<std::string> CheckLength(const std::optional<std::string>& value,
-                                       std::string_view option) {
-  if (!value || value->size() <= kSeparatorMaxLength) return std::nullopt;
-  return "valeur invalide pour " + std::string(option) + " : « " + DisplayText(*value) + " » (" +
-         std::to_string(kSeparatorMaxLength) + " caractères au plus)";
+// A text option as the run takes it: Windows-1252 bytes, as typed into the window.
+// A valid UTF-8 argument is encoded first; other bytes are taken as they are. A
+// text longer than the window's field would be cut there; here it is refused.
+std::optional<std::string> TypedText(const std::string& value, std::string_view option,
+                                     Console& console) {
+  std::optional<std::string> bytes = IsValidUtf8(value) ? EncodeCp1252(value) : value;
+  const auto refuse = [&](std::string_view why) {
+    UsageError(console, "valeur invalide pour " + std::string(option) + " : « " +
+                            DisplayText(value) + " » (" + std::string(why) + ")");
+    return std::nullopt;
+  };
+  if (!bytes) return refuse("un caractère n'existe pas en Windows-1252");
+  if (bytes->size() > kSeparatorMaxLength) {
+    return refuse(std::to_string(kSeparatorMaxLength) + " caractères au plus");
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -136,6 +147,7 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
       "ou réglage refusé, 3 abandon à la question du séparateur manquant.\n"
       "Un fichier dont le nom commence par '-' se donne après « -- ».");
 
+  command->group("Commandes");
   if (const auto base = std::dynamic_pointer_cast<CLI::Formatter>(app.get_formatter())) {
     command->formatter(std::make_shared<ConvertHelpFormatter>(*base));
   }
@@ -190,40 +202,33 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
   return command;
 }
 
-ConvertConsole StandardConsole() {
-  // A reader that stops early (quelvane-cli convert ... | head) must not kill the
-  // run half-way through a file: the log is then lost, the conversion is not.
-  std::signal(SIGPIPE, SIG_IGN);
-  return ConvertConsole{std::cout, std::cerr, ::isatty(STDIN_FILENO) ? &std::cin : nullptr,
-                        ::isatty(STDERR_FILENO) != 0};
-}
-
-int RunConvertCommand(const ConvertArgs& args, const ConvertConsole& console) {
-  if (args.files.empty()) return UsageError(console, "donnez au moins un fichier à traiter.");
-  for (const auto& [value, option] :
-       {std::pair{&args.sourceSeparator, "--source-sep"},
-        std::pair{&args.destinationSeparator, "--dest-sep"}, std::pair{&args.prefix, "--prefix"}}) {
-    if (const auto problem = CheckLength(*value, option)) return UsageError(console, *problem);
-  }
-
+std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console& console) {
   ConversionOptions options;
   if (args.profile) {
     const bool named = !args.profile->empty();
     const Profile profile(named ? std::filesystem::path(*args.profile) : Profile::DefaultPath());
-    std::error_code error;
-    if (named && !std::filesystem::is_regular_file(profile.Path(), error)) {
-      return UsageError(console, "impossible de lire le fichier de réglages « " +
-                                     DisplayText(*args.profile) + " ».");
+    // A named profile that cannot be read is a mistake worth saying; the program's
+    // own profile may not exist yet.
+    if (named && !OpenRegularFile(*args.profile).file) {
+      UsageError(console, "impossible de lire le fichier de réglages « " +
+                              DisplayText(*args.profile) + " ».");
+      return std::nullopt;
     }
-    options = ReadConversionOptions(profile);
+    options = ReadSettings(profile).options;
   }
   if (args.isinToSicovam) {
     options.CodeSource = 2;
     options.CodeDestination = 1;
   }
-  if (args.sourceSeparator) options.SeparateurSource = *args.sourceSeparator;
-  if (args.destinationSeparator) options.SeparateurDestination = *args.destinationSeparator;
-  if (args.prefix) options.PrefixeSicovam = *args.prefix;
+  for (const auto& [value, option, target] :
+       {std::tuple{&args.sourceSeparator, "--source-sep", &options.SeparateurSource},
+        std::tuple{&args.destinationSeparator, "--dest-sep", &options.SeparateurDestination},
+        std::tuple{&args.prefix, "--prefix", &options.PrefixeSicovam}}) {
+    if (!*value) continue;
+    std::optional<std::string> bytes = TypedText(**value, option, console);
+    if (!bytes) return std::nullopt;
+    *target = std::move(*bytes);
+  }
   if (args.fixedLength) {
     options.LgSicoFixe = 1;
     options.NbCharSico = *args.fixedLength;
@@ -231,6 +236,13 @@ int RunConvertCommand(const ConvertArgs& args, const ConvertConsole& console) {
   if (args.allValues) options.ValeursConnuesOnly = 0;
   if (args.skipIgnored) options.NePasRecopierValeursIgnorees = 1;
   if (args.extension) options.ExtensionDestination = options.OutputExtension = *args.extension;
+  return options;
+}
+
+int RunConvertCommand(const ConvertArgs& args, Console& console) {
+  if (args.files.empty()) return UsageError(console, "donnez au moins un fichier à traiter.");
+  const std::optional<ConversionOptions> options = ResolveOptions(args, console);
+  if (!options) return kExitUsage;
 
   CodeTables tables;
   if (args.table) {
@@ -243,7 +255,7 @@ int RunConvertCommand(const ConvertArgs& args, const ConvertConsole& console) {
   }
 
   ConsoleReporter reporter(console, args);
-  const RunTotals totals = ProcessFiles(options, args.files, tables, reporter);
+  const RunTotals totals = ProcessFiles(*options, args.files, tables, reporter);
   reporter.Finish();
   console.out.flush();
   if (totals.refused) return kExitUsage;

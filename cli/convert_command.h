@@ -4,10 +4,12 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "cli/console.h"
+#include "run/conversion_options.h"
 
 namespace quelvane {
 
@@ -29,23 +31,14 @@ struct ConvertArgs {
   bool no = false;
 };
 
-// Where the command speaks: log lines on out, box texts and progress on err, and
-// the person who answers the missing-separator question, when there is one.
-struct ConvertConsole {
-  std::ostream& out;
-  std::ostream& err;
-  std::istream* terminal = nullptr;  // none: the question is answered No
-  bool showProgress = false;         // err is a terminal
-};
-
 CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args);
-
-// The process's own streams: questions asked when standard input is a terminal,
-// progress shown when standard error is one.
-ConvertConsole StandardConsole();
 
 // 0 completed without warnings, 1 with warnings, 2 bad usage or a refusing
 // pre-check, 3 abandoned at the missing-separator question.
-int RunConvertCommand(const ConvertArgs& args, const ConvertConsole& console);
+int RunConvertCommand(const ConvertArgs& args, Console& console);
+
+// The options a run of these arguments uses: the saved settings with --profile
+// (or the first-start ones), then the flags. A usage error is reported on err.
+std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console& console);
 
 }  // namespace quelvane

@@ -1,10 +1,12 @@
 #include "core/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quelvane {
 
-LineReader::LineReader(std::FILE* file, std::size_t blockSize) : file_(file), buffer_(blockSize) {}
+LineReader::LineReader(std::FILE* file, std::size_t blockSize, std::size_t lineLimit)
+    : file_(file), buffer_(blockSize), lineLimit_(lineLimit == 0 ? 1 : lineLimit) {}
 
 bool LineReader::Fill() {
   if (eof_) return false;
@@ -26,26 +28,26 @@ bool LineReader::Fill() {
 }
 
 std::optional<std::string_view> LineReader::Next() {
+  const auto handOut = [this](std::size_t stop) {
+    const std::string_view line(buffer_.data() + begin_, stop - begin_);
+    offset_ += line.size();
+    begin_ = stop;
+    return line;
+  };
   std::size_t scanned = begin_;
   for (;;) {
-    const void* hit = std::memchr(buffer_.data() + scanned, '\n', end_ - scanned);
+    const std::size_t window = std::min(end_ - begin_, lineLimit_);
+    const void* hit = std::memchr(buffer_.data() + scanned, '\n', begin_ + window - scanned);
     if (hit != nullptr) {
-      const std::size_t stop =
-          static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
-      std::string_view line(buffer_.data() + begin_, stop - begin_);
-      offset_ += line.size();
-      begin_ = stop;
-      return line;
+      return handOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1);
     }
+    if (window == lineLimit_) return handOut(begin_ + window);
     const std::size_t pending = end_ - begin_;
     if (!Fill()) break;
     scanned = begin_ + pending;
   }
   if (begin_ == end_) return std::nullopt;
-  std::string_view last(buffer_.data() + begin_, end_ - begin_);
-  offset_ += last.size();
-  begin_ = end_;
-  return last;
+  return handOut(end_);
 }
 
 bool LineReader::Rewind() {

@@ -1,8 +1,10 @@
 // Reads a file line by line, whatever the length of its lines. Memory grows only
-// with the longest line; a line is handed out as a view into the reader's buffer.
+// with the longest line, or stays within a limit when one is given; a line is
+// handed out as a view into the reader's buffer.
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -12,12 +14,14 @@ namespace quelvane {
 
 class LineReader {
  public:
-  // The reader does not own the file.
-  explicit LineReader(std::FILE* file, std::size_t blockSize = std::size_t{1} << 16);
+  // The reader does not own the file. A line longer than lineLimit bytes is
+  // handed out in pieces of lineLimit bytes, the last one ending the line.
+  explicit LineReader(std::FILE* file, std::size_t blockSize = std::size_t{1} << 16,
+                      std::size_t lineLimit = SIZE_MAX);
 
   // The next line with its '\n' if it has one (only the file's last line may
-  // lack it), or nothing at the end of the file or on a read error. The view stays
-  // valid until the next call.
+  // lack it), or the next piece of a long line, or nothing at the end of the file
+  // or on a read error. The view stays valid until the next call.
   std::optional<std::string_view> Next();
 
   // Back to the start of the file; false when the file cannot be rewound.
@@ -33,6 +37,7 @@ class LineReader {
 
   std::FILE* file_;
   std::vector<char> buffer_;
+  std::size_t lineLimit_;
   std::size_t begin_ = 0;  // first byte not yet handed out
   std::size_t end_ = 0;    // one past the last byte read
   std::uint64_t offset_ = 0;

@@ -119,6 +119,33 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+namespace {
+
+// The Windows-1252 byte of a character, or nothing.
+std::optional<char> Cp1252Byte(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  for (std::size_t k = 0; k < kHighControls.size(); ++k) {
+    if (kHighControls[k] == cp) return static_cast<char>(0x80 + k);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> EncodeCp1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    const std::size_t len = DecodeUtf8(utf8, i, cp);
+    const std::optional<char> byte = len == 0 ? std::nullopt : Cp1252Byte(cp);
+    if (!byte) return std::nullopt;
+    out += *byte;
+    i += len;
+  }
+  return out;
+}
+
 std::string Utf8ToCp1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
@@ -131,15 +158,7 @@ std::string Utf8ToCp1252(std::string_view utf8) {
       continue;
     }
     i += len;
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    char mapped = '?';
-    for (std::size_t k = 0; k < kHighControls.size(); ++k) {
-      if (kHighControls[k] == cp) mapped = static_cast<char>(0x80 + k);
-    }
-    out += mapped;
+    out += Cp1252Byte(cp).value_or('?');
   }
   return out;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ bool IsValidUtf8(std::string_view bytes);
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Characters with no Windows-1252 form become '?', as the platform's conversion did.
 std::string Utf8ToCp1252(std::string_view utf8);
+// The Windows-1252 bytes of a UTF-8 text, or nothing when the text holds a
+// character Windows-1252 lacks (or is not UTF-8).
+std::optional<std::string> EncodeCp1252(std::string_view utf8);
 // How bytes from a file or a command line are shown: as UTF-8 when they are
 // valid UTF-8, otherwise decoded from Windows-1252.
 std::string DisplayText(std::string_view bytes);

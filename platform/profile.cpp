@@ -2,17 +2,17 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <system_error>
 
+#include "core/line_reader.h"
+#include "core/posix_file.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -22,12 +22,10 @@ namespace {
 // name and any value the program writes, and a binary or broken file of any size
 // is read with bounded memory.
 constexpr std::size_t kLineHeadLimit = std::size_t{1} << 16;
-constexpr std::size_t kReadBlock = std::size_t{1} << 16;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+LineReader ProfileReader(std::FILE* file) {
+  return LineReader(file, kLineHeadLimit, kLineHeadLimit);
+}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -49,48 +47,42 @@ struct LineHead {
 
 // Calls visit(index, head) for every line of the file, in order; stops early when
 // visit returns false. False when the file cannot be read.
-bool ForEachLine(std::FILE* file,
+bool ForEachLine(LineReader& reader,
                  const std::function<bool(std::uint64_t, const LineHead&)>& visit) {
-  std::vector<char> block(kReadBlock);
-  std::string head;
-  bool cut = false;
   std::uint64_t index = 0;
-  bool pending = false;  // a line has begun
-  const auto emit = [&](bool endsWithLf) {
+  std::string head;  // the head of a line that comes in pieces
+  bool cut = false;
+  while (const auto piece = reader.Next()) {
+    const bool ends = piece->ends_with('\n');
+    if (!ends && piece->size() == kLineHeadLimit && !cut) {
+      head.assign(*piece);
+      cut = true;
+      continue;
+    }
+    if (cut && !ends) continue;  // the middle of a long line
     LineHead line;
-    std::string_view text = head;
-    line.endsWithLf = endsWithLf;
-    if (!cut && endsWithLf && text.ends_with('\r')) {
+    line.cut = cut;
+    line.endsWithLf = ends;
+    std::string_view text = cut ? std::string_view(head) : *piece;
+    if (!cut && ends) {
       text.remove_suffix(1);
-      line.endsWithCrLf = true;
+      if (text.ends_with('\r')) {
+        text.remove_suffix(1);
+        line.endsWithCrLf = true;
+      }
     }
     line.text = text;
-    line.cut = cut;
-    const bool more = visit(index++, line);
-    head.clear();
     cut = false;
-    pending = false;
-    return more;
-  };
-  for (;;) {
-    const std::size_t got = std::fread(block.data(), 1, block.size(), file);
-    if (got == 0) break;
-    std::string_view chunk(block.data(), got);
-    while (!chunk.empty()) {
-      const std::size_t stop = chunk.find('\n');
-      const std::string_view piece = chunk.substr(0, stop);
-      const std::size_t room = kLineHeadLimit - head.size();
-      head.append(piece.substr(0, room));
-      if (piece.size() > room) cut = true;
-      pending = true;
-      if (stop == std::string_view::npos) break;
-      if (!emit(true)) return true;
-      chunk.remove_prefix(stop + 1);
-    }
+    if (!visit(index++, line)) return true;
   }
-  if (std::ferror(file)) return false;
-  if (pending) emit(false);
-  return true;
+  if (cut) {
+    // A long last line without a line feed.
+    LineHead line;
+    line.text = head;
+    line.cut = true;
+    visit(index, line);
+  }
+  return !reader.Failed();
 }
 
 // What a line of an INI file is, by its head.
@@ -135,15 +127,11 @@ struct KeyPlace {
 };
 
 // The first section of that name holds the key; its first line with the key wins.
-std::optional<KeyPlace> FindKey(const std::filesystem::path& path, std::string_view section,
+std::optional<KeyPlace> FindKey(LineReader& reader, std::string_view section,
                                 std::string_view key) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
   KeyPlace place;
-  if (!file) return std::nullopt;
-  struct stat info {};
-  if (::fstat(::fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   bool inSection = false;
-  const bool read = ForEachLine(file.get(), [&](std::uint64_t index, const LineHead& line) {
+  const bool read = ForEachLine(reader, [&](std::uint64_t index, const LineHead& line) {
     if (index == 0) place.crlf = line.endsWithCrLf;
     place.lineCount = index + 1;
     place.lastLineEnded = line.endsWithLf;
@@ -172,71 +160,60 @@ std::optional<KeyPlace> FindKey(const std::filesystem::path& path, std::string_v
   return place;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t written = ::write(fd, data.data(), data.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
+std::optional<KeyPlace> FindKey(const std::filesystem::path& path, std::string_view section,
+                                std::string_view key) {
+  const OpenedFile opened = OpenRegularFile(path.string());
+  if (!opened.file) return std::nullopt;
+  LineReader reader = ProfileReader(opened.file.get());
+  return FindKey(reader, section, key);
 }
 
 // Copies the file into fd line by line, putting `text` in place of line `replace`
-// or after line `insertAfter`.
-bool CopyWithChange(std::FILE* source, int fd, std::optional<std::uint64_t> replace,
+// or after line `insertAfter`, or at the end when neither is given.
+bool CopyWithChange(LineReader& reader, int fd, std::optional<std::uint64_t> replace,
                     std::optional<std::uint64_t> insertAfter, std::string_view text) {
-  std::vector<char> block(kReadBlock);
   std::uint64_t line = 0;
-  for (;;) {
-    const std::size_t got = std::fread(block.data(), 1, block.size(), source);
-    if (got == 0) break;
-    std::string_view chunk(block.data(), got);
-    while (!chunk.empty()) {
-      const std::size_t stop = chunk.find('\n');
-      const std::size_t take = stop == std::string_view::npos ? chunk.size() : stop + 1;
-      if (!(replace && *replace == line) && !WriteAll(fd, chunk.substr(0, take))) return false;
-      chunk.remove_prefix(take);
-      if (stop == std::string_view::npos) break;
-      if (replace && *replace == line && !WriteAll(fd, text)) return false;
-      if (insertAfter && *insertAfter == line && !WriteAll(fd, text)) return false;
-      ++line;
-    }
+  bool placed = false;
+  while (const auto piece = reader.Next()) {
+    const bool replacing = replace && *replace == line;
+    if (!replacing && !WriteAll(fd, *piece)) return false;
+    if (!piece->ends_with('\n')) continue;
+    if ((replacing || (insertAfter && *insertAfter == line)) && !WriteAll(fd, text)) return false;
+    placed = placed || replacing || (insertAfter && *insertAfter == line);
+    ++line;
   }
-  if (std::ferror(source)) return false;
-  // The replaced or the anchor line was the last one, without a line feed.
-  if (replace && *replace == line) return WriteAll(fd, text);
-  if (insertAfter && *insertAfter == line) return WriteAll(fd, text);
-  return true;
+  if (reader.Failed()) return false;
+  // The change belongs after the last line, which had no line feed, or at the end.
+  return placed || WriteAll(fd, text);
 }
 
-// Writes what `produce` writes beside `target`, then renames it over `target`.
-bool ReplaceAtomically(const std::filesystem::path& target,
-                       const std::function<bool(int)>& produce) {
-  std::error_code error;
-  const std::filesystem::path folder = target.parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder, error);
-  std::string tempPath;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempPath =
-        target.string() + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+// Serialises the writers of one profile: two programs that save their settings
+// at once each read and rewrite the file whole, one after the other. The lock
+// is held on a file of its own beside the profile, which the rename of the
+// profile itself cannot replace.
+class ProfileLock {
+ public:
+  explicit ProfileLock(const std::filesystem::path& profile)
+      : fd_(::open((profile.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    if (fd_ < 0) return;
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        ::close(fd_);
+        fd_ = -1;
+        return;
+      }
+    }
   }
-  if (fd < 0) return false;
-  struct stat existing {};
-  if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-    ::fchmod(fd, existing.st_mode & 07777);
+  ~ProfileLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
   }
-  bool ok = produce(fd) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = std::rename(tempPath.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(tempPath.c_str());
-  return ok;
-}
+  ProfileLock(const ProfileLock&) = delete;
+  ProfileLock& operator=(const ProfileLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
 
 bool IsUsableName(std::string_view name, bool isSection) {
   if (name.empty() || Trim(name) != name) return false;
@@ -305,13 +282,22 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
     if (!error) target = resolved;
   }
 
+  std::error_code ignored;
+  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ignored);
+  const ProfileLock lock(target);
+  if (!lock.Held()) return false;
+
+  // The place of the key and the copy come from one open file, under the lock.
   KeyPlace place;
-  FilePtr source(std::fopen(target.c_str(), "rb"));
-  if (source) {
-    auto found = FindKey(target, section, key);
-    if (!found) return false;  // unreadable: better not to replace it with less
+  OpenedFile source = OpenRegularFile(target.string());
+  std::optional<LineReader> reader;
+  if (source.file) {
+    reader.emplace(ProfileReader(source.file.get()));
+    auto found = FindKey(*reader, section, key);
+    // Unreadable: better not to replace it with less.
+    if (!found || !reader->Rewind()) return false;
     place = std::move(*found);
-  } else if (errno != ENOENT) {
+  } else if (source.failure != OpenFailure::kMissing) {
     return false;
   }
 
@@ -336,51 +322,11 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
     text.append(key).append("=").append(value).append(lineEnd);
   }
 
-  return ReplaceAtomically(target, [&](int fd) {
-    if (!source) return WriteAll(fd, text);
-    std::rewind(source.get());
-    if (!replace && !insertAfter) {
-      return CopyWithChange(source.get(), fd, std::nullopt, std::nullopt, {}) && WriteAll(fd, text);
-    }
-    return CopyWithChange(source.get(), fd, replace, insertAfter, text);
-  });
-}
-
-std::string GetProfileField(const Profile& profile, std::string_view section, std::string_view key,
-                            std::string_view defaultValue, std::size_t maxLength) {
-  std::string text = profile.GetProfileString(section, key, defaultValue);
-  if (text.size() > maxLength) text.resize(maxLength);
-  return text;
-}
-
-ConversionOptions ReadConversionOptions(const Profile& profile) {
-  constexpr std::string_view kGeneral = kProfileGeneral;
-  constexpr std::string_view kSource = kProfileSourceSeparator;
-  constexpr std::string_view kDestination = kProfileDestinationSeparator;
-  const auto field = [&profile](std::string_view section, std::string_view key,
-                                std::string_view defaultValue, std::size_t maxLength) {
-    return GetProfileField(profile, section, key, defaultValue, maxLength);
-  };
-  ConversionOptions options;
-  options.ValeursConnuesOnly = profile.GetProfileInt(kGeneral, "ValeursConnuesOnly", 1);
-  options.NePasRecopierValeursIgnorees =
-      profile.GetProfileInt(kGeneral, "NePasRecopierValeursIgnorees", 0);
-  options.SeparateurSource = profile.GetProfileInt(kSource, "tabulation", 1) == 1
-                                 ? std::string("\t")
-                                 : field(kSource, "separateurs", "", kSeparatorMaxLength);
-  options.CodeSource = profile.GetProfileInt(kGeneral, "CodeSource", 1);
-  options.CodeDestination = profile.GetProfileInt(kGeneral, "CodeDestination", 2);
-  options.PrefixeSicovam = field(kGeneral, "PrefixeSicovam", "", kPrefixMaxLength);
-  options.SeparateurDestination = profile.GetProfileInt(kDestination, "tabulation", 1) == 1
-                                      ? std::string("\t")
-                                      : field(kDestination, "separateurs", "", kSeparatorMaxLength);
-  options.LgSicoFixe = profile.GetProfileInt(kGeneral, "LgSicoFixe", 0);
-  options.NbCharSico = profile.GetProfileInt(kGeneral, "NbCharSico", 6);
-  options.ExtensionDestination =
-      field(kGeneral, "ExtensionDestination", ".new", kExtensionMaxLength);
-  options.OutputExtension = options.ExtensionDestination == ".new" ? ".new" : ".new.txt";
-  options.CheminFichiersSource = field(kGeneral, "CheminFichiersSource", "", kFolderMaxLength);
-  return options;
+  AtomicReplacement replacement(target.string());
+  if (!replacement.Open()) return false;
+  const bool written = reader ? CopyWithChange(*reader, replacement.Fd(), replace, insertAfter, text)
+                              : WriteAll(replacement.Fd(), text);
+  return written && replacement.Commit(/*durable=*/true);
 }
 
 }  // namespace quelvane

@@ -1,7 +1,8 @@
-// An output file written under a temporary name in its final folder and renamed
-// over its final name only once complete: a failed write, close or rename leaves
-// neither a partial file nor the temporary one, and an earlier file of the final
-// name stays as it was.
+// A converted file as the run writes it: lines are collected in a buffer, written
+// in large blocks, and the file takes its final name only once complete (see
+// AtomicReplacement): a failed write, close or rename, or the program's end,
+// leaves neither a partial file nor a temporary one, and an earlier file of the
+// final name stays as it was.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "core/posix_file.h"
 
 namespace quelvane {
 
@@ -64,14 +67,12 @@ class AtomicOutputFile {
   bool WriteThrough(std::string_view bytes);
   void Grow(std::size_t more);
 
-  std::string finalPath_;
-  std::string tempPath_;
+  AtomicReplacement file_;
   // Pending bytes: [buffer_, next_); room up to end_. Grows only for a line
   // longer than a block.
   std::unique_ptr<char[]> buffer_;
   char* next_ = nullptr;
   char* end_ = nullptr;
-  int fd_ = -1;
   bool failed_ = false;
 };
 

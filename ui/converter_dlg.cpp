@@ -15,29 +15,11 @@ namespace {
 
 using namespace quelvane::res;
 
-constexpr std::string_view kGeneral = kProfileGeneral;
-constexpr std::string_view kSourceSection = kProfileSourceSeparator;
-constexpr std::string_view kDestinationSection = kProfileDestinationSeparator;
-
 constexpr std::string_view kSourceFilter =
     "Fichiers textes (*.txt)|*.txt|Fichiers Métastock (*.prn)|*.prn|Fichiers ASCII "
     "(*.asc)|*.asc|Tous (*.*)|*.*||";
 constexpr std::uint32_t kSourceFileFlags =
     kOfnAllowMultiSelect | kOfnFileMustExist | kOfnEnableSizing;
-
-// Directions as "SensDeConversion" stores them.
-constexpr std::int32_t kSicovamToIsinDirection = 3;
-constexpr std::int32_t kIsinToSicovamDirection = 4;
-
-// The first characters of a typed text (whole UTF-8 characters).
-std::string FirstCharacters(std::string_view text, std::size_t count) {
-  std::size_t end = 0;
-  for (std::size_t characters = 0; end < text.size() && characters < count; ++characters) {
-    ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
-  }
-  return std::string(text.substr(0, end));
-}
 
 const MessageMapEntry<CConverterDlg> kMessageMap[] = {
     {Notification::kClicked, kIdcProcessFiles, &CConverterDlg::OnProcessFiles},
@@ -84,52 +66,32 @@ bool CConverterDlg::OnInitDialog() {
     SetDlgItemText(id, "");
   }
 
-  options_.ValeursConnuesOnly = profile_.GetProfileInt(kGeneral, "ValeursConnuesOnly", 1);
-  CheckDlgButton(kIdcKnownValuesOnly, options_.ValeursConnuesOnly);
-
-  options_.NePasRecopierValeursIgnorees =
-      profile_.GetProfileInt(kGeneral, "NePasRecopierValeursIgnorees", 0);
-  CheckDlgButton(kIdcSkipIgnored, options_.NePasRecopierValeursIgnorees);
-
-  RestoreSeparator(kSourceSeparator);
-
-  // The direction buttons only: the code types come from their own keys.
-  const bool sicovamToIsin =
-      profile_.GetProfileInt(kGeneral, "SensDeConversion", kSicovamToIsinDirection) ==
-      kSicovamToIsinDirection;
-  CheckDlgButton(kIdcSicovamToIsin, sicovamToIsin ? 1 : 0);
-  CheckDlgButton(kIdcIsinToSicovam, sicovamToIsin ? 0 : 1);
-  options_.CodeSource = profile_.GetProfileInt(kGeneral, "CodeSource", 1);
-  options_.CodeDestination = profile_.GetProfileInt(kGeneral, "CodeDestination", 2);
-
-  options_.PrefixeSicovam =
-      GetProfileField(profile_, kGeneral, "PrefixeSicovam", "", kPrefixMaxLength);
-  CheckDlgButton(kIdcPrefix, options_.PrefixeSicovam.starts_with('X') ? 1 : 0);
-
-  RestoreSeparator(kDestinationSeparator);
-
-  options_.LgSicoFixe = profile_.GetProfileInt(kGeneral, "LgSicoFixe", 0);
-  options_.NbCharSico = profile_.GetProfileInt(kGeneral, "NbCharSico", 6);
-  SetDlgItemInt(kIdcLengthText, options_.NbCharSico);
-  CheckDlgButton(kIdcFixedLength, options_.LgSicoFixe);
-  EnableDlgItem(kIdcLengthText, options_.LgSicoFixe != 0);
-
   sourceFileDialog_ = std::make_unique<FileDialog>(kSourceFileFlags, kSourceFilter, this);
   sourceFileDialog_->SetFileNameBuffer(selectionBuffer_);
   selectionBuffer_.Clear();
 
-  options_.ExtensionDestination =
-      GetProfileField(profile_, kGeneral, "ExtensionDestination", ".new", kExtensionMaxLength);
-  const bool plainNew = options_.ExtensionDestination == ".new";
-  CheckDlgButton(kIdcExtensionNewTxt, plainNew ? 0 : 1);
-  CheckDlgButton(kIdcExtensionNew, plainNew ? 1 : 0);
+  ShowSettings(ReadSettings(profile_));
 
   // A missing table.txt is no error: the built-in table serves alone.
   tables_.LoadUserCodeTable("table.txt");
-
-  options_.CheminFichiersSource =
-      GetProfileField(profile_, kGeneral, "CheminFichiersSource", "", kFolderMaxLength);
   return true;
+}
+
+void CConverterDlg::ShowSettings(const Settings& settings) {
+  options_ = settings.options;
+  CheckDlgButton(kIdcKnownValuesOnly, options_.ValeursConnuesOnly);
+  CheckDlgButton(kIdcSkipIgnored, options_.NePasRecopierValeursIgnorees);
+  ShowSeparator(kSourceSeparator, settings.sourceTabulation);
+  CheckDlgButton(kIdcSicovamToIsin, settings.sicovamToIsin ? 1 : 0);
+  CheckDlgButton(kIdcIsinToSicovam, settings.sicovamToIsin ? 0 : 1);
+  CheckDlgButton(kIdcPrefix, options_.PrefixeSicovam.starts_with('X') ? 1 : 0);
+  ShowSeparator(kDestinationSeparator, settings.destinationTabulation);
+  SetDlgItemInt(kIdcLengthText, options_.NbCharSico);
+  CheckDlgButton(kIdcFixedLength, options_.LgSicoFixe);
+  EnableDlgItem(kIdcLengthText, options_.LgSicoFixe != 0);
+  const bool plainNew = options_.OutputExtension == ".new";
+  CheckDlgButton(kIdcExtensionNewTxt, plainNew ? 0 : 1);
+  CheckDlgButton(kIdcExtensionNew, plainNew ? 1 : 0);
 }
 
 bool CConverterDlg::DestroyWindow() {
@@ -137,26 +99,14 @@ bool CConverterDlg::DestroyWindow() {
   tables_.FreeUserCodeTable();
 
   // Every key, at every end of the window; a failed write is not reported.
-  const bool sicovamToIsin = IsDlgButtonChecked(kIdcSicovamToIsin) != 0;
-  profile_.WriteProfileInt(kGeneral, "ValeursConnuesOnly", options_.ValeursConnuesOnly);
-  profile_.WriteProfileInt(kGeneral, "NePasRecopierValeursIgnorees",
-                           options_.NePasRecopierValeursIgnorees);
-  profile_.WriteProfileInt(kSourceSection, "tabulation", IsDlgButtonChecked(kIdcSourceTab));
-  profile_.WriteProfileString(kSourceSection, "separateurs", options_.SeparateurSource);
-  profile_.WriteProfileInt(kGeneral, "SensDeConversion",
-                           sicovamToIsin ? kSicovamToIsinDirection : kIsinToSicovamDirection);
-  options_.CodeSource = sicovamToIsin ? 1 : 2;
-  options_.CodeDestination = sicovamToIsin ? 2 : 1;
-  profile_.WriteProfileInt(kGeneral, "CodeSource", options_.CodeSource);
-  profile_.WriteProfileInt(kGeneral, "CodeDestination", options_.CodeDestination);
-  profile_.WriteProfileString(kGeneral, "PrefixeSicovam", options_.PrefixeSicovam);
-  profile_.WriteProfileInt(kGeneral, "LgSicoFixe", options_.LgSicoFixe);
-  profile_.WriteProfileInt(kGeneral, "NbCharSico", options_.NbCharSico);
-  profile_.WriteProfileInt(kDestinationSection, "tabulation",
-                           IsDlgButtonChecked(kIdcDestinationTab));
-  profile_.WriteProfileString(kDestinationSection, "separateurs", options_.SeparateurDestination);
-  profile_.WriteProfileString(kGeneral, "ExtensionDestination", options_.ExtensionDestination);
-  profile_.WriteProfileString(kGeneral, "CheminFichiersSource", options_.CheminFichiersSource);
+  Settings settings;
+  settings.sicovamToIsin = IsDlgButtonChecked(kIdcSicovamToIsin) != 0;
+  options_.CodeSource = settings.sicovamToIsin ? 1 : 2;
+  options_.CodeDestination = settings.sicovamToIsin ? 2 : 1;
+  settings.options = options_;
+  settings.sourceTabulation = IsDlgButtonChecked(kIdcSourceTab) != 0;
+  settings.destinationTabulation = IsDlgButtonChecked(kIdcDestinationTab) != 0;
+  WriteSettings(profile_, settings);
 
   return Dialog::DestroyWindow();
 }
@@ -260,15 +210,13 @@ void CConverterDlg::OnSkipIgnored() {
 
 // The two separators behave alike: a "Tabulation" radio, an "Autre :" radio and
 // the edit that holds the other characters, at most 9 of them.
-void CConverterDlg::RestoreSeparator(const SeparatorControls& controls) {
-  std::string& separator = options_.*controls.option;
-  if (profile_.GetProfileInt(controls.section, "tabulation", 1) == 1) {
+void CConverterDlg::ShowSeparator(const SeparatorControls& controls, bool tabulation) {
+  if (tabulation) {
     CheckDlgButton(controls.tabId, 1);
-    separator = "\t";
     EnableDlgItem(controls.textId, false);
   } else {
-    separator = GetProfileField(profile_, controls.section, "separateurs", "", kSeparatorMaxLength);
-    SetDlgItemText(controls.textId, separator);
+    // The edit shows the saved bytes as the characters they are in Windows-1252.
+    SetDlgItemText(controls.textId, Cp1252ToUtf8(options_.*controls.option));
     CheckDlgButton(controls.tabId, 0);
     CheckDlgButton(controls.otherId, 1);
     EnableDlgItem(controls.textId, true);
@@ -288,7 +236,10 @@ void CConverterDlg::SelectOther(const SeparatorControls& controls) {
 }
 
 void CConverterDlg::ReadSeparatorText(const SeparatorControls& controls) {
-  options_.*controls.option = FirstCharacters(GetDlgItemText(controls.textId), kSeparatorMaxLength);
+  // Quote files and the profile are Windows-1252: a typed character is one byte.
+  std::string separator = Utf8ToCp1252(GetDlgItemText(controls.textId));
+  if (separator.size() > kSeparatorMaxLength) separator.resize(kSeparatorMaxLength);
+  options_.*controls.option = std::move(separator);
 }
 
 void CConverterDlg::OnSourceTab() {

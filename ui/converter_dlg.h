@@ -17,6 +17,7 @@
 #include "res/resource_ids.h"
 #include "run/conversion_options.h"
 #include "run/run_reporter.h"
+#include "run/settings.h"
 
 namespace quelvane {
 
@@ -73,17 +74,17 @@ class CConverterDlg : public Dialog, public RunReporter {
  private:
   struct SeparatorControls {
     int tabId, otherId, textId;
-    std::string_view section;
     std::string ConversionOptions::*option;
   };
   static constexpr SeparatorControls kSourceSeparator{res::kIdcSourceTab, res::kIdcSourceOther,
-                                                      res::kIdcSourceText, kProfileSourceSeparator,
+                                                      res::kIdcSourceText,
                                                       &ConversionOptions::SeparateurSource};
   static constexpr SeparatorControls kDestinationSeparator{
       res::kIdcDestinationTab, res::kIdcDestinationOther, res::kIdcDestinationText,
-      kProfileDestinationSeparator, &ConversionOptions::SeparateurDestination};
+      &ConversionOptions::SeparateurDestination};
 
-  void RestoreSeparator(const SeparatorControls& controls);
+  void ShowSettings(const Settings& settings);
+  void ShowSeparator(const SeparatorControls& controls, bool tabulation);
   void SelectTabulation(const SeparatorControls& controls);
   void SelectOther(const SeparatorControls& controls);
   void ReadSeparatorText(const SeparatorControls& controls);

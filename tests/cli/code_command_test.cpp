@@ -1,10 +1,9 @@
-#include "cli/code_command.h"
+#include "cli/cli.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "cli/cli_support.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {
@@ -15,9 +14,15 @@ struct Outcome {
   std::string out, err;
 };
 
-Outcome RunCode(std::vector<std::string> codes, std::optional<std::string> table = {}) {
+// Runs "quelvane-cli code [--table TABLE] -- CODES" as main() does.
+Outcome RunCode(const std::vector<std::string>& codes, std::optional<std::string> table = {}) {
+  std::vector<const char*> argv = {"quelvane-cli", "code"};
+  if (table) argv.insert(argv.end(), {"--table", table->c_str()});
+  argv.push_back("--");
+  for (const std::string& code : codes) argv.push_back(code.c_str());
   std::ostringstream out, err;
-  const int status = RunCodeCommand(CodeArgs{std::move(table), std::move(codes)}, out, err);
+  Console console{out, err};
+  const int status = RunCli(argv, console);
   return {status, out.str(), err.str()};
 }
 
@@ -36,7 +41,8 @@ TEST(CodeCommand, PrintsTheDialogLinesAndBoxes) {
       {{"12345"}, 0, "SICOVAM : '12345'\nISIN : 'FR0000123457'\n", kComputed},
       {{"GB00B03MLX29"}, 0, "SICOVAM : 'B03MLX2'\nISIN : 'GB00B03MLX29'\n", ""},
       {{"-5"}, 1, "", kRefused},
-      {{"abc", "10728"}, 1, "SICOVAM : '10728'\nISIN : 'FR0000003402'\n", kRefused},
+      // Several codes: each message names its code.
+      {{"abc", "10728"}, 1, "SICOVAM : '10728'\nISIN : 'FR0000003402'\n", "abc : " + kRefused},
       // A UTF-8 argument is typed text: é is one Windows-1252 character.
       {{"FR\xC3\xA9"
         "000000000"},
@@ -70,11 +76,11 @@ TEST(CodeCommand, NoCodeIsAUsageError) {
   EXPECT_EQ(RunCode({}).status, kExitUsage);
 }
 
-TEST(SplitAtDoubleDash, EverythingAfterTheFirstDoubleDashIsAnArgument) {
-  const char* argv[] = {"quelvane-cli", "code", "--table", "t.txt", "--", "-5", "--", "7"};
-  const SplitArguments split = SplitAtDoubleDash(8, argv);
-  EXPECT_EQ(split.reversedOptions, (std::vector<std::string>{"t.txt", "--table", "code"}));
-  EXPECT_EQ(split.trailing, (std::vector<std::string>{"-5", "--", "7"}));
+TEST(CodeCommand, EverythingAfterTheFirstDoubleDashIsACode) {
+  const Outcome outcome = RunCode({"-5", "--", "7"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "-5 : " + kRefused + "-- : " + kRefused + "7 : " + kComputed);
+  EXPECT_EQ(outcome.out, "SICOVAM : '7'\nISIN : 'FR0000000077'\n");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 // creates), stdout, stderr and status. The run happens in a scratch copy of in/,
 // which must end up holding in/ unchanged plus expected/ and nothing else.
 // QUELVANE_UPDATE_GOLDEN=1 rewrites the expectations from what the run does.
-#include "cli/convert_command.h"
+#include "cli/cli.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -16,12 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <map>
 #include <sstream>
 
-#include "cli/cli_support.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {
@@ -60,36 +58,16 @@ struct CommandResult {
   std::string err;
 };
 
-// Parses and runs "quelvane-cli convert ARGUMENTS" as main() does.
+// Runs "quelvane-cli convert ARGUMENTS" as main() does.
 CommandResult RunConvert(const std::vector<std::string>& arguments,
                          std::istream* terminal = nullptr, bool showProgress = false) {
-  CLI::App app{"", "quelvane-cli"};
-  UseFrenchHelp(app);
-  app.require_subcommand(1);
-  ConvertArgs args;
-  AddConvertCommand(app, args);
-
   std::vector<const char*> argv = {"quelvane-cli", "convert"};
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  auto [options, trailing] = SplitAtDoubleDash(static_cast<int>(argv.size()), argv.data());
-
-  CommandResult result;
   std::ostringstream out;
   std::ostringstream err;
-  try {
-    app.parse(options);
-  } catch (const CLI::ParseError& error) {
-    // Errors and help are printed on the process's streams: catch them there.
-    auto* savedOut = std::cout.rdbuf(out.rdbuf());
-    auto* savedErr = std::cerr.rdbuf(err.rdbuf());
-    result.status = ReportParseError(app, error);
-    std::cout.rdbuf(savedOut);
-    std::cerr.rdbuf(savedErr);
-    return {result.status, out.str(), err.str()};
-  }
-  args.files.insert(args.files.end(), trailing.begin(), trailing.end());
-  result.status = RunConvertCommand(args, ConvertConsole{out, err, terminal, showProgress});
-  return {result.status, out.str(), err.str()};
+  Console console{out, err, terminal, showProgress};
+  const int status = RunCli(argv, console);
+  return {status, out.str(), err.str()};
 }
 
 std::vector<std::string> CaseNames() {

@@ -33,6 +33,18 @@ TEST(LineReader, HandsOutWholeLinesWhateverTheBlockSize) {
   }
 }
 
+TEST(LineReader, ALimitHandsOutLongLinesInPiecesWithinBoundedMemory) {
+  testing::ScratchFolder folder;
+  const auto path = folder.Write("in.txt", "abcdefghij\nxyzw\nq");
+  for (std::size_t block : {1u, 3u, 64u}) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         std::fclose);
+    LineReader reader(file.get(), block, 4);
+    const std::vector<std::string> expected = {"abcd", "efgh", "ij\n", "xyzw", "\n", "q"};
+    EXPECT_EQ(ReadAll(reader), expected) << block;
+  }
+}
+
 TEST(LineReader, EmptyFileHasNoLine) {
   testing::ScratchFolder folder;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(

@@ -1,14 +1,15 @@
-// The settings file: reads and writes with the Windows profile semantics, and the
-// options a run would use right after the desktop program opens a profile.
+// The settings file engine: reads and writes with the Windows profile semantics.
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 #include "tests/core/test_files.h"
 
@@ -79,9 +80,9 @@ TEST(ProfileTest, BrokenFilesReadAsDefaults) {
        {binary, hugeLine, std::string("[General]\nNbCharSico=") + std::string(1 << 20, '9'),
         std::string("\0\0[General\0]\nNbCharSico=5", 25)}) {
     const Profile profile(folder.Write("broken.ini", bytes));
-    const ConversionOptions options = ReadConversionOptions(profile);
-    EXPECT_EQ(options.ValeursConnuesOnly, 1);
-    EXPECT_LE(options.SeparateurSource.size(), kSeparatorMaxLength);
+    EXPECT_EQ(profile.GetProfileInt("General", "ValeursConnuesOnly", 1), 1);
+    EXPECT_LE(profile.GetProfileString("Separateur Source", "separateurs", "").size(),
+              std::size_t{1} << 16);
   }
   // A folder where the file should be.
   std::filesystem::create_directory(folder.Path() / "dir.ini");
@@ -121,10 +122,13 @@ TEST(ProfileTest, WritesReplaceInPlaceAndKeepEveryOtherLine) {
   EXPECT_EQ(profile.GetProfileString("Separateur Source", "separateurs", ""), "\t");
   EXPECT_EQ(profile.GetProfileString("Separateur Destination", "separateurs", ""), " ");
   EXPECT_EQ(profile.GetProfileInt("General", "NbCharSico", 6), -2);
-  // Only the profile is left in the folder: no temporary file.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
-                          std::filesystem::directory_iterator()),
-            1);
+  // Only the profile and its writers' lock are left in the folder: no temporary file.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"q.ini", "q.ini.lock"}));
 }
 
 TEST(ProfileTest, WritesToAFileWithoutFinalLineEndOrFolder) {
@@ -189,70 +193,6 @@ TEST(ProfileTest, DefaultPathFollowsTheEnvironment) {
       unsetenv(name);
     }
   }
-}
-
-TEST(ReadConversionOptionsTest, FirstStartWithoutAProfile) {
-  testing::ScratchFolder folder;
-  const ConversionOptions options = ReadConversionOptions(Profile(folder.Path() / "none.ini"));
-  EXPECT_EQ(options.ValeursConnuesOnly, 1);
-  EXPECT_EQ(options.NePasRecopierValeursIgnorees, 0);
-  EXPECT_EQ(options.SeparateurSource, "\t");
-  EXPECT_EQ(options.SeparateurDestination, "\t");
-  EXPECT_EQ(options.CodeSource, 1);
-  EXPECT_EQ(options.CodeDestination, 2);
-  EXPECT_EQ(options.PrefixeSicovam, "");
-  EXPECT_EQ(options.LgSicoFixe, 0);
-  EXPECT_EQ(options.NbCharSico, 6);
-  EXPECT_EQ(options.ExtensionDestination, ".new");
-  EXPECT_EQ(options.OutputExtension, ".new");
-  EXPECT_EQ(options.CheminFichiersSource, "");
-}
-
-TEST(ReadConversionOptionsTest, TakesEachKeyAsTheMainWindowDoes) {
-  testing::ScratchFolder folder;
-  const std::string folderPath(300, 'd');
-  const ConversionOptions options = ReadConversionOptions(Profile(
-      folder.Write("q.ini",
-                   "[General]\n"
-                   "ValeursConnuesOnly=0\n"
-                   "NePasRecopierValeursIgnorees=1\n"
-                   "SensDeConversion=4\n"  // the radio buttons only: the run reads the two types
-                   "CodeSource=1\n"
-                   "CodeDestination=2\n"
-                   "PrefixeSicovam=XYZ0123456789\n"
-                   "LgSicoFixe=1\n"
-                   "NbCharSico=-2\n"
-                   "ExtensionDestination=.NEW\n"
-                   "CheminFichiersSource=" +
-                       folderPath +
-                       "\n"
-                       "[Separateur Source]\n"
-                       "tabulation=0\n"
-                       "[Separateur Destination]\n"
-                       "tabulation=0\n"
-                       "separateurs=;;;;;;;;;;;;\n")));
-  EXPECT_EQ(options.ValeursConnuesOnly, 0);
-  EXPECT_EQ(options.NePasRecopierValeursIgnorees, 1);
-  EXPECT_EQ(options.CodeSource, 1);
-  EXPECT_EQ(options.CodeDestination, 2);
-  EXPECT_EQ(options.PrefixeSicovam, "XYZ012345");
-  EXPECT_EQ(options.SeparateurSource, "");  // "Autre :" with nothing typed
-  EXPECT_EQ(options.SeparateurDestination, ";;;;;;;;;");
-  EXPECT_EQ(options.LgSicoFixe, 1);
-  EXPECT_EQ(options.NbCharSico, -2);
-  EXPECT_EQ(options.ExtensionDestination, ".NEW");
-  EXPECT_EQ(options.OutputExtension, ".new.txt");  // anything but ".new" exactly
-  EXPECT_EQ(options.CheminFichiersSource, folderPath.substr(0, kFolderMaxLength));
-}
-
-TEST(ReadConversionOptionsTest, TabulationOneIgnoresTheStoredSeparators) {
-  testing::ScratchFolder folder;
-  const ConversionOptions options = ReadConversionOptions(
-      Profile(folder.Write("q.ini",
-                           "[Separateur Source]\ntabulation=1\nseparateurs=;\n"
-                           "[Separateur Destination]\ntabulation=2\nseparateurs=|\n")));
-  EXPECT_EQ(options.SeparateurSource, "\t");
-  EXPECT_EQ(options.SeparateurDestination, "|");
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(AtomicOutputFileTest, ReplacesTheFinalFileOnlyOnCommit) {
       ASSERT_TRUE(output.WriteIfFull());
     }
     EXPECT_EQ(ReadFile(path), "old");
-    EXPECT_EQ(FileCount(folder.Path()), 2u);  // the final file and the temporary one
+    EXPECT_EQ(FileCount(folder.Path()), 1u);  // the output has no name until it is complete
     ASSERT_TRUE(output.Commit());
   }
   EXPECT_EQ(ReadFile(path), std::string(std::size_t{1000} * 1000, 'x'));
