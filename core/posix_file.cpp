@@ -157,6 +157,12 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
   return IdentityFrom(info);
 }
 
+std::optional<FileIdentity> IdentityOfEntry(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+  return IdentityFrom(info);
+}
+
 AtomicReplacement::AtomicReplacement(std::string finalPath) : finalPath_(std::move(finalPath)) {}
 
 AtomicReplacement::~AtomicReplacement() {

@@ -53,9 +53,11 @@ struct OpenedFile {
 // and has an end.
 OpenedFile OpenRegularFile(const std::string& path);
 
-// The identity of an open file now, or of a path (following links).
+// The identity of an open file now; of the file a path leads to (following links);
+// of the directory entry a path names (a link itself, not what it points to).
 std::optional<FileIdentity> IdentityOf(std::FILE* file);
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
+std::optional<FileIdentity> IdentityOfEntry(const std::string& path);
 
 // A file that replaces `finalPath` only once it is complete. It is created without
 // a name beside its final place where the file system allows it, so that nothing

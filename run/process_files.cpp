@@ -1,17 +1,16 @@
 #include "run/process_files.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
-#include <memory>
 #include <optional>
 #include <string_view>
 
 #include "core/code_rules.h"
 #include "core/code_tables.h"
 #include "core/line_reader.h"
+#include "core/posix_file.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
 #include "run/conversion_memo.h"
@@ -85,22 +84,6 @@ bool IsPlainlyJoined(std::string_view rest, char delimiter) {
   return true;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens a regular file for reading; folders, pipes and devices cannot be read
-// twice from the start, so they count as files that cannot be opened.
-FilePtr OpenInput(const std::string& path, std::uint64_t& size) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) return nullptr;
-  struct stat info {};
-  if (::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  size = static_cast<std::uint64_t>(info.st_size);
-  return file;
-}
-
 // The first line as a text-mode read hands it over: a CR LF at its end arrives as
 // a single LF. The separator is looked for as a whole string; an empty one is
 // always found.
@@ -120,14 +103,44 @@ struct FileResult {
   bool abandoned = false;
 };
 
+// The files selected for a run, known by name and by identity: a run never
+// replaces one of them, whatever name leads to it. An output name that is itself
+// a link is replaced as a link, which leaves the file it pointed to alone.
+class Selection {
+ public:
+  explicit Selection(const std::vector<std::string>& paths) : paths_(paths) {
+    for (const std::string& path : paths) {
+      if (const auto identity = IdentityOfPath(path)) identities_.push_back(*identity);
+    }
+  }
+  bool Holds(const std::string& path) const {
+    if (std::find(paths_.begin(), paths_.end(), path) != paths_.end()) return true;
+    const auto identity = IdentityOfEntry(path);
+    return identity && std::any_of(identities_.begin(), identities_.end(),
+                                   [&](const FileIdentity& selected) {
+                                     return selected.SameFile(*identity);
+                                   });
+  }
+
+ private:
+  const std::vector<std::string>& paths_;
+  std::vector<FileIdentity> identities_;
+};
+
+// What became of one line of the input in the output.
+enum class LineOutcome { kWritten, kDropped, kWriteFailed };
+// What became of the code column's token.
+enum class CodeOutcome { kConverted, kCopiedUntreated, kDropped };
+
 // One file of the run, from its log heading to its line count.
 class FileConversion {
  public:
   FileConversion(const RunSettings& settings, const CodeTables& tables, ConversionMemo& memo,
-                 RunReporter& reporter, const std::string& path)
+                 const Selection& selection, RunReporter& reporter, const std::string& path)
       : settings_(settings),
         tables_(tables),
         memo_(memo),
+        selection_(selection),
         reporter_(reporter),
         path_(path),
         displayPath_(DisplayText(path)) {}
@@ -142,22 +155,24 @@ class FileConversion {
   bool Recognised(std::string_view token) const;
   Detection DetectCodeColumn(LineReader& reader);
   // Writes the converted copy and logs its line count, or why it could not.
-  void Rewrite(LineReader& reader);
+  void Rewrite(LineReader& reader, std::FILE* file);
+  LineOutcome RewriteLine(std::string_view text, AtomicOutputFile& out);
+  bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
   CodeResult ConvertCode(std::string_view token);
-  // Appends the code column's field to the output line; false drops the line.
-  bool AppendCodeField(std::string_view token, AtomicOutputFile& out, bool& copiedUntreated);
-  void NotRecognised(std::string_view token, AtomicOutputFile& out, bool& copiedUntreated,
+  CodeOutcome AppendCodeField(std::string_view token, AtomicOutputFile& out);
+  void NotRecognised(std::string_view token, AtomicOutputFile& out,
                      std::string (*firstLine)(std::int64_t));
   void DropUnknown(std::string_view token);
 
   const RunSettings& settings_;
   const CodeTables& tables_;
   ConversionMemo& memo_;
+  const Selection& selection_;
   std::string converted_;  // a result too long for the memo
   RunReporter& reporter_;
   const std::string& path_;
   std::string displayPath_;
-  std::uint64_t size_ = 0;
+  FileIdentity identity_;  // the input as it was opened
   std::uint64_t nextProgress_ = 0;
   std::size_t codeColumn_ = 0;
   std::int64_t lineNumber_ = 0;
@@ -171,7 +186,7 @@ void FileConversion::Warn(std::string_view firstLine) {
 
 void FileConversion::ReportProgress(const LineReader& reader) {
   if (reader.Offset() < nextProgress_) return;
-  reporter_.ShowFileProgress(reader.Offset(), size_);
+  reporter_.ShowFileProgress(reader.Offset(), identity_.size);
   nextProgress_ = reader.Offset() + kProgressStep;
 }
 
@@ -180,11 +195,15 @@ FileResult FileConversion::Run() {
   reporter_.AddLogLine(texts::kEmptyLine);
   reporter_.AddLogLine(texts::ProcessingFile(displayPath_));
 
-  FilePtr file = OpenInput(path_, size_);
+  // Folders, pipes and devices cannot be read twice from the start: they count as
+  // files that cannot be opened.
+  OpenedFile input = OpenRegularFile(path_);
+  FilePtr& file = input.file;
   if (!file) {
     Warn(texts::kCannotOpen);
     return result_;
   }
+  identity_ = input.identity;
   LineReader reader(file.get(), kReadBlock);
 
   // An empty file has no first line to test: it goes on to find no code column.
@@ -193,6 +212,8 @@ FileResult FileConversion::Run() {
     const BoxAnswer answer = reporter_.MessageBox(texts::SeparatorQuestion(displayPath_),
                                             texts::kSeparatorQuestionCaption, BoxType::kQuestion);
     if (answer != BoxAnswer::kYes) {
+      // The file is closed before the abandon is logged, so that a user who acts
+      // on the log (moves or deletes the file) finds it free.
       file.reset();
       reporter_.AddLogLine(texts::kSeparatorMissing);
       reporter_.AddLogLine(texts::kAbandon);
@@ -216,7 +237,7 @@ FileResult FileConversion::Run() {
   const auto shownColumn = static_cast<std::int64_t>(codeColumn_) + 1;
   reporter_.AddLogLine(settings_.codeSource == 1 ? texts::SicovamColumnFound(shownColumn)
                                                  : texts::IsinColumnFound(shownColumn));
-  Rewrite(reader);
+  Rewrite(reader, file.get());
   return result_;
 }
 
@@ -253,10 +274,18 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
   return Detection::kFound;
 }
 
-void FileConversion::Rewrite(LineReader& reader) {
+void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   const std::string outputPath = path_ + std::string(settings_.extension);
+  if (selection_.Holds(outputPath)) {
+    Warn(texts::OutputIsSelected(DisplayText(outputPath)));
+    return;
+  }
+  if (!reader.Rewind()) {
+    Warn(texts::kCannotRead);
+    return;
+  }
   AtomicOutputFile output(outputPath);
-  if (!output.Open() || !reader.Rewind()) {
+  if (!output.Open()) {
     Warn(texts::CannotWrite(DisplayText(outputPath)));
     return;
   }
@@ -265,64 +294,72 @@ void FileConversion::Rewrite(LineReader& reader) {
   while (const auto line = reader.Next()) {
     const std::string_view text = StripTrailingLineEnds(*line);
     if (text.empty()) continue;  // empty lines vanish and take no number
-
-    const std::size_t lineStart = output.Mark();
-    bool copiedUntreated = false;
-    bool dropped = false;
-    TokenCursor cursor(text, settings_.delimiters);
-    std::size_t column = 0;
-    // Once the code column is behind, the line is sure to be written or not.
-    bool settled = false;
-    bool writing = true;
-    while (const auto token = cursor.Next()) {
-      if (settled) {
-        writing = output.PutFinal(settings_.destinationSeparator) && output.PutFinal(*token);
-        if (!writing) break;
-        continue;
-      }
-      if (column > 0) output.Put(settings_.destinationSeparator);
-      if (column == codeColumn_) {
-        if (!AppendCodeField(*token, output, copiedUntreated)) {
-          dropped = true;
-          break;
-        }
-        settled = !(settings_.skipIgnored && copiedUntreated);
-        if (settled && settings_.sameSingleSeparator &&
-            IsPlainlyJoined(cursor.Rest(), settings_.delimiters.Single())) {
-          writing = output.PutFinal(cursor.Rest());
-          break;
-        }
-      } else {
-        output.Put(*token);
-      }
-      ++column;
-    }
-    if (!writing) {
+    if (RewriteLine(text, output) == LineOutcome::kWriteFailed || !output.WriteIfFull()) {
       writeFailed = true;
       break;
-    }
-    if (dropped || (settings_.skipIgnored && copiedUntreated)) {
-      output.TakeBack(lineStart);
-    } else {
-      output.Put("\r\n");
     }
     ++lineNumber_;
-    if (!output.WriteIfFull()) {
-      writeFailed = true;
-      break;
-    }
     ReportProgress(reader);
   }
 
+  // The second pass read the file as it was opened, or the output would mix two
+  // states of it (truncated, grown or replaced meanwhile).
+  const auto now = IdentityOf(file);
+  const bool changed = !writeFailed && !reader.Failed() &&
+                       (!now || !now->SameState(identity_) || reader.Offset() != identity_.size);
   if (reader.Failed()) {
     output.Discard();
     Warn(texts::kCannotRead);
+  } else if (changed) {
+    output.Discard();
+    Warn(texts::kFileChanged);
   } else if (writeFailed || !output.Commit()) {
     output.Discard();
     Warn(texts::CannotWrite(DisplayText(outputPath)));
   } else {
     reporter_.AddLogLine(texts::LinesProcessed(lineNumber_, result_.warnings));
   }
+}
+
+LineOutcome FileConversion::RewriteLine(std::string_view text, AtomicOutputFile& out) {
+  const std::size_t lineStart = out.Mark();
+  TokenCursor cursor(text, settings_.delimiters);
+  // Until the code column is behind, the line may still be dropped: what it
+  // writes stays pending, to be taken back.
+  for (std::size_t column = 0; column <= codeColumn_; ++column) {
+    const auto token = cursor.Next();
+    if (!token) break;  // a short line, copied as it is
+    if (column > 0) out.Put(settings_.destinationSeparator);
+    if (column < codeColumn_) {
+      out.Put(*token);
+      continue;
+    }
+    const CodeOutcome code = AppendCodeField(*token, out);
+    if (code == CodeOutcome::kDropped ||
+        (code == CodeOutcome::kCopiedUntreated && settings_.skipIgnored)) {
+      out.TakeBack(lineStart);
+      return LineOutcome::kDropped;
+    }
+    if (!WriteColumnsAfterCode(cursor, out)) return LineOutcome::kWriteFailed;
+  }
+  out.Put("\r\n");
+  return LineOutcome::kWritten;
+}
+
+// Once the code column is written the line is sure to be kept, so the rest may go
+// out at once: a long line needs no room of its size.
+bool FileConversion::WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out) {
+  // With one delimiter written back as it is, the rest of the line is its own
+  // copy, unless delimiters stand in a run or at the end (tokens are never empty,
+  // so such delimiters vanish).
+  if (settings_.sameSingleSeparator &&
+      IsPlainlyJoined(cursor.Rest(), settings_.delimiters.Single())) {
+    return out.PutFinal(cursor.Rest());
+  }
+  while (const auto token = cursor.Next()) {
+    if (!out.PutFinal(settings_.destinationSeparator) || !out.PutFinal(*token)) return false;
+  }
+  return true;
 }
 
 CodeResult FileConversion::ConvertCode(std::string_view token) {
@@ -345,22 +382,21 @@ CodeResult FileConversion::ConvertCode(std::string_view token) {
   return result;
 }
 
-bool FileConversion::AppendCodeField(std::string_view token, AtomicOutputFile& out,
-                                     bool& copiedUntreated) {
+CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutputFile& out) {
   if (settings_.rule == CodeRule::kCopy) {
     out.Put(token);
-    return true;
+    return CodeOutcome::kConverted;
   }
   const CodeResult code = ConvertCode(token);
   if (!code.recognised) {
     NotRecognised(
-        token, out, copiedUntreated,
+        token, out,
         settings_.rule == CodeRule::kSicovamToIsin ? texts::SicovamNotFound : texts::IsinNotFound);
-    return true;
+    return CodeOutcome::kCopiedUntreated;
   }
   if (settings_.knownValuesOnly && code.kind == MatchKind::Computed) {
     DropUnknown(token);
-    return false;
+    return CodeOutcome::kDropped;
   }
   if (settings_.rule == CodeRule::kIsinToSicovam) {
     // The prefix stands outside the fixed length; the code is padded on the left
@@ -372,15 +408,14 @@ bool FileConversion::AppendCodeField(std::string_view token, AtomicOutputFile& o
     }
   }
   out.Put(code.text);
-  return true;
+  return CodeOutcome::kConverted;
 }
 
 void FileConversion::NotRecognised(std::string_view token, AtomicOutputFile& out,
-                                   bool& copiedUntreated, std::string (*firstLine)(std::int64_t)) {
+                                   std::string (*firstLine)(std::int64_t)) {
   Warn(firstLine(lineNumber_));
   reporter_.AddLogLine(settings_.skipIgnored ? texts::kLineSkipped : texts::kLineCopied);
   out.Put(token);
-  copiedUntreated = true;
 }
 
 void FileConversion::DropUnknown(std::string_view token) {
@@ -421,12 +456,13 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
   reporter.SetLogRedraw(false);
 
   const RunSettings settings(options);
+  const Selection selection(paths);
   ConversionMemo memo;
   std::int64_t filesDone = 0;
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
   for (const std::string& path : paths) {
-    const FileResult file = FileConversion(settings, tables, memo, reporter, path).Run();
+    const FileResult file = FileConversion(settings, tables, memo, selection, reporter, path).Run();
     if (file.abandoned) {
       totals.abandoned = true;
       break;

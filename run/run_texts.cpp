@@ -52,6 +52,11 @@ std::string CannotWrite(std::string_view outputPath) {
   return Join({"  WARNING -> Impossible d'écrire le fichier '", outputPath, "' !\r\n"});
 }
 
+std::string OutputIsSelected(std::string_view outputPath) {
+  return Join({"  WARNING -> Le fichier '", outputPath,
+               "' fait partie des fichiers à traiter : il n'est pas remplacé !\r\n"});
+}
+
 std::string SicovamNotFound(std::int64_t line) {
   return Join({"  WARNING -> Ligne ", std::to_string(line), " : code SICOVAM introuvable !\r\n"});
 }

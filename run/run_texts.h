@@ -43,6 +43,8 @@ inline constexpr std::string_view kNoSicovamCode =
 inline constexpr std::string_view kNoIsinCode =
     "  WARNING -> Aucun code ISIN trouvé dans le fichier !\r\n";
 inline constexpr std::string_view kNoCode = "  WARNING -> Aucun code trouvé dans le fichier !\r\n";
+inline constexpr std::string_view kFileChanged =
+    "  WARNING -> Le fichier a changé pendant son traitement !\r\n";
 inline constexpr std::string_view kLineSkipped = "             Ligne ignorée.\r\n";
 inline constexpr std::string_view kLineCopied = "             Ligne recopiée sans traitement.\r\n";
 inline constexpr std::string_view kGlobalSummary = "Bilan global :\r\n";
@@ -52,6 +54,7 @@ std::string SicovamColumnFound(std::int64_t column);
 std::string IsinColumnFound(std::int64_t column);
 std::string LinesProcessed(std::int64_t lines, std::int64_t warnings);
 std::string CannotWrite(std::string_view outputPath);
+std::string OutputIsSelected(std::string_view outputPath);
 std::string SicovamNotFound(std::int64_t line);
 std::string IsinNotFound(std::int64_t line);
 std::string UnknownSicovam(std::string_view token);

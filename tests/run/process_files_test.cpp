@@ -187,6 +187,7 @@ TEST_F(ProcessFilesTest, FirstLineIsTestedAsATextModeReadSeesIt) {
       {"", "ab\r\n", false},  // an empty separator is always found
       {";", "\r\n", true},    // an empty first line is still the first line
       {";", "a;b", false},    // no line end at all
+      {"\n", "ab\n", false},  {"\r", "ab\n", true},  // a line ending in LF only
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.separator) + " " +
@@ -342,6 +343,61 @@ TEST_F(ProcessFilesTest, LongLinesAndZeroBytesAreCopiedWhole) {
   EXPECT_EQ(ReadFile(Path("f.txt.new")),
             "FR0000030074;" + big + "\r\n" + "FR0000003402;" + big + "\r\n");
   EXPECT_EQ(reporter_.log[3], "2 lignes traitées (0 warnings)");
+}
+
+TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun) {
+  const struct {
+    std::string line, written;
+  } cases[] = {
+      {"3007;a;b\r\n", "FR0000030074;a;b\r\n"},  // copied as it stands
+      {"3007;a;;b\r\n", "FR0000030074;a;b\r\n"},  // a run of delimiters makes one
+      {"3007;a;\r\n", "FR0000030074;a\r\n"},      // a delimiter at the end vanishes
+      {"x;3007;;a\r\n", "x;FR0000030074;a\r\n"},
+  };
+  options_.SeparateurSource = ";";
+  options_.SeparateurDestination = ";";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    folder_.Write("f.txt", c.line);
+    Run({Path("f.txt")});
+    EXPECT_EQ(ReadFile(Path("f.txt.new")), c.written);
+  }
+}
+
+// A run never replaces a file selected for that run, even under another name.
+TEST_F(ProcessFilesTest, AnOutputThatIsAlsoAnInputIsNotReplaced) {
+  folder_.Write("a.txt", "3007\t1\r\n");
+  folder_.Write("a.txt.new", "10728\t2\r\n");
+  const RunTotals totals = Run({Path("a.txt"), folder_.Path().string() + "/./a.txt.new"});
+  EXPECT_EQ(totals.warnings, 1);
+  EXPECT_EQ(reporter_.log[3], "  WARNING -> Le fichier '" + Path("a.txt.new") +
+                                  "' fait partie des fichiers à traiter : il n'est pas remplacé !");
+  EXPECT_EQ(ReadFile(Path("a.txt.new")), "10728\t2\r\n");
+  EXPECT_EQ(ReadFile(Path("a.txt.new.new")), "FR0000003402\t2\r\n");
+}
+
+// A file that changes between the two readings gives no output: it would mix
+// two states of the file.
+TEST_F(ProcessFilesTest, AnInputThatChangesWhileReadGivesNoOutput) {
+  class Appender final : public RecordingReporter {
+   public:
+    explicit Appender(std::string path) : path_(std::move(path)) {}
+    BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override {
+      std::ofstream(path_, std::ios::app) << "3007\t3\r\n";
+      return RecordingReporter::MessageBox(text, caption, type);
+    }
+
+   private:
+    std::string path_;
+  };
+  folder_.Write("f.txt", "3007;1\r\n3007\t2\r\n");  // the first line asks about the separator
+  folder_.Write("f.txt.new", "earlier");
+  Appender reporter(Path("f.txt"));
+  reporter.answers = {BoxAnswer::kYes};
+  const RunTotals totals = ProcessFiles(options_, {Path("f.txt")}, tables_, reporter);
+  EXPECT_EQ(totals.warnings, 1);
+  EXPECT_EQ(reporter.log[3], "  WARNING -> Le fichier a changé pendant son traitement !");
+  EXPECT_EQ(ReadFile(Path("f.txt.new")), "earlier");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 namespace quelvane::testing {
 
-class RecordingReporter final : public RunReporter {
+class RecordingReporter : public RunReporter {
  public:
   struct Box {
     std::string text;
