@@ -6,7 +6,7 @@ BENCH_BUILD ?= build-release
 FUZZ_SECONDS ?= 60
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-asan gui bench fuzz tidy install clean
+.PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install clean
 
 all: build
 
@@ -20,7 +20,7 @@ build: deps
 run: build
 	@scripts/run-examples $(BUILD)
 
-test: build
+test: build format-check
 	cd $(BUILD) && ctest --output-on-failure -j2
 	$(MAKE) --no-print-directory test-asan
 
@@ -45,6 +45,15 @@ fuzz: deps
 # clang-tidy over the project's sources, with the checks of .clang-tidy.
 tidy: build
 	run-clang-tidy -p $(BUILD) -quiet '$(CURDIR)/(core|run|cli|platform|ui|res|tests)/'
+
+# The C++ sources clang-format would change: format-check fails on any, format fixes them.
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+format-check: deps
+	@clang-format --dry-run --Werror $(SOURCES)
+
+format: deps
+	@clang-format -i $(SOURCES)
 
 install: build
 	cmake --install $(BUILD)
