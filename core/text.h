@@ -12,7 +12,8 @@ namespace quelvane {
 
 // Leading white space (space, \t, \n, \v, \f, \r), an optional sign, then decimal
 // digits up to the first other character; 0 without digits. A value beyond the
-// signed 32-bit range reads as the nearest limit, as the original platform did.
+// signed 32-bit range reads as the nearest limit, so that a profile edited by
+// hand never wraps round to a value of the other sign.
 std::int32_t ReadAtoi(std::string_view text);
 
 // Upper-cases a to z and leaves every other byte as it is.
@@ -25,7 +26,7 @@ bool EqualsFoldingAsciiLetters(std::string_view a, std::string_view b);
 
 bool IsValidUtf8(std::string_view bytes);
 std::string Cp1252ToUtf8(std::string_view bytes);
-// Characters with no Windows-1252 form become '?', as the platform's conversion did.
+// Characters with no Windows-1252 form become '?' (see EncodeCp1252 to refuse them).
 std::string Utf8ToCp1252(std::string_view utf8);
 // The Windows-1252 bytes of a UTF-8 text, or nothing when the text holds a
 // character Windows-1252 lacks (or is not UTF-8).

@@ -4,9 +4,8 @@
 
 namespace quelvane::res {
 
-// Templates, strings, icon.
+// Templates and icon.
 inline constexpr int kIddAbout = 100;
-inline constexpr int kIdsAboutMenuItem = 101;
 inline constexpr int kIddMainWindow = 102;
 inline constexpr int kIconMain = 128;
 inline constexpr int kIddHelp = 130;

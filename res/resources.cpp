@@ -118,13 +118,4 @@ const DialogTemplate& GetDialogTemplate(int id) {
   }
 }
 
-std::string_view LoadStringResource(int id) {
-  switch (id) {
-    case kIdsAboutMenuItem:
-      return "&A propos de quelvane...";
-    default:
-      return {};
-  }
-}
-
 }  // namespace quelvane::res

@@ -24,6 +24,8 @@ struct ConversionOptions {
   // button is checked, else ".new". Not a profile key: the window's radio button
   // decides it, and it agrees with ExtensionDestination only for those two texts.
   std::string OutputExtension = ".new";
+
+  bool operator==(const ConversionOptions&) const = default;
 };
 
 }  // namespace quelvane

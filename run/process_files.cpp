@@ -23,7 +23,7 @@ namespace {
 
 namespace texts = run_texts;
 
-// Column detection counts the tokens of the first 100 columns only.
+// Column detection looks at the first 100 columns of a line only.
 constexpr std::size_t kColumnLimit = 100;
 constexpr std::size_t kReadBlock = std::size_t{1} << 18;
 // Progress is reported after this many bytes, never per line.

@@ -1,5 +1,9 @@
 // The option handlers: each control updates its option at once, and the edge
 // cases of the controls that depend on each other.
+#include <sstream>
+
+#include "cli/cli.h"
+#include "cli/convert_command.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
@@ -126,6 +130,54 @@ TEST_F(MainWindowTest, ExtensionButtonsUncheckEachOther) {
   EXPECT_EQ(Window().Options().ExtensionDestination, ".new.txt");
   Close();
   EXPECT_NE(ProfileText().find("ExtensionDestination=.new.txt\n"), std::string::npos);
+}
+
+// The window and "quelvane-cli convert --profile" read a saved profile alike,
+// option for option, however awkward the profile, and convert a file alike.
+TEST_F(MainWindowTest, TheWindowAndQuelvaneCliReadAProfileAlike) {
+  const std::string profiles[] = {
+      "",  // no key at all
+      "[General]\nValeursConnuesOnly=abc\nNbCharSico=99999999999\nLgSicoFixe= 1x\n"
+      "PrefixeSicovam=X\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\nExtensionDestination=.NEW\n"
+      "SensDeConversion=4\nCodeSource=2\nCodeDestination=1\n"
+      "[Separateur Source]\ntabulation=0\nseparateurs=\xA7\xE9;\xE9\xE9\xE9\xE9\xE9\xE9\xE9\n"
+      "[Separateur Destination]\ntabulation=2\nseparateurs=\xE9\n",
+      "[general]\r\nnePasRecopierValeursIgnorees=-1\r\nExtensionDestination=.new\r\n"
+      "[SEPARATEUR SOURCE]\r\ntabulation=1\r\nseparateurs=;\r\n",
+  };
+  for (const std::string& profile : profiles) {
+    SCOPED_TRACE(profile);
+    WriteProfile(profile);
+    const ConversionOptions window = Open().Options();
+    Close();
+    WriteProfile(profile);
+    ConvertArgs args;
+    args.profile = (Folder().Path() / "quelvane.ini").string();
+    std::ostringstream out, err;
+    Console console{out, err};
+    EXPECT_EQ(ResolveOptions(args, console), window);
+  }
+
+  // Separators typed as "§" and "é" in a Windows-1252 quote file.
+  WriteProfile(
+      "[Separateur Source]\ntabulation=0\nseparateurs=\xA7\n"
+      "[Separateur Destination]\ntabulation=0\nseparateurs=\xE9\n");
+  const std::string input = Folder().Write("cours.txt", "3007\xA7" "1\xA7" "2\r\n").string();
+  FileSelectionScript script;
+  script.Select({input});
+  BoxRecorder boxes;
+  Open();
+  Click(kIdcSelectFiles);
+  Click(kIdcProcessFiles);
+  const std::string fromWindow = ReadFile(input + ".new");
+  EXPECT_EQ(fromWindow, "FR0000030074\xE9" "1\xE9" "2\r\n");
+  std::filesystem::remove(input + ".new");
+  const std::string profileArgument = "--profile=" + (Folder().Path() / "quelvane.ini").string();
+  const char* argv[] = {"quelvane-cli", "convert", profileArgument.c_str(), input.c_str()};
+  std::ostringstream out, err;
+  Console console{out, err};
+  EXPECT_EQ(RunCli(argv, console), kExitOk);
+  EXPECT_EQ(ReadFile(input + ".new"), fromWindow);
 }
 
 }  // namespace
