@@ -39,7 +39,7 @@ bench: deps
 
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVANE_TESTS=OFF -DQUELVANE_GUI=OFF -DQUELVANE_LIBFUZZER=ON
-	cmake --build $(FUZZ_BUILD) --target quelvane_fuzzers
+	cmake --build $(FUZZ_BUILD) --target quelvane_fuzzers -j2
 	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # clang-tidy over the project's sources, with the checks of .clang-tidy.

@@ -1,15 +1,19 @@
-// A whole file conversion run over one fuzzed input file with fuzzed options.
-// Layout of an input: a flags byte, a length byte, the source separator (a count
-// byte, then up to 9 bytes), the destination separator (the same), then the file.
+// A whole file conversion run over one fuzzed input file with fuzzed options and a
+// fuzzed "table.txt". Layout of an input: a flags byte, a length byte, a table
+// byte, then, when the table byte says there is a table.txt, its length (two bytes,
+// low first) and its bytes; the source separator (a count byte, then up to 9
+// bytes), the destination separator (the same), then the file.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "core/code_tables.h"
+#include "core/text.h"
 #include "run/process_files.h"
 
 namespace {
@@ -42,14 +46,74 @@ std::string TakeSeparator(std::string_view& data) {
   return separator;
 }
 
+void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
+}
+
+// Table byte: bit 0 a table.txt exists, bit 1 it is loaded twice, bit 2 the user
+// table is freed before the run.
+constexpr unsigned kTablePresent = 1u;
+constexpr unsigned kTableTwice = 2u;
+constexpr unsigned kTableFreed = 4u;
+
+std::string_view TakeTable(std::string_view& data, unsigned tableFlags) {
+  if ((tableFlags & kTablePresent) == 0 || data.size() < 2) return {};
+  const std::size_t length = static_cast<unsigned char>(data[0]) |
+                             (std::size_t{static_cast<unsigned char>(data[1])} << 8);
+  data.remove_prefix(2);
+  const std::string_view table = data.substr(0, length);
+  data.remove_prefix(table.size());
+  return table;
+}
+
+// Loads table.txt as the program does, and checks that every pair the file gives
+// before its end marker answers from the user table, whatever the built-in pairs.
+void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
+               unsigned tableFlags) {
+  if (!tables.LoadUserCodeTable(path)) std::abort();
+  const auto pairs = quelvane::ReadUserCodeFile(path);
+  if (!pairs) std::abort();
+  std::size_t visible = 0;
+  while (visible < pairs->size() && (*pairs)[visible].code != quelvane::kEndMarkerCode) ++visible;
+  if (tables.UserPairCount() != visible) std::abort();
+  for (std::size_t i = 0; i < visible; ++i) {
+    const quelvane::CodeEntry& pair = (*pairs)[i];
+    const quelvane::CodeEntry* byCode = tables.FindUserByCode(pair.code);
+    if (byCode == nullptr || byCode->code != pair.code || !tables.FindByCode(pair.code).fromUser)
+      std::abort();
+    const quelvane::CodeEntry* byIsin = tables.FindUserByIsin(pair.isin);
+    if (byIsin == nullptr || !quelvane::EqualsFoldingAsciiLetters(byIsin->isin, pair.isin))
+      std::abort();
+  }
+  // A second load adds its pairs where the end marker stood.
+  if ((tableFlags & kTableTwice) != 0) {
+    if (!tables.LoadUserCodeTable(path) || tables.UserPairCount() != 2 * visible) std::abort();
+  }
+  if ((tableFlags & kTableFreed) != 0) {
+    tables.FreeUserCodeTable();
+    if (tables.HasUserCodeTable() || tables.UserPairCount() != 0) std::abort();
+    for (std::size_t i = 0; i < visible && i < 8; ++i) {
+      if (tables.FindUserByCode((*pairs)[i].code) != nullptr ||
+          tables.IsUserTableIsin((*pairs)[i].isin)) {
+        std::abort();
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   std::string_view data(reinterpret_cast<const char*>(bytes), size);
-  if (data.size() < 2) return 0;
+  if (data.size() < 3) return 0;
   const auto flags = static_cast<unsigned char>(data[0]);
   const int length = static_cast<unsigned char>(data[1]) - 20;
-  data.remove_prefix(2);
+  const unsigned tableFlags = static_cast<unsigned char>(data[2]);
+  data.remove_prefix(3);
+  const std::string_view table = TakeTable(data, tableFlags);
 
   quelvane::ConversionOptions options;
   if ((flags & 1u) != 0) {
@@ -73,11 +137,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
   const std::string input = (folder / "quotes.txt").string();
-  if (std::FILE* file = std::fopen(input.c_str(), "wb")) {
-    std::fwrite(data.data(), 1, data.size(), file);
-    std::fclose(file);
+  WriteFile(input, data);
+  quelvane::CodeTables tables;
+  if ((tableFlags & kTablePresent) != 0) {
+    const std::filesystem::path tablePath = folder / "table.txt";
+    WriteFile(tablePath, table);
+    LoadTable(tables, tablePath, tableFlags);
   }
-  const quelvane::CodeTables tables;
   AnsweringReporter reporter((flags & 0x20u) != 0);
   quelvane::ProcessFiles(options, {input, input}, tables, reporter);
   std::filesystem::remove_all(folder, ignored);
