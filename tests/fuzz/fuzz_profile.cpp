@@ -18,12 +18,13 @@
 
 #include "core/text.h"
 #include "platform/profile.h"
+#include "run/settings.h"
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kSections = {
-    quelvane::kProfileGeneral, quelvane::kProfileSourceSeparator,
-    quelvane::kProfileDestinationSeparator};
+// The program's own sections and keys, as its profiles hold them.
+constexpr std::array<std::string_view, 3> kSections = {"General", "Separateur Source",
+                                                       "Separateur Destination"};
 constexpr std::array<std::string_view, 11> kKeys = {
     "ValeursConnuesOnly", "NePasRecopierValeursIgnorees", "tabulation", "separateurs",
     "CodeSource",         "CodeDestination",              "PrefixeSicovam", "LgSicoFixe",
@@ -206,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     seen.push_back(profile.GetProfileString(name.section, name.key, kMissing));
   for (unsigned i = 0; i < writes; ++i)
     CheckWrite(profile, ops, ofFile, compared, seen, shortFile);
-  if (readOptions) (void)quelvane::ReadConversionOptions(profile);
+  if (readOptions) (void)quelvane::ReadSettings(profile);
   std::filesystem::remove_all(folder, ignored);
   return 0;
 }
