@@ -14,6 +14,9 @@ struct Console {
   // Set when `out` could not take what was written for a reason other than a
   // reader that went away: the command then ends with exit status 4.
   bool (*outputLost)() = nullptr;
+  // Where "convert -" reads the quote file and writes the converted one.
+  int inputFd = 0;
+  int outputFd = 1;
 };
 
 // The process's own streams: questions asked when standard input is a terminal,

@@ -1,6 +1,9 @@
 #include "cli/convert_command.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <istream>
+#include <map>
 #include <ostream>
 #include <string_view>
 #include <tuple>
@@ -143,8 +146,12 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
       "s'affiche sur la sortie d'erreur et s'efface à la fin.\n"
       "Sans option, les réglages sont ceux du premier lancement du programme : SICOVAM ==>\n"
       "ISIN, séparateurs tabulation, valeurs connues uniquement, pas de préfixe, extension .new.\n"
+      "Avec « - » pour seul FICHIER, le fichier est lu sur l'entrée standard et sa copie\n"
+      "convertie écrite sur la sortie standard ; le journal passe alors sur la sortie d'erreur.\n"
       "Code de sortie : 0 terminé sans warning, 1 terminé avec des warnings, 2 erreur d'usage\n"
-      "ou réglage refusé, 3 abandon à la question du séparateur manquant.\n"
+      "ou réglage refusé, 3 abandon à la question du séparateur manquant, 4 résultats ou\n"
+      "journal impossibles à écrire sur la sortie standard, 5 mémoire insuffisante ;\n"
+      "interrompu par un signal : 128 + son numéro.\n"
       "Un fichier dont le nom commence par '-' se donne après « -- ».");
 
   command->group("Commandes");
@@ -182,6 +189,11 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
                    "(défaut : .new)")
       ->type_name("EXT")
       ->check(CLI::IsMember({".new", ".new.txt"}));
+  command
+      ->add_option("-o,--output-dir", args.outputFolder,
+                   "Écrit les fichiers créés dans ce dossier plutôt qu'à côté des fichiers lus "
+                   "(pour des archives en lecture seule)")
+      ->type_name("DOSSIER");
   command
       ->add_option("--table", args.table,
                    "Table de codes de l'utilisateur (défaut : table.txt du dossier courant)")
@@ -239,6 +251,41 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
   return options;
 }
 
+namespace {
+
+// Outputs gathered in one folder must not land on each other: two inputs of the
+// same file name are refused before anything is written.
+std::optional<std::string> SameNameInOutputFolder(const std::vector<std::string>& files) {
+  std::map<std::string, const std::string*> seen;
+  for (const std::string& file : files) {
+    const std::string name = std::filesystem::path(file).filename().string();
+    if (const auto [at, fresh] = seen.emplace(name, &file); !fresh) {
+      return "« " + DisplayText(*at->second) + " » et « " + DisplayText(file) +
+             " » ont le même nom : leurs fichiers créés se remplaceraient dans le dossier de "
+             "sortie.";
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> CheckPlaces(const ConvertArgs& args, RunPlaces& places) {
+  const bool piped = std::find(args.files.begin(), args.files.end(), "-") != args.files.end();
+  if (piped && args.files.size() > 1) {
+    return std::string("« - » (l'entrée standard) doit être le seul fichier à traiter.");
+  }
+  if (args.outputFolder && !piped) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(*args.outputFolder, error)) {
+      return "le dossier de sortie « " + DisplayText(*args.outputFolder) + " » n'existe pas.";
+    }
+    places.outputFolder = *args.outputFolder;
+    return SameNameInOutputFolder(args.files);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int RunConvertCommand(const ConvertArgs& args, Console& console) {
   if (args.files.empty()) return UsageError(console, "donnez au moins un fichier à traiter.");
   const std::optional<ConversionOptions> options = ResolveOptions(args, console);
@@ -254,8 +301,20 @@ int RunConvertCommand(const ConvertArgs& args, Console& console) {
     tables.LoadUserCodeTable();  // a missing table.txt is no error
   }
 
-  ConsoleReporter reporter(console, args);
-  const RunTotals totals = ProcessFiles(*options, args.files, tables, reporter);
+  RunPlaces places;
+  if (const auto problem = CheckPlaces(args, places)) return UsageError(console, *problem);
+  FilePtr piped;
+  if (args.files.front() == "-") {
+    // The run reads its file twice: what comes through the pipe is kept in a copy.
+    piped = CopyToUnnamedFile(console.inputFd);
+    if (!piped) return UsageError(console, "impossible de lire l'entrée standard.");
+    places.inputCopy = "/proc/self/fd/" + std::to_string(::fileno(piped.get()));
+    places.outputFd = console.outputFd;
+  }
+  // With the converted file on standard output, the log goes with the messages.
+  Console logConsole{console.err, console.err, nullptr, console.showProgress};
+  ConsoleReporter reporter(piped ? logConsole : console, args);
+  const RunTotals totals = ProcessFiles(*options, args.files, tables, reporter, places);
   reporter.Finish();
   console.out.flush();
   if (totals.refused) return kExitUsage;

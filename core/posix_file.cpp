@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -161,6 +162,31 @@ std::optional<FileIdentity> IdentityOfEntry(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
   return IdentityFrom(info);
+}
+
+FilePtr CopyToUnnamedFile(int fd) {
+  const char* folder = std::getenv("TMPDIR");
+  const std::string dir = folder != nullptr && *folder != '\0' ? folder : "/tmp";
+  int copy = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (copy < 0) {
+    std::string name = dir + "/quelvane-XXXXXX";
+    copy = ::mkostemp(name.data(), O_CLOEXEC);
+    if (copy < 0) return nullptr;
+    ::unlink(name.c_str());
+  }
+  std::array<char, 1 << 16> block{};
+  for (;;) {
+    const ssize_t got = ::read(fd, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 || (got > 0 && !WriteAll(copy, {block.data(), static_cast<std::size_t>(got)}))) {
+      ::close(copy);
+      return nullptr;
+    }
+    if (got == 0) break;
+  }
+  FilePtr file(::lseek(copy, 0, SEEK_SET) == 0 ? ::fdopen(copy, "rb") : nullptr);
+  if (!file) ::close(copy);
+  return file;
 }
 
 AtomicReplacement::AtomicReplacement(std::string finalPath) : finalPath_(std::move(finalPath)) {}

@@ -59,6 +59,12 @@ std::optional<FileIdentity> IdentityOf(std::FILE* file);
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 std::optional<FileIdentity> IdentityOfEntry(const std::string& path);
 
+// A copy of everything fd gives (standard input, say), in a file without a name
+// that vanishes with the program whatever ends it, read from its start: what
+// comes through a pipe can then be read twice, with memory that stays flat.
+// Null when the copy cannot be made.
+FilePtr CopyToUnnamedFile(int fd);
+
 // A file that replaces `finalPath` only once it is complete. It is created without
 // a name beside its final place where the file system allows it, so that nothing
 // is left behind whatever ends the program, even kill -9; elsewhere under a short

@@ -13,16 +13,30 @@ AtomicOutputFile::~AtomicOutputFile() {
 
 bool AtomicOutputFile::Open() {
   if (!file_.Open()) return false;
+  StartBuffer();
+  return true;
+}
+
+bool AtomicOutputFile::OpenStream(int fd) {
+  streamFd_ = fd;
+  StartBuffer();
+  return true;
+}
+
+void AtomicOutputFile::StartBuffer() {
   failed_ = false;
   buffer_ = std::make_unique_for_overwrite<char[]>(kBlockSize + 4096);
   next_ = buffer_.get();
   end_ = next_ + kBlockSize + 4096;
-  return true;
+}
+
+int AtomicOutputFile::Fd() const {
+  return streamFd_ >= 0 ? streamFd_ : file_.Fd();
 }
 
 bool AtomicOutputFile::WritePending() {
-  if (failed_ || file_.Fd() < 0) return false;
-  if (!WriteAll(file_.Fd(), {buffer_.get(), Mark()})) {
+  if (failed_ || Fd() < 0) return false;
+  if (!WriteAll(Fd(), {buffer_.get(), Mark()})) {
     failed_ = true;
     return false;
   }
@@ -36,7 +50,7 @@ bool AtomicOutputFile::WriteThrough(std::string_view bytes) {
     Put(bytes);
     return true;
   }
-  if (!WriteAll(file_.Fd(), bytes)) {
+  if (!WriteAll(Fd(), bytes)) {
     failed_ = true;
     return false;
   }
@@ -55,13 +69,14 @@ void AtomicOutputFile::Grow(std::size_t more) {
 }
 
 bool AtomicOutputFile::Commit() {
-  const bool committed = WritePending() && file_.Commit();
+  const bool committed = WritePending() && (streamFd_ >= 0 || file_.Commit());
   Discard();
   return committed;
 }
 
 void AtomicOutputFile::Discard() {
   file_.Discard();
+  streamFd_ = -1;
   buffer_.reset();
   next_ = end_ = nullptr;
 }

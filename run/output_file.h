@@ -27,6 +27,9 @@ class AtomicOutputFile {
 
   // Creates the temporary file; false when it cannot be created.
   bool Open();
+  // Writes to an open stream (standard output) instead: Commit only writes out
+  // what is pending, and what was written before a failure stays written.
+  bool OpenStream(int fd);
 
   // Appends to what is pending. Pending bytes are written only by WriteIfFull and
   // Commit, so a caller can take back what it appended since a Mark.
@@ -63,11 +66,14 @@ class AtomicOutputFile {
   void Discard();
 
  private:
+  void StartBuffer();
+  int Fd() const;  // where pending bytes go
   bool WritePending();
   bool WriteThrough(std::string_view bytes);
   void Grow(std::size_t more);
 
   AtomicReplacement file_;
+  int streamFd_ = -1;
   // Pending bytes: [buffer_, next_); room up to end_. Grows only for a line
   // longer than a block.
   std::unique_ptr<char[]> buffer_;

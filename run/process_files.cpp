@@ -136,11 +136,13 @@ enum class CodeOutcome { kConverted, kCopiedUntreated, kDropped };
 class FileConversion {
  public:
   FileConversion(const RunSettings& settings, const CodeTables& tables, ConversionMemo& memo,
-                 const Selection& selection, RunReporter& reporter, const std::string& path)
+                 const Selection& selection, const RunPlaces& places, RunReporter& reporter,
+                 const std::string& path)
       : settings_(settings),
         tables_(tables),
         memo_(memo),
         selection_(selection),
+        places_(places),
         reporter_(reporter),
         path_(path),
         displayPath_(DisplayText(path)) {}
@@ -156,6 +158,7 @@ class FileConversion {
   Detection DetectCodeColumn(LineReader& reader);
   // Writes the converted copy and logs its line count, or why it could not.
   void Rewrite(LineReader& reader, std::FILE* file);
+  std::string OutputPath() const;
   LineOutcome RewriteLine(std::string_view text, AtomicOutputFile& out);
   bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
   CodeResult ConvertCode(std::string_view token);
@@ -168,6 +171,7 @@ class FileConversion {
   const CodeTables& tables_;
   ConversionMemo& memo_;
   const Selection& selection_;
+  const RunPlaces& places_;
   std::string converted_;  // a result too long for the memo
   RunReporter& reporter_;
   const std::string& path_;
@@ -197,7 +201,7 @@ FileResult FileConversion::Run() {
 
   // Folders, pipes and devices cannot be read twice from the start: they count as
   // files that cannot be opened.
-  OpenedFile input = OpenRegularFile(path_);
+  OpenedFile input = OpenRegularFile(places_.inputCopy.empty() ? path_ : places_.inputCopy);
   FilePtr& file = input.file;
   if (!file) {
     Warn(texts::kCannotOpen);
@@ -275,8 +279,8 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
 }
 
 void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
-  const std::string outputPath = path_ + std::string(settings_.extension);
-  if (selection_.Holds(outputPath)) {
+  const std::string outputPath = OutputPath();
+  if (places_.outputFd < 0 && selection_.Holds(outputPath)) {
     Warn(texts::OutputIsSelected(DisplayText(outputPath)));
     return;
   }
@@ -285,7 +289,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     return;
   }
   AtomicOutputFile output(outputPath);
-  if (!output.Open()) {
+  if (places_.outputFd >= 0 ? !output.OpenStream(places_.outputFd) : !output.Open()) {
     Warn(texts::CannotWrite(DisplayText(outputPath)));
     return;
   }
@@ -319,6 +323,15 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   } else {
     reporter_.AddLogLine(texts::LinesProcessed(lineNumber_, result_.warnings));
   }
+}
+
+// The input's name and the extension, beside the input or in the output folder.
+std::string FileConversion::OutputPath() const {
+  std::string name = path_ + std::string(settings_.extension);
+  if (places_.outputFolder.empty()) return name;
+  const std::size_t slash = name.rfind('/');
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  return places_.outputFolder + (places_.outputFolder.ends_with('/') ? "" : "/") + name;
 }
 
 LineOutcome FileConversion::RewriteLine(std::string_view text, AtomicOutputFile& out) {
@@ -431,7 +444,7 @@ int ClampToInt(std::int64_t value) {
 }  // namespace
 
 RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::string>& paths,
-                       const CodeTables& tables, RunReporter& reporter) {
+                       const CodeTables& tables, RunReporter& reporter, const RunPlaces& places) {
   RunTotals totals;
   reporter.SetStatusLines("", "", "", "");
 
@@ -462,7 +475,7 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
   for (const std::string& path : paths) {
-    const FileResult file = FileConversion(settings, tables, memo, selection, reporter, path).Run();
+    const FileResult file = FileConversion(settings, tables, memo, selection, places, reporter, path).Run();
     if (file.abandoned) {
       totals.abandoned = true;
       break;

@@ -20,6 +20,16 @@ struct RunTotals {
   bool refused = false;    // a pre-check stopped the run before any file
 };
 
+// Where a run reads and writes besides the selected paths themselves.
+struct RunPlaces {
+  std::string outputFolder;  // empty: each output beside its input
+  // A quote file that came through a pipe: read this regular file (a copy) in
+  // place of the one selected path, which only names it in the log, and write
+  // the converted file to outputFd rather than to a file.
+  std::string inputCopy;
+  int outputFd = -1;
+};
+
 // paths: the selection as walked; a single empty path means nothing is selected.
 // Every file is read as bytes and streamed: lines of any length, NUL bytes kept.
 // A file that cannot be opened or read, or whose output cannot be written, gets a
@@ -27,6 +37,7 @@ struct RunTotals {
 // A CodeSource/CodeDestination pair other than (1, 2) and (2, 1) finds its code
 // column as usual (none for a CodeSource other than 1 or 2) and copies it as it is.
 RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::string>& paths,
-                       const CodeTables& tables, RunReporter& reporter);
+                       const CodeTables& tables, RunReporter& reporter,
+                       const RunPlaces& places = {});
 
 }  // namespace quelvane

@@ -76,6 +76,17 @@ TEST(CodeCommand, NoCodeIsAUsageError) {
   EXPECT_EQ(RunCode({}).status, kExitUsage);
 }
 
+TEST(Cli, AnUnknownCommandIsNamedAndTheVersionIsShown) {
+  std::ostringstream out, err;
+  Console console{out, err};
+  const char* bogus[] = {"quelvane-cli", "bogus"};
+  EXPECT_EQ(RunCli(bogus, console), kExitUsage);
+  EXPECT_NE(err.str().find("bogus"), std::string::npos);
+  const char* version[] = {"quelvane-cli", "--version"};
+  EXPECT_EQ(RunCli(version, console), kExitOk);
+  EXPECT_EQ(out.str(), "quelvane-cli 1.05\n");
+}
+
 TEST(CodeCommand, EverythingAfterTheFirstDoubleDashIsACode) {
   const Outcome outcome = RunCode({"-5", "--", "7"});
   EXPECT_EQ(outcome.status, 1);

@@ -10,6 +10,7 @@
 // QUELVANE_UPDATE_GOLDEN=1 rewrites the expectations from what the run does.
 #include "cli/cli.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -141,6 +142,8 @@ TEST(ConvertCommandTest, OptionErrorsNameTheOptionAndTheValue) {
       {{}, {"fichier"}},
       {{"--table", "missing-table.txt", "a.txt"}, {"missing-table.txt"}},
       {{"--profile=missing.ini", "a.txt"}, {"missing.ini"}},
+      {{"-s", "\xE2\x82\xAC\xE2\x80\xA0\xE2\x86\x92", "a.txt"}, {"--source-sep", "\xE2\x86\x92"}},
+      {{"--output-dir", "no-such-folder", "a.txt"}, {"no-such-folder"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -221,6 +224,38 @@ TEST_F(ConvertQuestionTest, ProgressShowsOnlyOnATerminalAndIsErased) {
   EXPECT_NE(shown.err.find("Fichier 2/2"), std::string::npos);
   EXPECT_TRUE(shown.err.ends_with("\r\x1b[K")) << ::testing::PrintToString(shown.err);
   EXPECT_EQ(shown.out, quiet.out);
+}
+
+TEST_F(ConvertQuestionTest, PipesAndAnOutputFolder) {
+  // "convert -": the file through standard input, the result on standard output.
+  const auto in = work_.Write("stdin", "10728\t1\r\n");
+  const auto outPath = work_.Path() / "stdout";
+  const int inFd = ::open(in.c_str(), O_RDONLY);
+  const int outFd = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::ostringstream out, err;
+  Console console{out, err};
+  console.inputFd = inFd;
+  console.outputFd = outFd;
+  const char* argv[] = {"quelvane-cli", "convert", "-a", "-"};
+  EXPECT_EQ(RunCli(argv, console), kExitOk);
+  ::close(inFd);
+  ::close(outFd);
+  EXPECT_EQ(ReadFile(outPath), "FR0000003402\t1\r\n");
+  EXPECT_EQ(out.str(), "");
+  EXPECT_NE(err.str().find("1 lignes traitées"), std::string::npos) << "the log on stderr";
+
+  // -o: outputs in another folder, nothing beside the inputs; -d takes "--" as a value.
+  fs::create_directories("sub");
+  fs::create_directories("out");
+  work_.Write("sub/b.txt", "3007\t1\r\n");
+  EXPECT_EQ(RunConvert({"-o", "out", "-d", "--", "sub/b.txt"}).status, kExitOk);
+  EXPECT_EQ(ReadFile("out/b.txt.new"), "FR0000030074--1\r\n");
+  EXPECT_FALSE(fs::exists("sub/b.txt.new"));
+  work_.Write("b.txt", "3007\t1\r\n");
+  const CommandResult twice = RunConvert({"-o", "out", "b.txt", "sub/b.txt"});
+  EXPECT_EQ(twice.status, kExitUsage);
+  EXPECT_NE(twice.err.find("sub/b.txt"), std::string::npos);
+  EXPECT_EQ(RunConvert({"-", "b.txt"}).status, kExitUsage);
 }
 
 TEST_F(ConvertQuestionTest, FlagsOverrideTheSavedSettings) {
