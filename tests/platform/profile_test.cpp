@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -193,6 +196,58 @@ TEST(ProfileTest, DefaultPathFollowsTheEnvironment) {
       unsetenv(name);
     }
   }
+}
+
+// Two programs saving their settings at once (two windows closed together, a
+// window and quelvane-cli) each rewrite the whole file: neither may lose the
+// other's keys or leave a section twice.
+TEST(ProfileTest, ConcurrentWritersNeverCorruptTheFile) {
+  testing::ScratchFolder folder;
+  const std::filesystem::path path = folder.Path() / "q.ini";
+  constexpr int kWrites = 60;
+  pid_t writers[2];
+  for (int w = 0; w < 2; ++w) {
+    writers[w] = fork();
+    ASSERT_GE(writers[w], 0);
+    if (writers[w] == 0) {
+      Profile profile(path);
+      bool ok = true;
+      for (int i = 0; i < kWrites; ++i) {
+        const std::string key = "Cle" + std::to_string(w) + "_" + std::to_string(i % 7);
+        ok = profile.WriteProfileInt(w == 0 ? "General" : "Separateur Source", key, i) && ok;
+      }
+      _exit(ok ? 0 : 1);
+    }
+  }
+  for (pid_t writer : writers) {
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const std::string text = ReadFile(path);
+  for (const char* header : {"[General]", "[Separateur Source]"}) {
+    const std::size_t first = text.find(header);
+    ASSERT_NE(first, std::string::npos) << header;
+    EXPECT_EQ(text.find(header, first + 1), std::string::npos) << header << " twice";
+  }
+  const Profile profile(path);
+  for (int i = 0; i < 7; ++i) {
+    const int last = kWrites - 1 - (kWrites - 1 - i) % 7;
+    EXPECT_EQ(profile.GetProfileInt("General", "Cle0_" + std::to_string(i), -1), last);
+    EXPECT_EQ(profile.GetProfileInt("Separateur Source", "Cle1_" + std::to_string(i), -1), last);
+  }
+}
+
+// A profile that is a pipe or a device is never waited on nor read without end.
+TEST(ProfileTest, OnlyARegularFileIsRead) {
+  testing::ScratchFolder folder;
+  const std::filesystem::path fifo = folder.Path() / "fifo.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::filesystem::path& path : {fifo, std::filesystem::path("/dev/zero")}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(Profile(path).GetProfileInt("General", "NbCharSico", 6), 6);
+  }
+  EXPECT_FALSE(Profile(fifo).WriteProfileInt("General", "NbCharSico", 7));
 }
 
 }  // namespace
