@@ -30,20 +30,12 @@
 namespace quelvane {
 namespace {
 
+using testing::ReadFile;
+using testing::WriteFile;
+
 namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(QUELVANE_TEST_DATA) / "convert";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, std::string_view bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Every regular file under a folder, by relative path.
 std::map<std::string, std::string> Files(const fs::path& folder) {

@@ -1,4 +1,5 @@
-// A scratch folder per test, removed afterwards, for tests that need real files.
+// What tests of real files share: a scratch folder per test, removed afterwards,
+// and whole-file reads and writes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,10 +7,23 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
 namespace quelvane::testing {
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes the bytes, creating the folders on the way.
+inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 class ScratchFolder {
  public:
@@ -29,8 +43,7 @@ class ScratchFolder {
 
   std::filesystem::path Write(const std::string& name, std::string_view bytes) const {
     const auto file = path_ / name;
-    std::ofstream(file, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    WriteFile(file, bytes);
     return file;
   }
 

@@ -19,10 +19,7 @@
 namespace quelvane {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadFile;
 
 TEST(ProfileTest, ReadsKeysAsTheProfileCallsDo) {
   testing::ScratchFolder folder;

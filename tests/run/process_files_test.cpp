@@ -21,13 +21,10 @@
 namespace quelvane {
 namespace {
 
+using testing::ReadFile;
+
 using testing::RecordingReporter;
 using testing::ScratchFolder;
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::string> Names(const std::filesystem::path& folder) {
   std::vector<std::string> names;
