@@ -25,3 +25,17 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
+
+# Every Debian package with a Debian revision carries changelog.Debian.gz beside
+# its copyright; this one names the release the package is built from. The date
+# follows SOURCE_DATE_EPOCH when it is set, so a rebuild can be reproduced.
+string(TIMESTAMP changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+file(WRITE ${PROJECT_BINARY_DIR}/changelog.Debian
+"${CPACK_PACKAGE_NAME} (${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}) unstable; urgency=medium
+
+  * Quelvane ${PROJECT_VERSION}, packaged with CPack.
+
+ -- ${CPACK_PACKAGE_CONTACT}  ${changelog_date}
+")
+execute_process(COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/changelog.Debian COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
