@@ -54,8 +54,13 @@ install: build
 VERSION := $(shell sed -n 's/^project.quelvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB     := $(PACKAGE_BUILD)/quelvane_$(VERSION)-1_$(shell dpkg --print-architecture).deb
 
+# Compiled with Debian's hardening flags, as Debian's own tools would build it.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+
 package: deps
-	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUELVANE_GUI=ON -DQUELVANE_TESTS=OFF
+	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUELVANE_GUI=ON -DQUELVANE_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
 	cmake --build $(PACKAGE_BUILD) -j2
 	cd $(PACKAGE_BUILD) && cpack -G DEB
 	@echo "Paquet : $(DEB)"
