@@ -22,7 +22,7 @@ complete_line() {
   COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
   COMPREPLY=()
   _quelvane_cli
-  printf '%s\n' "${COMPREPLY[@]}" | sort | paste -sd' '
+  printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd' '
 }
 check() {
   local got
