@@ -3,10 +3,11 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-release
+PACKAGE_BUILD ?= build-package
 FUZZ_SECONDS ?= 60
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install clean
+.PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install package package-check clean
 
 all: build
 
@@ -58,5 +59,23 @@ format: deps
 install: build
 	cmake --install $(BUILD)
 
+# The Debian package, from a Release build of its own: quelvane_VERSION-1_ARCH.deb.
+VERSION := $(shell sed -n 's/^project.quelvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DEB     := $(PACKAGE_BUILD)/quelvane_$(VERSION)-1_$(shell dpkg --print-architecture).deb
+
+# Compiled with Debian's hardening flags, as Debian's own tools would build it.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUELVANE_GUI=ON -DQUELVANE_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	cmake --build $(PACKAGE_BUILD) -j2
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	@echo "Paquet : $(DEB)"
+
+package-check: package
+	scripts/check-package $(DEB)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD)
