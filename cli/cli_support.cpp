@@ -22,7 +22,7 @@ void UseFrenchHelp(CLI::App& app) {
   formatter->label("Needs", "Requiert");
   formatter->column_width(28);
   app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
-  app.footer("Documentation complète : README.md de Quelvane.");
+  app.footer("Documentation complète : man quelvane-cli, et " QUELVANE_DOC_DIR "/README.md.");
 }
 
 int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console& console) {

@@ -93,7 +93,7 @@ constexpr std::string_view kPiece4 =
     "\r\n"
     "\r\n"
     "Logiciel libre sous licence MIT\r\n"
-    "Documentation : fichier README.md\r\n";
+    "Documentation : " QUELVANE_DOC_DIR "/README.md\r\n";
 
 }  // namespace
 

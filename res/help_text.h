@@ -12,6 +12,7 @@ extern const std::array<std::string_view, 4> kHelpTextPieces;
 
 inline constexpr std::string_view kAboutVersionLine = "QUELVANE version 1.05 du 13/11/2003";
 inline constexpr std::string_view kPublisherLine = "Logiciel libre sous licence MIT";
-inline constexpr std::string_view kDocumentationLine = "Documentation : fichier README.md";
+inline constexpr std::string_view kDocumentationLine =
+    "Documentation : " QUELVANE_DOC_DIR "/README.md";
 
 }  // namespace quelvane
