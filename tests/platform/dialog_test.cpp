@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -247,6 +248,19 @@ TEST_F(DialogTest, SelectingALineScrollsItIntoViewAndMinusOneClearsTheSelection)
   EXPECT_EQ(dialog.ListGetTopIndex(kList), top) << "clearing the selection does not scroll";
 }
 
+TEST_F(DialogTest, AnEmptyListShowsWhenItHasTheKeyboardFocus) {
+  QDialog* window = DialogWindow(dialog);
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  QWidget* list = DlgItemWidget(dialog, kList);
+  DlgItemWidget(dialog, kIdOk)->setFocus(Qt::TabFocusReason);
+  const QImage withoutFocus = list->grab().toImage();
+  list->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(list->hasFocus());
+  EXPECT_NE(list->grab().toImage(), withoutFocus);
+}
+
 TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
   struct Case {
     const char* name;
@@ -326,6 +340,19 @@ TEST(DialogModalTest, ADialogWithoutParentIsOwnedByTheModalDialogOfTheMoment) {
   });
   outer.DoModal();
   EXPECT_NE(innerParent, nullptr);
+}
+
+TEST(DialogOwnershipTest, AChildWindowThatWentWithItsParentIsNotDeletedAgain) {
+  TestDialog parent;
+  parent.Create();
+  Dialog child(kTemplate, &parent);
+  child.Create();
+  ASSERT_EQ(DialogWindow(child)->parentWidget(), DialogWindow(parent));
+  parent.DestroyWindow();  // Qt deletes the child's window with its parent's
+  EXPECT_FALSE(child.IsCreated());
+  child.SetDlgItemText(kLine, "x");
+  EXPECT_EQ(child.GetDlgItemText(kLine), "");
+  EXPECT_FALSE(child.DestroyWindow());
 }
 
 TEST(DialogNotCreatedTest, ItemOperationsDoNothing) {

@@ -7,6 +7,9 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
+#include <algorithm>
+
+#include "core/quick_convert.h"
 
 #include "tests/platform/gui_test_support.h"
 
@@ -58,6 +61,45 @@ TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
     QStringList expected = c.buttons;
     expected.sort();
     EXPECT_EQ(shownButtons, expected);
+  }
+}
+
+TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
+  struct Case {
+    BoxMessage message;
+    const char* screenshot;
+  };
+  const Case cases[] = {
+      {{"Paramètre inconnu.", "Attention", BoxType::kOk}, "box_unknown_parameter.png"},
+      {kComputedIsinBox, "box_computed_isin.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.screenshot);
+    int labelWidth = 0, longestLine = 0, boxWidth = 0, captionWidth = 0;
+    int wrappedHeight = 0, writtenHeight = 0;
+    testing::WhenModal([&](QWidget* window) {
+      const auto* label = window->findChild<QLabel*>("qt_msgbox_label");
+      ASSERT_NE(label, nullptr);
+      const QFontMetrics metrics(label->font());
+      for (const QString& line : label->text().split('\n')) {
+        longestLine = std::max(longestLine, metrics.horizontalAdvance(line));
+      }
+      labelWidth = label->contentsRect().width();
+      wrappedHeight = metrics.boundingRect(QRect(0, 0, labelWidth, 1000), Qt::TextWordWrap,
+                                           label->text()).height();
+      writtenHeight = metrics.boundingRect(QRect(0, 0, 10000, 1000), 0, label->text()).height();
+      QFont titleFont = window->font();
+      titleFont.setBold(true);
+      captionWidth = QFontMetrics(titleFont).horizontalAdvance(window->windowTitle());
+      boxWidth = window->width();
+      EXPECT_TRUE(window->grab().save(QString(QUELVANE_BUILD_DIR "/") + c.screenshot));
+      testing::PressKey(window, Qt::Key_Return);
+    });
+    ShowMessageBox(nullptr, c.message.text, c.message.caption, c.message.type);
+    EXPECT_GE(labelWidth, longestLine);
+    EXPECT_EQ(wrappedHeight, writtenHeight) << "no line is broken in two";
+    // Beside the caption, a title bar holds the window's icon and its buttons.
+    EXPECT_GE(boxWidth, captionWidth + 4 * 24);
   }
 }
 
