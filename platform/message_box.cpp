@@ -56,8 +56,8 @@ void FitToTextAndCaption(QMessageBox& box) {
     // One pixel more: the line breaker measures in fractions of a pixel.
     label->setMinimumWidth(std::min(longestLine + 1, widest * 3 / 4));
   }
-  // Title bars set the caption in a heavier face, between the window's icon and
-  // its close button, inside the frame.
+  // Title bars set the caption in a heavier face, beside the window's icon, up
+  // to three buttons and the frame.
   QFont titleFont = box.font();
   titleFont.setBold(true);
   const int titleBar = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
