@@ -5,9 +5,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTreeView>
 #include <algorithm>
-#include <QScreen>
 #include <utility>
 
 #include "platform/dialog_template.h"
@@ -119,9 +119,9 @@ int FileDialog::DoModal() {
       presenter ? presenter(request) : RunQtFileDialog(request);
 
   const bool several = chosen && chosen->size() > 1;
-  const StoreOutcome stored =
-      !chosen || (several && (flags_ & kOfnAllowMultiSelect) == 0) ? StoreOutcome::kRefused
-                                                                   : buffer_->Store(*chosen);
+  const StoreOutcome stored = !chosen || (several && (flags_ & kOfnAllowMultiSelect) == 0)
+                                  ? StoreOutcome::kRefused
+                                  : buffer_->Store(*chosen);
   if (stored != StoreOutcome::kStored) {
     buffer_->Clear();
     if (stored == StoreOutcome::kTooLong) {

@@ -34,8 +34,8 @@ inline constexpr BoxMessage kTooManyFilesBox{
 // What became of a selection stored in the buffer.
 enum class StoreOutcome : std::uint8_t {
   kStored,
-  kTooLong,   // the selection needs more than kSelectionBufferSize characters
-  kRefused,   // no path, an empty one, one holding a zero, or several folders
+  kTooLong,  // the selection needs more than kSelectionBufferSize characters
+  kRefused,  // no path, an empty one, one holding a zero, or several folders
 };
 
 // The dialog's file-name buffer: kSelectionBufferSize characters (bytes), zeros

@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "core/quick_convert.h"
-
 #include "tests/platform/gui_test_support.h"
 
 namespace quelvane {
@@ -51,7 +50,8 @@ TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
         if (button->text() == c.press) button->click();
       }
     });
-    const BoxAnswer answer = ShowMessageBox(nullptr, "Le fichier '<b>x</b>'\nligne 2", "Allo ?", c.type);
+    const BoxAnswer answer =
+        ShowMessageBox(nullptr, "Le fichier '<b>x</b>'\nligne 2", "Allo ?", c.type);
     EXPECT_EQ(answer, c.answer);
     EXPECT_EQ(title, "Allo ?");
     EXPECT_EQ(text, "Le fichier '<b>x</b>'\nligne 2");
@@ -85,8 +85,9 @@ TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
         longestLine = std::max(longestLine, metrics.horizontalAdvance(line));
       }
       labelWidth = label->contentsRect().width();
-      wrappedHeight = metrics.boundingRect(QRect(0, 0, labelWidth, 1000), Qt::TextWordWrap,
-                                           label->text()).height();
+      wrappedHeight =
+          metrics.boundingRect(QRect(0, 0, labelWidth, 1000), Qt::TextWordWrap, label->text())
+              .height();
       writtenHeight = metrics.boundingRect(QRect(0, 0, 10000, 1000), 0, label->text()).height();
       QFont titleFont = window->font();
       titleFont.setBold(true);
@@ -106,7 +107,8 @@ TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
 
 TEST(MessageBoxTest, EscapeOnAQuestionAnswersNo) {
   testing::WhenModal([](QWidget* window) { testing::PressKey(window, Qt::Key_Escape); });
-  EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", BoxType::kQuestion), BoxAnswer::kNo);
+  EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", BoxType::kQuestion),
+            BoxAnswer::kNo);
 }
 
 TEST(MessageBoxTest, APresenterReceivesEveryBoxAndAnswersForIt) {

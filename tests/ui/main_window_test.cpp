@@ -6,7 +6,6 @@
 #include <QStyle>
 
 #include "platform/controls.h"
-
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {

@@ -259,12 +259,12 @@ TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
   boxes.OnBox([&](const MessageBoxRequest&) {
     const QPointF centre = check->rect().center();
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      QCoreApplication::postEvent(check, new QMouseEvent(type, centre, check->mapToGlobal(centre),
-                                                         Qt::LeftButton, Qt::LeftButton,
-                                                         Qt::NoModifier));
+      QCoreApplication::postEvent(
+          check, new QMouseEvent(type, centre, check->mapToGlobal(centre), Qt::LeftButton,
+                                 Qt::LeftButton, Qt::NoModifier));
     }
-    QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier,
-                                                    QStringLiteral("9")));
+    QCoreApplication::postEvent(
+        edit, new QKeyEvent(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, QStringLiteral("9")));
     doomed->deleteLater();
   });
   bool ran = false;
