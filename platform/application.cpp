@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <array>
+#include <string>
 
 #include "platform/icon.h"
 #include "platform/qt_access.h"
@@ -10,7 +12,8 @@
 namespace quelvane {
 
 struct Application::Impl {
-  Impl(int& argc, char** argv) : app(argc, argv) {
+  explicit Impl(std::string_view programName)
+      : name(programName), argv{name.data(), nullptr}, app(argc, argv.data()) {
     QApplication::setApplicationName(QStringLiteral("quelvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.05"));
     // Desktops match the window to quelvane.desktop, for its name and icon.
@@ -27,11 +30,17 @@ struct Application::Impl {
     }
   }
 
+  // QApplication keeps a reference to its arguments for its whole life: they
+  // live here, before it, and go after it.
+  std::string name;
+  int argc = 1;
+  std::array<char*, 2> argv;
   QApplication app;
   QTranslator translator;
 };
 
-Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {}
+Application::Application(std::string_view programName)
+    : impl_(std::make_unique<Impl>(programName)) {}
 
 Application::~Application() = default;
 

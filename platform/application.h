@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 namespace quelvane {
 
@@ -10,8 +11,10 @@ class Icon;
 
 class Application {
  public:
-  // Qt may take its own options out of argv: read the command line before.
-  Application(int& argc, char** argv);
+  // Qt is given the program's name and nothing else: its own options
+  // ("-reverse", "-style", "-platform"...) must not act on the program, whose
+  // command line is read apart. The platform comes from QT_QPA_PLATFORM.
+  explicit Application(std::string_view programName);
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;

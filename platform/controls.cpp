@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include "platform/dialog.h"
 
@@ -128,6 +130,27 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new LineListModel(
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTextElideMode(Qt::ElideRight);
+}
+
+void ListBox::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  if (!hasFocus() || currentIndex().isValid()) return;
+  QPainter painter(viewport());
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+  frame.backgroundColor = palette().color(QPalette::Base);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+}
+
+void ListBox::focusInEvent(QFocusEvent* event) {
+  QListView::focusInEvent(event);
+  viewport()->update();
+}
+
+void ListBox::focusOutEvent(QFocusEvent* event) {
+  QListView::focusOutEvent(event);
+  viewport()->update();
 }
 
 int ListBox::TopRow() {

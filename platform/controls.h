@@ -90,6 +90,13 @@ class ListBox : public QListView {
   // The first line in view (0 when the list is empty).
   int TopRow();
 
+ protected:
+  // With the keyboard focus and no current line to show it (an empty list, as
+  // the file list is before any selection), the whole list shows a focus frame.
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
  private:
   LineListModel* model_;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QFontMetrics>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "platform/controls.h"
 #include "platform/icon.h"
@@ -47,9 +50,10 @@ QString WithoutMnemonics(const QString& text) {
   return shown;
 }
 
-// The dialog's base units, measured as the original platform measures them: the
-// average width of the 52 letters (rounded to the nearest pixel) and the height
-// of the font. Dialog units are quarters of the first and eighths of the second.
+// The dialog's base units: the average width of the 52 letters (rounded to the
+// nearest pixel) and the height of the font. Dialog units are quarters of the
+// first and eighths of the second, so the templates keep their proportions at
+// any font size.
 struct BaseUnits {
   double x;
   int y;
@@ -59,7 +63,7 @@ BaseUnits MeasureBaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
   const int alphabet = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  // Whole pixels, rounded as the platform rounds the average character width.
+  // Whole pixels: every control edge then falls on the same grid.
   const int averageWidth = (alphabet / 26 + 1) / 2;
   return {static_cast<double>(averageWidth), metrics.height()};
 }
@@ -120,6 +124,102 @@ class EnterToDefaultButton : public QObject {
   QWidget* window_;
 };
 
+bool HasStyle(const DialogControl& control, std::uint32_t style) {
+  return (control.style & style) != 0;
+}
+
+QWidget* NewPushButton(const DialogControl& control, QWidget* window) {
+  auto* button = new QPushButton(ToQString(control.text), window);
+  button->setAutoDefault(true);
+  button->setDefault(HasStyle(control, kDefault));
+  return button;
+}
+
+QWidget* NewMultiLineEdit(const DialogControl& control, QWidget* window) {
+  auto* edit = new QPlainTextEdit(ToQString(control.text), window);
+  edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  edit->setVerticalScrollBarPolicy(HasStyle(control, kVScroll) ? Qt::ScrollBarAlwaysOn
+                                                               : Qt::ScrollBarAlwaysOff);
+  edit->setTabChangesFocus(true);
+  edit->setReadOnly(HasStyle(control, kReadOnly));
+  if (!HasStyle(control, kWantReturn)) edit->installEventFilter(new EnterToDefaultButton(window));
+  if (!HasStyle(control, kBorder)) edit->setFrameShape(QFrame::NoFrame);
+  return edit;
+}
+
+QWidget* NewEdit(const DialogControl& control, QWidget* window) {
+  if (HasStyle(control, kMultiLine)) return NewMultiLineEdit(control, window);
+  auto* edit = new QLineEdit(ToQString(control.text), window);
+  edit->setFrame(HasStyle(control, kBorder));
+  edit->setReadOnly(HasStyle(control, kReadOnly));
+  return edit;
+}
+
+QWidget* NewListBox(const DialogControl& control, QWidget* window) {
+  auto* list = new ListBox(window);
+  if (!HasStyle(control, kBorder)) list->setFrameShape(QFrame::NoFrame);
+  return list;
+}
+
+// The widget that stands for one control of a template.
+QWidget* NewControl(const DialogControl& control, QWidget* window) {
+  const QString text = ToQString(control.text);
+  switch (control.kind) {
+    case ControlKind::kPushButton:
+      return NewPushButton(control, window);
+    case ControlKind::kAutoRadioButton:
+      return new AutoRadioButton(text, window);
+    case ControlKind::kAutoCheckBox:
+      return new QCheckBox(text, window);
+    case ControlKind::kEdit:
+      return NewEdit(control, window);
+    case ControlKind::kListBox:
+      return NewListBox(control, window);
+    case ControlKind::kStatic:
+      return new StaticText(HasStyle(control, kNoPrefix) ? text : WithoutMnemonics(text),
+                            HasStyle(control, kCentered), window);
+    case ControlKind::kGroupBox:
+      return new GroupFrame(WithoutMnemonics(text), window);
+  }
+  return new QWidget(window);
+}
+
+// While paint events are let through, input that was posted to a widget (rather
+// than coming from the window system, which Qt keeps back itself) is held and
+// posted again afterwards, in its order: it acts once the handler has returned.
+class InputHoldBack final : public QObject {
+ public:
+  InputHoldBack() { QCoreApplication::instance()->installEventFilter(this); }
+  ~InputHoldBack() override {
+    QCoreApplication::instance()->removeEventFilter(this);
+    for (auto& [target, event] : held_) {
+      if (target != nullptr) QCoreApplication::postEvent(target, event.release());
+    }
+  }
+  InputHoldBack(const InputHoldBack&) = delete;
+  InputHoldBack& operator=(const InputHoldBack&) = delete;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!event->isInputEvent()) return false;
+    held_.emplace_back(watched, event->clone());
+    return true;
+  }
+
+ private:
+  std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
+};
+
+// A control of a dialog: where it comes from in the template and its widget.
+struct ControlItem {
+  int id;
+  ControlKind kind;
+  std::uint32_t style;
+  std::size_t group;  // index of the control that starts its group
+  QWidget* widget;
+};
+
 }  // namespace
 
 // The window: its cancel paths (Escape, the close box) go to the dialog's OnCancel.
@@ -136,47 +236,150 @@ class TemplateWindow final : public QDialog {
 };
 
 struct Dialog::Impl {
-  struct Item {
-    int id;
-    ControlKind kind;
-    std::uint32_t style;
-    std::size_t group;  // index of the control that starts its group
-    QWidget* widget;
-  };
-
-  TemplateWindow* window = nullptr;
-  std::vector<Item> items;
+  // The window belongs to its Qt parent as well: a dialog created under another
+  // one goes when that one's window goes, and this pointer then reads as null,
+  // so the dialog never deletes it a second time. The widgets of the items are
+  // the window's children and are only used while the window exists.
+  QPointer<TemplateWindow> window;
+  std::vector<ControlItem> items;
   bool ended = false;
   int result = 0;
 
-  const Item* Find(int id) const {
-    for (const Item& item : items) {
+  const ControlItem* Find(int id) const {
+    for (const ControlItem& item : items) {
       if (item.id == id) return &item;
     }
     return nullptr;
   }
   template <class W>
   W* Widget(int id) const {
-    const Item* item = Find(id);
+    const ControlItem* item = Find(id);
     return item == nullptr ? nullptr : qobject_cast<W*>(item->widget);
   }
   ListBox* List(int id) const {
-    const Item* item = Find(id);
+    const ControlItem* item = Find(id);
     return item == nullptr ? nullptr : dynamic_cast<ListBox*>(item->widget);
   }
+
+  void CreateWindow(Dialog& dialog, QWidget* owner, const DialogTemplate& dialogTemplate);
+  void CreateControls(const DialogTemplate& dialogTemplate);
+  void LayOut(const DialogTemplate& dialogTemplate);
+  void ConnectNotifications(Dialog& dialog);
+  void UncheckOtherRadios(const ControlItem& clicked) const;
+  void FocusFirstTabStop() const;
 };
+
+void Dialog::Impl::CreateWindow(Dialog& dialog, QWidget* owner,
+                                const DialogTemplate& dialogTemplate) {
+  const Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  window = new TemplateWindow(dialog, owner, flags);
+  // The template's font is a Windows face; the desktop's own sans-serif face at
+  // the template's size takes its place, and the base units follow that face.
+  QFont font = QApplication::font();
+  font.setPointSize(dialogTemplate.fontPoints);
+  window->setFont(font);
+  window->setWindowTitle(ToQString(dialogTemplate.caption));
+}
+
+// The controls in template order, which is also the tab order of those with a
+// tab stop. Controls without one still take the focus when clicked.
+void Dialog::Impl::CreateControls(const DialogTemplate& dialogTemplate) {
+  std::size_t group = 0;
+  QWidget* previousTabStop = nullptr;
+  for (std::size_t index = 0; index < dialogTemplate.controls.size(); ++index) {
+    const DialogControl& control = dialogTemplate.controls[index];
+    if (HasStyle(control, kGroup)) group = index;
+    QWidget* widget = NewControl(control, window);
+    if (widget->focusPolicy() != Qt::NoFocus) {
+      const bool tabStop = HasStyle(control, kTabStop);
+      widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+      if (tabStop && previousTabStop != nullptr) QWidget::setTabOrder(previousTabStop, widget);
+      if (tabStop) previousTabStop = widget;
+    }
+    items.push_back({control.id, control.kind, control.style, group, widget});
+  }
+}
+
+// Dialog units to pixels. A face other than the one the templates were drawn
+// with may set some texts wider than the average letter predicts: the horizontal
+// unit then grows, for the whole window, until every text fits.
+void Dialog::Impl::LayOut(const DialogTemplate& dialogTemplate) {
+  BaseUnits units = MeasureBaseUnits(window->font());
+  for (std::size_t index = 0; index < items.size(); ++index) {
+    const DialogControl& control = dialogTemplate.controls[index];
+    const int needed = NeededWidth(items[index].widget, control.kind);
+    if (control.cx > 0 && needed > 0) {
+      // Edges are rounded to whole pixels: one more pixel keeps the width whole.
+      units.x = std::max(units.x, 4.0 * (needed + 1) / control.cx);
+    }
+  }
+  const auto toX = [&units](int x) { return static_cast<int>(std::lround(x * units.x / 4.0)); };
+  const auto toY = [&units](int y) { return MulDiv(y, units.y, 8); };
+  for (std::size_t index = 0; index < items.size(); ++index) {
+    const DialogControl& control = dialogTemplate.controls[index];
+    const int left = toX(control.x);
+    const int top = toY(control.y);
+    items[index].widget->setGeometry(left, top, toX(control.x + control.cx) - left,
+                                     toY(control.y + control.cy) - top);
+  }
+  window->setFixedSize(toX(dialogTemplate.cx), toY(dialogTemplate.cy));
+  // The first control of the template lies on top, as frames drawn after the
+  // controls they surround must not cover them.
+  for (auto item = items.rbegin(); item != items.rend(); ++item) item->widget->raise();
+}
+
+void Dialog::Impl::ConnectNotifications(Dialog& dialog) {
+  for (const ControlItem& item : items) {
+    const int id = item.id;
+    if (auto* button = qobject_cast<QAbstractButton*>(item.widget)) {
+      QObject::connect(button, &QAbstractButton::clicked, window, [this, &dialog, item] {
+        UncheckOtherRadios(item);
+        dialog.Dispatch(Notification::kClicked, item.id);
+      });
+    } else if (auto* line = qobject_cast<QLineEdit*>(item.widget)) {
+      QObject::connect(line, &QLineEdit::textChanged, window,
+                       [&dialog, id] { dialog.Dispatch(Notification::kChange, id); });
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(item.widget)) {
+      QObject::connect(text, &QPlainTextEdit::textChanged, window,
+                       [&dialog, id] { dialog.Dispatch(Notification::kChange, id); });
+    }
+  }
+}
+
+// A click on an automatic radio button clears the other radio buttons of its
+// template group, whatever Qt would group them with.
+void Dialog::Impl::UncheckOtherRadios(const ControlItem& clicked) const {
+  if (clicked.kind != ControlKind::kAutoRadioButton) return;
+  for (const ControlItem& other : items) {
+    if (other.group == clicked.group && other.kind == ControlKind::kAutoRadioButton &&
+        other.id != clicked.id) {
+      qobject_cast<QAbstractButton*>(other.widget)->setChecked(false);
+    }
+  }
+}
+
+void Dialog::Impl::FocusFirstTabStop() const {
+  for (const ControlItem& item : items) {
+    if ((item.style & kTabStop) != 0 && item.widget->isEnabled() &&
+        item.widget->focusPolicy() != Qt::NoFocus) {
+      item.widget->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
 
 struct DialogAccess {
   static QDialog* Window(const Dialog& dialog) {
-    return dialog.impl_ == nullptr ? nullptr : dialog.impl_->window;
+    return dialog.impl_ == nullptr ? nullptr : dialog.impl_->window.data();
   }
   static QWidget* Item(const Dialog& dialog, int id) {
-    if (dialog.impl_ == nullptr) return nullptr;
-    const Dialog::Impl::Item* item = dialog.impl_->Find(id);
+    if (!dialog.IsCreated()) return nullptr;
+    const ControlItem* item = dialog.impl_->Find(id);
     return item == nullptr ? nullptr : item->widget;
   }
   static QWidget* ItemAt(const Dialog& dialog, std::size_t index) {
-    if (dialog.impl_ == nullptr || index >= dialog.impl_->items.size()) return nullptr;
+    if (!dialog.IsCreated() || index >= dialog.impl_->items.size()) return nullptr;
     return dialog.impl_->items[index].widget;
   }
 };
@@ -205,152 +408,13 @@ bool Dialog::IsCreated() const {
 void Dialog::Create() {
   if (IsCreated()) return;
   impl_ = std::make_unique<Impl>();
-
-  QWidget* owner = nullptr;
-  if (parent_ != nullptr && parent_->IsCreated()) owner = parent_->impl_->window;
+  QWidget* owner = parent_ != nullptr ? DialogWindow(*parent_) : nullptr;
   if (owner == nullptr) owner = QApplication::activeModalWidget();
-  const Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  auto* window = new TemplateWindow(*this, owner, flags);
-  impl_->window = window;
-
-  // The template's font is a Windows face; the desktop's own sans-serif face at
-  // the template's size takes its place, and the base units follow that face.
-  QFont font = QApplication::font();
-  font.setPointSize(template_.fontPoints);
-  window->setFont(font);
-  window->setWindowTitle(ToQString(template_.caption));
-
-  std::size_t group = 0;
-  QWidget* previousTabStop = nullptr;
-  for (std::size_t index = 0; index < template_.controls.size(); ++index) {
-    const DialogControl& control = template_.controls[index];
-    if ((control.style & kGroup) != 0) group = index;
-    const QString text = ToQString(control.text);
-    const bool tabStop = (control.style & kTabStop) != 0;
-    QWidget* widget = nullptr;
-    switch (control.kind) {
-      case ControlKind::kPushButton: {
-        auto* button = new QPushButton(text, window);
-        button->setAutoDefault(true);
-        button->setDefault((control.style & kDefault) != 0);
-        widget = button;
-        break;
-      }
-      case ControlKind::kAutoRadioButton:
-        widget = new AutoRadioButton(text, window);
-        break;
-      case ControlKind::kAutoCheckBox:
-        widget = new QCheckBox(text, window);
-        break;
-      case ControlKind::kEdit:
-        if ((control.style & kMultiLine) != 0) {
-          auto* edit = new QPlainTextEdit(text, window);
-          edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-          edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-          edit->setVerticalScrollBarPolicy(
-              (control.style & kVScroll) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-          edit->setTabChangesFocus(true);
-          edit->setReadOnly((control.style & kReadOnly) != 0);
-          if ((control.style & kWantReturn) == 0) {
-            edit->installEventFilter(new EnterToDefaultButton(window));
-          }
-          if ((control.style & kBorder) == 0) edit->setFrameShape(QFrame::NoFrame);
-          widget = edit;
-        } else {
-          auto* edit = new QLineEdit(text, window);
-          edit->setFrame((control.style & kBorder) != 0);
-          edit->setReadOnly((control.style & kReadOnly) != 0);
-          widget = edit;
-        }
-        break;
-      case ControlKind::kListBox: {
-        auto* list = new ListBox(window);
-        if ((control.style & kBorder) == 0) list->setFrameShape(QFrame::NoFrame);
-        widget = list;
-        break;
-      }
-      case ControlKind::kStatic:
-        widget = new StaticText((control.style & kNoPrefix) != 0 ? text : WithoutMnemonics(text),
-                                (control.style & kCentered) != 0, window);
-        break;
-      case ControlKind::kGroupBox:
-        widget = new GroupFrame(WithoutMnemonics(text), window);
-        break;
-    }
-    if (widget->focusPolicy() != Qt::NoFocus) {
-      widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
-    }
-    if (tabStop && widget->focusPolicy() != Qt::NoFocus) {
-      if (previousTabStop != nullptr) QWidget::setTabOrder(previousTabStop, widget);
-      previousTabStop = widget;
-    }
-    impl_->items.push_back({control.id, control.kind, control.style, group, widget});
-  }
-  // Dialog units to pixels. A face other than the one the templates were drawn
-  // with may set some texts wider than the average letter predicts: the
-  // horizontal unit then grows, for the whole window, until every text fits.
-  BaseUnits units = MeasureBaseUnits(font);
-  for (std::size_t index = 0; index < impl_->items.size(); ++index) {
-    const DialogControl& control = template_.controls[index];
-    const int needed = NeededWidth(impl_->items[index].widget, control.kind);
-    if (control.cx > 0 && needed > 0) {
-      // Edges are rounded to whole pixels: one more pixel keeps the width whole.
-      units.x = std::max(units.x, 4.0 * (needed + 1) / control.cx);
-    }
-  }
-  const auto toX = [&units](int x) { return static_cast<int>(std::lround(x * units.x / 4.0)); };
-  const auto toY = [&units](int y) { return MulDiv(y, units.y, 8); };
-  for (std::size_t index = 0; index < impl_->items.size(); ++index) {
-    const DialogControl& control = template_.controls[index];
-    const int left = toX(control.x);
-    const int top = toY(control.y);
-    impl_->items[index].widget->setGeometry(left, top, toX(control.x + control.cx) - left,
-                                            toY(control.y + control.cy) - top);
-  }
-  window->setFixedSize(toX(template_.cx), toY(template_.cy));
-
-  // The first control of the template lies on top, as frames drawn after the
-  // controls they surround must not cover them.
-  for (auto item = impl_->items.rbegin(); item != impl_->items.rend(); ++item) {
-    item->widget->raise();
-  }
-
-  for (const Impl::Item& item : impl_->items) {
-    const int id = item.id;
-    if (auto* button = qobject_cast<QAbstractButton*>(item.widget)) {
-      const bool radio = item.kind == ControlKind::kAutoRadioButton;
-      const std::size_t itemGroup = item.group;
-      QObject::connect(button, &QAbstractButton::clicked, window, [this, id, radio, itemGroup] {
-        if (radio) {
-          for (const Impl::Item& other : impl_->items) {
-            if (other.group == itemGroup && other.kind == ControlKind::kAutoRadioButton &&
-                other.id != id) {
-              qobject_cast<QAbstractButton*>(other.widget)->setChecked(false);
-            }
-          }
-        }
-        Dispatch(Notification::kClicked, id);
-      });
-    } else if (auto* line = qobject_cast<QLineEdit*>(item.widget)) {
-      QObject::connect(line, &QLineEdit::textChanged, window,
-                       [this, id] { Dispatch(Notification::kChange, id); });
-    } else if (auto* text = qobject_cast<QPlainTextEdit*>(item.widget)) {
-      QObject::connect(text, &QPlainTextEdit::textChanged, window,
-                       [this, id] { Dispatch(Notification::kChange, id); });
-    }
-  }
-
-  impl_->ended = false;
-  if (OnInitDialog()) {
-    for (const Impl::Item& item : impl_->items) {
-      if ((item.style & kTabStop) != 0 && item.widget->isEnabled() &&
-          item.widget->focusPolicy() != Qt::NoFocus) {
-        item.widget->setFocus(Qt::TabFocusReason);
-        break;
-      }
-    }
-  }
+  impl_->CreateWindow(*this, owner, template_);
+  impl_->CreateControls(template_);
+  impl_->LayOut(template_);
+  impl_->ConnectNotifications(*this);
+  if (OnInitDialog()) impl_->FocusFirstTabStop();
 }
 
 int Dialog::DoModal() {
@@ -385,7 +449,6 @@ void Dialog::OnCancel() {
 bool Dialog::DestroyWindow() {
   if (!IsCreated()) return false;
   delete impl_->window;
-  impl_->window = nullptr;
   impl_->items.clear();
   return true;
 }
@@ -414,7 +477,7 @@ int Dialog::IsDlgButtonChecked(int id) const {
 
 std::string Dialog::GetDlgItemText(int id) const {
   if (!IsCreated()) return {};
-  const Impl::Item* item = impl_->Find(id);
+  const ControlItem* item = impl_->Find(id);
   if (item == nullptr) return {};
   if (const auto* line = qobject_cast<const QLineEdit*>(item->widget)) return ToUtf8(line->text());
   if (const auto* edit = qobject_cast<const QPlainTextEdit*>(item->widget)) {
@@ -434,7 +497,7 @@ std::string Dialog::GetDlgItemText(int id) const {
 
 void Dialog::SetDlgItemText(int id, std::string_view text) {
   if (!IsCreated()) return;
-  const Impl::Item* item = impl_->Find(id);
+  const ControlItem* item = impl_->Find(id);
   if (item == nullptr) return;
   const QString value = ToQString(text);
   if (auto* line = qobject_cast<QLineEdit*>(item->widget)) {
@@ -464,23 +527,28 @@ void Dialog::SetDlgItemInt(int id, std::int32_t value) {
 
 void Dialog::EnableDlgItem(int id, bool enable) {
   if (!IsCreated()) return;
-  if (const Impl::Item* item = impl_->Find(id)) item->widget->setEnabled(enable);
+  if (const ControlItem* item = impl_->Find(id)) item->widget->setEnabled(enable);
 }
 
 bool Dialog::IsDlgItemEnabled(int id) const {
   if (!IsCreated()) return false;
-  const Impl::Item* item = impl_->Find(id);
+  const ControlItem* item = impl_->Find(id);
   return item != nullptr && item->widget->isEnabled();
 }
 
 void Dialog::GotoDlgCtrl(int id) {
   if (!IsCreated()) return;
-  if (const Impl::Item* item = impl_->Find(id)) item->widget->setFocus(Qt::OtherFocusReason);
+  if (const ControlItem* item = impl_->Find(id)) item->widget->setFocus(Qt::OtherFocusReason);
 }
 
 void Dialog::RepaintDlgItem(int id) {
   if (!IsCreated()) return;
-  if (const Impl::Item* item = impl_->Find(id)) item->widget->repaint();
+  if (const ControlItem* item = impl_->Find(id)) item->widget->repaint();
+}
+
+void Dialog::LetPaintThrough() {
+  const InputHoldBack holdBack;
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void Dialog::SetWindowText(std::string_view title) {
@@ -552,7 +620,7 @@ void Dialog::ListSetCapacity(int id, std::size_t capacity) {
 
 void Dialog::SetDlgItemRedraw(int id, bool redraw) {
   if (!IsCreated()) return;
-  if (const Impl::Item* item = impl_->Find(id)) item->widget->setUpdatesEnabled(redraw);
+  if (const ControlItem* item = impl_->Find(id)) item->widget->setUpdatesEnabled(redraw);
 }
 
 BoxAnswer Dialog::MessageBox(std::string_view text, std::string_view caption, BoxType type) {

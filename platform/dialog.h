@@ -94,6 +94,11 @@ class Dialog {
   // Paints the control at once, without waiting for the event loop: used while a
   // handler holds the thread (a run) and must still show its progress.
   void RepaintDlgItem(int id);
+  // Lets the waiting paint and expose events through while a handler holds the
+  // thread (a run), so that every window is drawn whole again after it was
+  // covered or minimised. The user's input is not let through: clicks and keys
+  // act once the handler has returned, and no window is deleted meanwhile.
+  static void LetPaintThrough();
 
   void SetWindowText(std::string_view title);
   std::string GetWindowText() const;
@@ -104,8 +109,8 @@ class Dialog {
   int ListDeleteString(int id, int index);           // lines left, or kListErr
   int ListGetCount(int id) const;
   void ListResetContent(int id);
-  // Selects that line and scrolls it into view; -1 removes the selection (and
-  // answers kListErr, as it always did).
+  // Selects that line and scrolls it into view; -1 removes the selection and
+  // answers kListErr, which callers take as "nothing selected".
   int ListSetCurSel(int id, int index);
   int ListGetCurSel(int id) const;
   std::string ListGetText(int id, int index) const;

@@ -4,9 +4,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTreeView>
+#include <algorithm>
 #include <utility>
 
 #include "platform/dialog_template.h"
+#include "platform/message_box.h"
 #include "platform/qt_access.h"
 
 namespace quelvane {
@@ -16,8 +21,55 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Qt's own file dialog, in French. Each filter shows its description as written;
-// the patterns follow hidden, "*.*" standing for every file as it always did.
+// Each filter shows its description as written; the patterns follow hidden,
+// "*.*" standing for every file, as users of the program's filters expect.
+void SetFilters(QFileDialog& dialog, const std::vector<FileFilter>& fileFilters) {
+  QStringList filters;
+  for (const FileFilter& filter : fileFilters) {
+    QStringList patterns = ToQString(filter.pattern).split(u';', Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+    }
+    filters << ToQString(filter.description) + QStringLiteral(" (") + patterns.join(u' ') +
+                   QStringLiteral(")");
+  }
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.front());
+  }
+}
+
+void StartFrom(QFileDialog& dialog, const std::string& initialFileName) {
+  if (initialFileName.empty()) return;
+  const QFileInfo start(QFile::decodeName(QByteArray::fromStdString(initialFileName)));
+  if (start.isDir()) {
+    dialog.setDirectory(start.absoluteFilePath());
+  } else if (start.absoluteDir().exists()) {
+    dialog.setDirectory(start.absolutePath());
+    dialog.selectFile(start.fileName());
+  }
+}
+
+// Large enough that the detail view shows its four columns (name, size, type,
+// date of the last change) whole, within the screen the dialog opens on.
+void OpenLargeEnoughToRead(QFileDialog& dialog) {
+  dialog.setViewMode(QFileDialog::Detail);
+  QSize size(900, 560);
+  if (const QScreen* screen = dialog.screen()) {
+    size = size.boundedTo(screen->availableGeometry().size());
+  }
+  dialog.resize(size);
+  // Each column at least as wide as its title.
+  if (auto* view = dialog.findChild<QTreeView*>()) {
+    QHeaderView* header = view->header();
+    for (int column = 0; column < header->count(); ++column) {
+      header->resizeSection(column,
+                            std::max(header->sectionSize(column), header->sectionSizeHint(column)));
+    }
+  }
+}
+
+// Qt's own file dialog, in French.
 std::optional<std::vector<std::string>> RunQtFileDialog(const FileDialogRequest& request) {
   QWidget* owner = request.owner != nullptr ? DialogWindow(*request.owner) : nullptr;
   if (owner == nullptr) owner = QApplication::activeModalWidget();
@@ -32,30 +84,9 @@ std::optional<std::vector<std::string>> RunQtFileDialog(const FileDialogRequest&
                                                                 : QFileDialog::AnyFile);
   }
   dialog.setSizeGripEnabled((request.flags & kOfnEnableSizing) != 0);
-
-  QStringList filters;
-  for (const FileFilter& filter : request.filters) {
-    QStringList patterns = ToQString(filter.pattern).split(u';', Qt::SkipEmptyParts);
-    for (QString& pattern : patterns) {
-      if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
-    }
-    filters << ToQString(filter.description) + QStringLiteral(" (") + patterns.join(u' ') +
-                   QStringLiteral(")");
-  }
-  if (!filters.isEmpty()) {
-    dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.front());
-  }
-
-  if (!request.initialFileName.empty()) {
-    const QFileInfo start(QFile::decodeName(QByteArray::fromStdString(request.initialFileName)));
-    if (start.isDir()) {
-      dialog.setDirectory(start.absoluteFilePath());
-    } else if (start.absoluteDir().exists()) {
-      dialog.setDirectory(start.absolutePath());
-      dialog.selectFile(start.fileName());
-    }
-  }
+  SetFilters(dialog, request.filters);
+  StartFrom(dialog, request.initialFileName);
+  OpenLargeEnoughToRead(dialog);
 
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   std::vector<std::string> paths;
@@ -88,9 +119,15 @@ int FileDialog::DoModal() {
       presenter ? presenter(request) : RunQtFileDialog(request);
 
   const bool several = chosen && chosen->size() > 1;
-  if (!chosen || chosen->empty() || (several && (flags_ & kOfnAllowMultiSelect) == 0) ||
-      !buffer_->Store(*chosen)) {
+  const StoreOutcome stored = !chosen || (several && (flags_ & kOfnAllowMultiSelect) == 0)
+                                  ? StoreOutcome::kRefused
+                                  : buffer_->Store(*chosen);
+  if (stored != StoreOutcome::kStored) {
     buffer_->Clear();
+    if (stored == StoreOutcome::kTooLong) {
+      ShowMessageBox(owner_, kTooManyFilesBox.text, kTooManyFilesBox.caption,
+                     kTooManyFilesBox.type);
+    }
     return kIdCancel;
   }
   const std::string& first = chosen->front();

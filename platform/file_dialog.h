@@ -16,11 +16,27 @@
 #include <string_view>
 #include <vector>
 
+#include "core/message_box.h"
+
 namespace quelvane {
 
 class Dialog;
 
 inline constexpr std::size_t kSelectionBufferSize = 31'000;
+
+// Said when the user selects more files than the buffer holds, rather than
+// silently selecting nothing.
+inline constexpr BoxMessage kTooManyFilesBox{
+    "Trop de fichiers sélectionnés : la sélection dépasse la place prévue.\n"
+    "Sélectionnez moins de fichiers à la fois.",
+    "Attention", BoxType::kInformation};
+
+// What became of a selection stored in the buffer.
+enum class StoreOutcome : std::uint8_t {
+  kStored,
+  kTooLong,  // the selection needs more than kSelectionBufferSize characters
+  kRefused,  // no path, an empty one, one holding a zero, or several folders
+};
 
 // The dialog's file-name buffer: kSelectionBufferSize characters (bytes), zeros
 // when created.
@@ -33,9 +49,8 @@ class SelectionBuffer {
   // The text up to the first zero.
   std::string_view FirstString() const;
   // Stores a selection of paths that all lie in one folder, in the format above.
-  // False, leaving the buffer cleared, when it does not fit or the paths do not
-  // share a folder.
-  bool Store(const std::vector<std::string>& paths);
+  // Anything but kStored leaves the buffer cleared.
+  StoreOutcome Store(const std::vector<std::string>& paths);
   // The character at that offset; zero past the end.
   char At(std::size_t offset) const { return offset < chars_.size() ? chars_[offset] : '\0'; }
 
@@ -87,7 +102,8 @@ class FileDialog {
 
   // Shows the dialog, starting from the buffer's first string. Returns kIdOk
   // with the selection in the buffer, or kIdCancel when the user cancels or the
-  // selection does not fit; the buffer then holds no selection.
+  // selection does not fit; the buffer then holds no selection. A selection
+  // that does not fit is told to the user in a box (kTooManyFilesBox).
   int DoModal();
 
   SelectionPosition GetStartPosition() const;

@@ -25,28 +25,30 @@ std::string_view SelectionBuffer::FirstString() const {
   return all.substr(0, all.find('\0'));
 }
 
-bool SelectionBuffer::Store(const std::vector<std::string>& paths) {
+StoreOutcome SelectionBuffer::Store(const std::vector<std::string>& paths) {
   Clear();
-  if (paths.empty()) return false;
+  if (paths.empty()) return StoreOutcome::kRefused;
   for (const std::string& path : paths) {
-    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    if (path.empty() || path.find('\0') != std::string::npos) return StoreOutcome::kRefused;
   }
   if (paths.size() == 1) {
-    if (paths.front().size() + 1 > chars_.size()) return false;
+    if (paths.front().size() + 1 > chars_.size()) return StoreOutcome::kTooLong;
     std::copy(paths.front().begin(), paths.front().end(), chars_.begin());
-    return true;
+    return StoreOutcome::kStored;
   }
 
   std::vector<SplitPath> parts;
   std::size_t needed = 0;
   for (const std::string& path : paths) {
     const std::optional<SplitPath> part = Split(path);
-    if (!part || (!parts.empty() && part->folder != parts.front().folder)) return false;
+    if (!part || (!parts.empty() && part->folder != parts.front().folder)) {
+      return StoreOutcome::kRefused;
+    }
     parts.push_back(*part);
     needed += part->name.size() + 1;
   }
   needed += parts.front().folder.size() + 1 + 1;
-  if (needed > chars_.size()) return false;
+  if (needed > chars_.size()) return StoreOutcome::kTooLong;
 
   auto out = std::copy(parts.front().folder.begin(), parts.front().folder.end(), chars_.begin());
   *out++ = '\0';
@@ -54,7 +56,7 @@ bool SelectionBuffer::Store(const std::vector<std::string>& paths) {
     out = std::copy(part.name.begin(), part.name.end(), out);
     *out++ = '\0';
   }
-  return true;
+  return StoreOutcome::kStored;
 }
 
 SelectionPosition FileDialog::GetStartPosition() const {

@@ -125,6 +125,11 @@ void CConverterDlg::SetStatusLines(const std::optional<std::string>& line1,
     // The run holds the thread: the line is painted now, not when it returns.
     RepaintDlgItem(ids[i]);
   }
+  LetPaintThrough();
+}
+
+void CConverterDlg::ShowFileProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {
+  LetPaintThrough();
 }
 
 void CConverterDlg::AddLogLine(std::string_view text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +43,8 @@ class CConverterDlg : public Dialog, public RunReporter {
   void SetLogRedraw(bool on) override;
   void ScrollLogToEnd() override;
   BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override;
+  // The window is drawn again, wherever it was covered, every few megabytes of a long file.
+  void ShowFileProgress(std::uint64_t done, std::uint64_t total) override;
 
   // Button handlers of other functions.
   void OnProcessFiles();     // 1001 "Traiter les fichiers": the file conversion run

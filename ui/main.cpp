@@ -8,9 +8,8 @@
 #include "ui/converter_app.h"
 
 int main(int argc, char** argv) {
-  // Read before Qt takes its own options out of argv.
   const std::string commandLine = quelvane::CommandLineFromArguments(argc, argv);
-  quelvane::Application application(argc, argv);
+  quelvane::Application application(argc > 0 ? argv[0] : "quelvane");
   application.SetIcon(quelvane::LoadIcon(quelvane::res::kIconMain));
   quelvane::CConverterApp().InitInstance(commandLine);
   return 0;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -247,6 +248,21 @@ TEST_F(DialogTest, SelectingALineScrollsItIntoViewAndMinusOneClearsTheSelection)
   EXPECT_EQ(dialog.ListGetTopIndex(kList), top) << "clearing the selection does not scroll";
 }
 
+TEST_F(DialogTest, AnEmptyListShowsWhenTheKeyboardBringsItTheFocus) {
+  QDialog* window = DialogWindow(dialog);
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  QWidget* list = DlgItemWidget(dialog, kList);
+  DlgItemWidget(dialog, kText)->setFocus();
+  testing::PressKey(window, Qt::Key_Tab);  // the edit before it takes no tab
+  const QImage withFocus = list->grab().toImage();
+  ASSERT_TRUE(list->hasFocus());
+  testing::PressKey(window, Qt::Key_Tab);
+  ASSERT_FALSE(list->hasFocus());
+  EXPECT_NE(withFocus, list->grab().toImage());
+}
+
 TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
   struct Case {
     const char* name;
@@ -326,6 +342,19 @@ TEST(DialogModalTest, ADialogWithoutParentIsOwnedByTheModalDialogOfTheMoment) {
   });
   outer.DoModal();
   EXPECT_NE(innerParent, nullptr);
+}
+
+TEST(DialogOwnershipTest, AChildWindowThatWentWithItsParentIsNotDeletedAgain) {
+  TestDialog parent;
+  parent.Create();
+  Dialog child(kTemplate, &parent);
+  child.Create();
+  ASSERT_EQ(DialogWindow(child)->parentWidget(), DialogWindow(parent));
+  parent.DestroyWindow();  // Qt deletes the child's window with its parent's
+  EXPECT_FALSE(child.IsCreated());
+  child.SetDlgItemText(kLine, "x");
+  EXPECT_EQ(child.GetDlgItemText(kLine), "");
+  EXPECT_FALSE(child.DestroyWindow());
 }
 
 TEST(DialogNotCreatedTest, ItemOperationsDoNothing) {

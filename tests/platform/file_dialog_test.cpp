@@ -6,7 +6,10 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QStyle>
+#include <QTreeView>
 
 #include "platform/dialog_template.h"
 #include "tests/platform/gui_test_support.h"
@@ -45,7 +48,7 @@ TEST(SelectionBufferTest, SelectionsAreStoredInTheirFormatAndWalkedBackAsFullPat
     SelectionBuffer buffer;
     FileDialog dialog(kFlags, kFilter);
     dialog.SetFileNameBuffer(buffer);
-    ASSERT_TRUE(buffer.Store(c.chosen));
+    ASSERT_EQ(buffer.Store(c.chosen), StoreOutcome::kStored);
     EXPECT_EQ(buffer.Chars().substr(0, c.buffer.size()), c.buffer);
     EXPECT_EQ(Walk(dialog), c.walked);
   }
@@ -60,18 +63,18 @@ TEST(SelectionBufferTest, ABufferOfZerosWalksAsOneEmptyPath) {
 
 TEST(SelectionBufferTest, ASelectionMustFitIn31000CharactersAndShareOneFolder) {
   SelectionBuffer buffer;
-  EXPECT_TRUE(buffer.Store({"/" + std::string(30'998, 'a')}));  // with its zero: 31,000
-  EXPECT_FALSE(buffer.Store({"/" + std::string(30'999, 'a')}));
+  EXPECT_EQ(buffer.Store({"/" + std::string(30'998, 'a')}), StoreOutcome::kStored);  // 31,000
+  EXPECT_EQ(buffer.Store({"/" + std::string(30'999, 'a')}), StoreOutcome::kTooLong);
   EXPECT_EQ(buffer.Chars(), std::string(kSelectionBufferSize, '\0'))
       << "a failure leaves no selection";
 
   // Folder, names and zeros, and the closing zero: 4 + 15,497 + 15,498 + 1 = 31,000.
   const std::string name(15'496, 'n');
-  EXPECT_TRUE(buffer.Store({"/dd/" + name, "/dd/" + name + "x"}));
-  EXPECT_FALSE(buffer.Store({"/dd/" + name + "x", "/dd/" + name + "x"}));
+  EXPECT_EQ(buffer.Store({"/dd/" + name, "/dd/" + name + "x"}), StoreOutcome::kStored);
+  EXPECT_EQ(buffer.Store({"/dd/" + name + "x", "/dd/" + name + "x"}), StoreOutcome::kTooLong);
 
-  EXPECT_FALSE(buffer.Store({"/a/x.txt", "/b/y.txt"}));
-  EXPECT_FALSE(buffer.Store({}));
+  EXPECT_EQ(buffer.Store({"/a/x.txt", "/b/y.txt"}), StoreOutcome::kRefused);
+  EXPECT_EQ(buffer.Store({}), StoreOutcome::kRefused);
 }
 
 TEST(SelectionBufferTest, FiltersAreReadFromTheirBarNotation) {
@@ -110,7 +113,8 @@ TEST(FileDialogTest, EachOpeningStartsFromTheBufferAndACancelLeavesNoSelection) 
   EXPECT_EQ(requests[0].filters.size(), 4u);
 }
 
-TEST(FileDialogTest, ASelectionThatDoesNotFitIsAFailure) {
+TEST(FileDialogTest, ASelectionThatDoesNotFitIsAFailureToldInABox) {
+  testing::BoxRecorder boxes;
   testing::FileSelectionScript script;
   std::vector<std::string> many;
   for (int i = 0; i < 2000; ++i)
@@ -121,6 +125,13 @@ TEST(FileDialogTest, ASelectionThatDoesNotFitIsAFailure) {
   dialog.SetFileNameBuffer(buffer);
   EXPECT_EQ(dialog.DoModal(), kIdCancel);
   EXPECT_EQ(Walk(dialog), std::vector<std::string>{""});
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, kTooManyFilesBox.text);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Attention");
+
+  script.Select({"/a/x.txt", "/b/y.txt"});  // refused for another reason: no box
+  EXPECT_EQ(dialog.DoModal(), kIdCancel);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
 TEST(FileDialogTest, TheRealDialogOffersTheFourFiltersAndReturnsSeveralExistingFiles) {
@@ -142,6 +153,22 @@ TEST(FileDialogTest, TheRealDialogOffersTheFourFiltersAndReturnsSeveralExistingF
     for (int i = 0; i < types->count(); ++i) shownFilters << types->itemText(i);
     EXPECT_EQ(types->currentIndex(), 0);
     fileDialog->setDirectory(QString::fromStdString(folder.Path().string()));
+    // Every column of the detail view shows its title whole, inside the view.
+    const auto* view = fileDialog->findChild<QTreeView*>("treeView");
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->isVisible()) << "the detail view";
+    const QHeaderView* header = view->header();
+    for (int column = 0; column < header->count(); ++column) {
+      if (header->isSectionHidden(column)) continue;
+      const QString title = view->model()->headerData(column, Qt::Horizontal).toString();
+      SCOPED_TRACE(title.toStdString());
+      EXPECT_GE(header->sectionSize(column),
+                header->fontMetrics().horizontalAdvance(title) +
+                    2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header));
+      EXPECT_LE(header->sectionPosition(column) + header->sectionSize(column),
+                view->viewport()->width());
+    }
+    EXPECT_TRUE(fileDialog->grab().save(QUELVANE_BUILD_DIR "/file_dialog.png"));
     fileDialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"a.txt\" \"b.txt\"");
     QMetaObject::invokeMethod(fileDialog, "accept");
   });

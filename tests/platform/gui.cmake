@@ -10,10 +10,11 @@ target_link_libraries(quelvane_gui_test_support
 
 set(QUELVANE_GUI_TEST_ENV "QT_QPA_PLATFORM=offscreen")
 
-# quelvane_add_gui_test(NAME SOURCES ... LIBS ...): like quelvane_add_test, with
-# the Qt application opened by the test main.
+# quelvane_add_gui_test(NAME SOURCES ... LIBS ... [ARGS ...]): like
+# quelvane_add_test, with the Qt application opened by the test main; ARGS follow
+# the test program's name on every run.
 function(quelvane_add_gui_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   # Qt's imported targets belong to the folder that finds them.
   find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
   add_executable(${name} ${ARG_SOURCES})
@@ -22,6 +23,7 @@ function(quelvane_add_gui_test name)
     QUELVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     QUELVANE_BUILD_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60
+                       EXTRA_ARGS ${ARG_ARGS}
                        DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "${QUELVANE_GUI_TEST_ENV}" TIMEOUT 300)
 endfunction()

@@ -9,6 +9,6 @@
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   ::testing::InitGoogleTest(&argc, argv);
-  quelvane::Application app(argc, argv);
+  quelvane::Application app(argv[0]);
   return RUN_ALL_TESTS();
 }

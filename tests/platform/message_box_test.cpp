@@ -7,7 +7,9 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
+#include <algorithm>
 
+#include "core/quick_convert.h"
 #include "tests/platform/gui_test_support.h"
 
 namespace quelvane {
@@ -48,7 +50,8 @@ TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
         if (button->text() == c.press) button->click();
       }
     });
-    const BoxAnswer answer = ShowMessageBox(nullptr, "Le fichier '<b>x</b>'\nligne 2", "Allo ?", c.type);
+    const BoxAnswer answer =
+        ShowMessageBox(nullptr, "Le fichier '<b>x</b>'\nligne 2", "Allo ?", c.type);
     EXPECT_EQ(answer, c.answer);
     EXPECT_EQ(title, "Allo ?");
     EXPECT_EQ(text, "Le fichier '<b>x</b>'\nligne 2");
@@ -61,9 +64,51 @@ TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
   }
 }
 
+TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
+  struct Case {
+    BoxMessage message;
+    const char* screenshot;
+  };
+  const Case cases[] = {
+      {{"Paramètre inconnu.", "Attention", BoxType::kOk}, "box_unknown_parameter.png"},
+      {kComputedIsinBox, "box_computed_isin.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.screenshot);
+    int labelWidth = 0, longestLine = 0, boxWidth = 0, captionWidth = 0;
+    int wrappedHeight = 0, writtenHeight = 0;
+    testing::WhenModal([&](QWidget* window) {
+      const auto* label = window->findChild<QLabel*>("qt_msgbox_label");
+      ASSERT_NE(label, nullptr);
+      const QFontMetrics metrics(label->font());
+      for (const QString& line : label->text().split('\n')) {
+        longestLine = std::max(longestLine, metrics.horizontalAdvance(line));
+      }
+      labelWidth = label->contentsRect().width();
+      wrappedHeight =
+          metrics.boundingRect(QRect(0, 0, labelWidth, 1000), Qt::TextWordWrap, label->text())
+              .height();
+      writtenHeight = metrics.boundingRect(QRect(0, 0, 10000, 1000), 0, label->text()).height();
+      QFont titleFont = window->font();
+      titleFont.setBold(true);
+      captionWidth = QFontMetrics(titleFont).horizontalAdvance(window->windowTitle());
+      boxWidth = window->width();
+      EXPECT_TRUE(window->grab().save(QString(QUELVANE_BUILD_DIR "/") + c.screenshot));
+      testing::PressKey(window, Qt::Key_Return);
+    });
+    ShowMessageBox(nullptr, c.message.text, c.message.caption, c.message.type);
+    EXPECT_GE(labelWidth, longestLine);
+    EXPECT_EQ(wrappedHeight, writtenHeight) << "no line is broken in two";
+    // Beside the caption, a title bar holds the window's icon, up to three
+    // buttons and the frame.
+    EXPECT_GE(boxWidth, captionWidth + 5 * 24);
+  }
+}
+
 TEST(MessageBoxTest, EscapeOnAQuestionAnswersNo) {
   testing::WhenModal([](QWidget* window) { testing::PressKey(window, Qt::Key_Escape); });
-  EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", BoxType::kQuestion), BoxAnswer::kNo);
+  EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", BoxType::kQuestion),
+            BoxAnswer::kNo);
 }
 
 TEST(MessageBoxTest, APresenterReceivesEveryBoxAndAnswersForIt) {

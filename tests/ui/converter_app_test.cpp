@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QStyle>
+#include <algorithm>
 
 #include "tests/ui/main_window_fixture.h"
 #include "ui/command_line.h"
@@ -30,6 +32,19 @@ TEST(CommandLineTest, ArgumentsAreJoinedAndSplitAtSpacesOnly) {
         CommandLineFromArguments(static_cast<int>(c.argv.size()), c.argv.data());
     EXPECT_EQ(SplitCommandLineWords(line), c.words) << line;
   }
+}
+
+// CTest starts these tests with "-reverse -style windows" after the program's
+// name, and their main builds the program's Application from that command line.
+TEST(ApplicationTest, QtsOwnOptionsOnTheCommandLineDoNothing) {
+  std::string commandLine = ReadFile("/proc/self/cmdline");
+  std::replace(commandLine.begin(), commandLine.end(), '\0', ' ');
+  if (commandLine.find(" -reverse -style windows") == std::string::npos) {
+    GTEST_SKIP() << "started without Qt's options: " << commandLine;
+  }
+  EXPECT_EQ(QGuiApplication::layoutDirection(), Qt::LeftToRight);
+  EXPECT_NE(QApplication::style()->name(), "windows");
+  EXPECT_EQ(QCoreApplication::arguments().size(), 1);
 }
 
 class StartUpTest : public MainWindowTest {};

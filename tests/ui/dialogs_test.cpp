@@ -147,13 +147,19 @@ TEST(QuickConvertDialog, FocusStartsOnFermerEnterConvertsAndEscapeCloses) {
   EXPECT_TRUE(boxes.Texts().empty());
 }
 
-TEST(QuickConvertDialog, ScreenshotOfAConversion) {
+TEST(QuickConvertDialog, ScreenshotOfAConversionShowsBothResultLinesWhole) {
   const CodeTables tables;
   CQuickConvertDlg dialog(tables);
   dialog.Create();
   Convert(dialog, "10728");
   QDialog* window = DialogWindow(dialog);
   window->show();
+  for (const int id : {kIdcSicovamLine, kIdcIsinLine}) {
+    const auto* line = dynamic_cast<StaticText*>(DlgItemWidget(dialog, id));
+    ASSERT_NE(line, nullptr);
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->width())
+        << "the result line is shown whole: " << line->text().toStdString();
+  }
   EXPECT_TRUE(window->grab().save(QString::fromUtf8(QUELVANE_BUILD_DIR "/quick_dialog.png")));
   dialog.DestroyWindow();
 }

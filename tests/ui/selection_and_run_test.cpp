@@ -3,6 +3,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
 
 #include "run/process_files.h"
 #include "tests/ui/main_window_fixture.h"
@@ -233,6 +238,52 @@ TEST_F(MainWindowTest, StatusLinesArePaintedWhileTheRunHoldsTheThread) {
   DlgItemWidget(window, kIdcStatusLine2)->installEventFilter(&counter);
   Click(kIdcProcessFiles);  // returns after the run; no event loop ran meanwhile
   EXPECT_GE(counter.paints, 3) << "one paint per file path at least";
+}
+
+TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
+  // The first file lacks the tab: the run asks, and while its question is up a
+  // click and a key reach the window; the second file's progress points follow.
+  const std::string a = Folder().Write("a.txt", "10728;1\r\n").string();
+  const std::string b = Folder().Write("b.txt", "10728\t1\r\n").string();
+  FileSelectionScript script;
+  script.Select({a, b});
+  BoxRecorder boxes(BoxAnswer::kYes);
+  CConverterDlg& window = Open();
+  DialogWindow(window)->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(DialogWindow(window)));
+  Click(kIdcSelectFiles);
+  QWidget* check = DlgItemWidget(window, kIdcKnownValuesOnly);
+  auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(window, kIdcLengthText));
+  window.EnableDlgItem(kIdcLengthText, true);
+  QPointer<QObject> doomed = new QObject;
+  boxes.OnBox([&](const MessageBoxRequest&) {
+    const QPointF centre = check->rect().center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QCoreApplication::postEvent(
+          check, new QMouseEvent(type, centre, check->mapToGlobal(centre), Qt::LeftButton,
+                                 Qt::LeftButton, Qt::NoModifier));
+    }
+    QCoreApplication::postEvent(
+        edit, new QKeyEvent(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, QStringLiteral("9")));
+    doomed->deleteLater();
+  });
+  bool ran = false;
+  QEventLoop loop;  // the run starts from an event, as it does in the program
+  QTimer::singleShot(0, &loop, [&] {
+    Click(kIdcProcessFiles);
+    ran = true;
+    EXPECT_EQ(Checked(kIdcKnownValuesOnly), 1) << "the click waited";
+    EXPECT_EQ(Text(kIdcLengthText), "6") << "the key waited";
+    EXPECT_FALSE(doomed.isNull()) << "nothing is deleted under the run";
+    loop.quit();
+  });
+  loop.exec();
+  ASSERT_TRUE(ran);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(ReadFile(b + ".new"), "FR0000003402\t1\r\n") << "the run went on past the question";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Checked(kIdcKnownValuesOnly), 0) << "the click acts after the run";
+  EXPECT_EQ(Text(kIdcLengthText), "69");
 }
 
 TEST_F(MainWindowTest, TheThreeDialogButtonsOpenModalDialogsThatChangeNothing) {
