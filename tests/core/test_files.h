@@ -29,9 +29,10 @@ class ScratchFolder {
  public:
   ScratchFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ =
-        std::filesystem::temp_directory_path() / ("quelvane-" + std::to_string(::getpid()) + "-" +
-                                                  info->test_suite_name() + "-" + info->name());
+    static int count = 0;  // a test may want more than one
+    path_ = std::filesystem::temp_directory_path() /
+            ("quelvane-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" +
+             info->name() + "-" + std::to_string(++count));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }

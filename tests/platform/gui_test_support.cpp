@@ -47,31 +47,6 @@ FileSelectionScript::~FileSelectionScript() {
   SetFileDialogPresenter(std::move(previous_));
 }
 
-TempFolder::TempFolder() {
-  std::random_device random;
-  path_ = std::filesystem::temp_directory_path() /
-          ("quelvane-test-" + std::to_string(random()) + std::to_string(random()));
-  std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::filesystem::path TempFolder::Write(const std::string& name, const std::string& bytes) const {
-  std::filesystem::path file = path_ / name;
-  std::ofstream(file, std::ios::binary) << bytes;
-  return file;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 void WhenModal(std::function<void(QWidget*)> script) {
   // Polls, as the modal window opens only once the caller has entered its loop.
   auto* timer = new QTimer(qApp);

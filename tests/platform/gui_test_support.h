@@ -11,6 +11,7 @@
 
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "tests/core/test_files.h"
 
 class QDialog;
 class QWidget;
@@ -61,22 +62,7 @@ class FileSelectionScript {
   FileDialogPresenter previous_;
 };
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path Write(const std::string& name, const std::string& bytes) const;
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string ReadFile(const std::filesystem::path& path);
+using TempFolder = ScratchFolder;
 
 // Runs `script` once a modal window other than the one open now is up (a
 // dialog's or a box's); the script usually ends it.
