@@ -1,0 +1,144 @@
+// Indexes from a SICOVAM code, or from an ISIN folded on A to Z, to the position
+// of the first table entry that holds it. They keep positions only, never the
+// texts: an ISIN is stored once, in its entry, however large the table.txt.
+//
+// Both are open-addressing tables of fixed size (room for the keys they are made
+// for, half as much again empty), probed linearly: a lookup reads one or two
+// adjacent slots, and a table of a million pairs costs 12 MB per index.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/text.h"
+
+namespace quelvane {
+
+namespace code_index_detail {
+
+// Slots for `count` keys: a third of them stay empty, so probe runs stay short
+// and every probe ends at an empty slot.
+inline std::size_t SlotCount(std::size_t count) {
+  return count + count / 2 + 8;
+}
+
+// Maps the high 32 bits of a hash onto [0, size) without a division.
+inline std::size_t SlotOf(std::uint64_t hash, std::size_t size) {
+  return static_cast<std::size_t>(((hash >> 32) * static_cast<std::uint64_t>(size)) >> 32);
+}
+
+inline constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+
+}  // namespace code_index_detail
+
+class CodeIndex {
+ public:
+  // Empties the index and makes room for `count` keys; no more may be added.
+  void Reset(std::size_t count) {
+    slots_.assign(code_index_detail::SlotCount(count), Slot{});
+  }
+
+  // Records the position unless the code already has one: the first entry wins.
+  void Add(std::int32_t code, std::uint32_t position) {
+    std::size_t i = Start(code);
+    for (; slots_[i].position != 0; i = Next(i)) {
+      if (slots_[i].code == code) return;
+    }
+    slots_[i] = {code, position + 1};
+  }
+
+  std::optional<std::uint32_t> Find(std::int32_t code) const {
+    if (slots_.empty()) return std::nullopt;
+    for (std::size_t i = Start(code); slots_[i].position != 0; i = Next(i)) {
+      if (slots_[i].code == code) return slots_[i].position - 1;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  struct Slot {
+    std::int32_t code = 0;
+    std::uint32_t position = 0;  // the entry's position + 1; 0 for an empty slot
+  };
+
+  std::size_t Start(std::int32_t code) const {
+    const auto key = static_cast<std::uint64_t>(static_cast<std::uint32_t>(code));
+    return code_index_detail::SlotOf((key + 1) * code_index_detail::kMultiplier, slots_.size());
+  }
+  std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
+
+  std::vector<Slot> slots_;
+};
+
+// The ISIN of an entry is asked of the caller (`isinAt(position)`), which keeps
+// the entries; keys compare whole, folding only A to Z.
+class IsinIndex {
+ public:
+  void Reset(std::size_t count) {
+    slots_.assign(code_index_detail::SlotCount(count), Slot{});
+    longest_ = 0;
+  }
+
+  template <class IsinAt>
+  void Add(std::string_view isin, std::uint32_t position, const IsinAt& isinAt) {
+    const std::uint64_t hash = FoldedHash(isin);
+    std::size_t i = code_index_detail::SlotOf(hash, slots_.size());
+    for (; slots_[i].position != 0; i = Next(i)) {
+      if (Holds(slots_[i], hash, isin, isinAt)) return;  // the first entry wins
+    }
+    slots_[i] = {static_cast<std::uint32_t>(hash), position + 1};
+    if (isin.size() > longest_) longest_ = isin.size();
+  }
+
+  template <class IsinAt>
+  std::optional<std::uint32_t> Find(std::string_view isin, const IsinAt& isinAt) const {
+    // No key is longer: a long token costs nothing, not even its hash.
+    if (isin.size() > longest_ || slots_.empty()) return std::nullopt;
+    const std::uint64_t hash = FoldedHash(isin);
+    for (std::size_t i = code_index_detail::SlotOf(hash, slots_.size()); slots_[i].position != 0;
+         i = Next(i)) {
+      if (Holds(slots_[i], hash, isin, isinAt)) return slots_[i].position - 1;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  struct Slot {
+    std::uint32_t tag = 0;       // the low bits of the key's hash
+    std::uint32_t position = 0;  // the entry's position + 1; 0 for an empty slot
+  };
+
+  // The tag spares reading the entry's text for all but the slot that holds it.
+  template <class IsinAt>
+  static bool Holds(const Slot& slot, std::uint64_t hash, std::string_view isin,
+                    const IsinAt& isinAt) {
+    return slot.tag == static_cast<std::uint32_t>(hash) &&
+           EqualsFoldingAsciiLetters(isinAt(slot.position - 1), isin);
+  }
+
+  // A hash of the text with a to z upper-cased, taken eight bytes at a time.
+  static std::uint64_t FoldedHash(std::string_view isin) {
+    std::uint64_t hash = isin.size() * code_index_detail::kMultiplier;
+    std::uint64_t word = 0;
+    std::size_t filled = 0;
+    for (const char c : isin) {
+      word = (word << 8) | static_cast<unsigned char>(FoldAsciiLetter(c));
+      if (++filled == 8) {
+        hash = (hash ^ word) * code_index_detail::kMultiplier;
+        word = 0;
+        filled = 0;
+      }
+    }
+    hash = (hash ^ word ^ (hash >> 29)) * code_index_detail::kMultiplier;
+    return hash ^ (hash >> 31);
+  }
+
+  std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
+
+  std::vector<Slot> slots_;
+  std::size_t longest_ = 0;
+};
+
+}  // namespace quelvane
