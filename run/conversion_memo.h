@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/code_rules.h"
+#include "core/text.h"
 
 namespace quelvane {
 
@@ -80,16 +81,11 @@ class ConversionMemo {
   static std::uint64_t Hash(std::string_view token) {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
     std::uint64_t hash = token.size();
-    std::size_t i = 0;
-    for (; i + 8 <= token.size(); i += 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, token.data() + i, 8);
-      hash = (hash ^ word) * kMultiplier;
+    for (; token.size() > 8; token.remove_prefix(8)) {
+      hash = (hash ^ HashWord(token)) * kMultiplier;
       hash ^= hash >> 32;
     }
-    std::uint64_t word = 0;
-    if (i < token.size()) std::memcpy(&word, token.data() + i, token.size() - i);
-    hash = (hash ^ word) * kMultiplier;
+    hash = (hash ^ HashWord(token)) * kMultiplier;
     return hash ^ (hash >> 29);
   }
   static std::size_t IndexOf(std::uint64_t hash) {
