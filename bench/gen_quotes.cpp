@@ -95,8 +95,8 @@ int DateOfDay(int day) {
 }
 
 // One day's quote of a security whose last close was *close; returns its length.
-std::size_t WriteQuoteLine(std::FILE* out, std::mt19937& random, const std::string& code,
-                           int date, double& close) {
+std::size_t WriteQuoteLine(std::FILE* out, std::mt19937& random, const std::string& code, int date,
+                           double& close) {
   char line[160];
   const double open = close;
   close *= 1.0 + (static_cast<double>(random() % 2001) - 1000.0) / 50000.0;

@@ -36,9 +36,7 @@ inline constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
 class CodeIndex {
  public:
   // Empties the index and makes room for `count` keys; no more may be added.
-  void Reset(std::size_t count) {
-    slots_.assign(code_index_detail::SlotCount(count), Slot{});
-  }
+  void Reset(std::size_t count) { slots_.assign(code_index_detail::SlotCount(count), Slot{}); }
 
   // Records the position unless the code already has one: the first entry wins.
   void Add(std::int32_t code, std::uint32_t position) {

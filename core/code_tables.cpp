@@ -83,9 +83,8 @@ const CodeEntry* CodeTable::FindByCode(std::int32_t code) const {
 }
 
 const CodeEntry* CodeTable::FindByIsin(std::string_view isin) const {
-  const auto hit = byIsin_.Find(isin, [this](std::uint32_t position) -> std::string_view {
-    return entries_[position].isin;
-  });
+  const auto hit = byIsin_.Find(
+      isin, [this](std::uint32_t position) -> std::string_view { return entries_[position].isin; });
   return hit ? &entries_[*hit] : nullptr;
 }
 
@@ -153,8 +152,9 @@ KnownPair CodeTables::FindByCode(std::int32_t code) const {
 }
 
 KnownPair CodeTables::FindByIsin(std::string_view isin) const {
-  const auto hit = knownByIsin_.Find(
-      isin, [this](std::uint32_t position) -> std::string_view { return PairAt(position).entry->isin; });
+  const auto hit = knownByIsin_.Find(isin, [this](std::uint32_t position) -> std::string_view {
+    return PairAt(position).entry->isin;
+  });
   return hit ? PairAt(*hit) : KnownPair{};
 }
 

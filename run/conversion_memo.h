@@ -92,9 +92,7 @@ class ConversionMemo {
     return static_cast<std::size_t>(hash >> 40) & (kSlots - 1);
   }
   // Never 0, which marks an empty slot.
-  static std::uint32_t TagOf(std::uint64_t hash) {
-    return static_cast<std::uint32_t>(hash) | 1u;
-  }
+  static std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash) | 1u; }
 
   // A search reads the tags, 128 KB that stay in the cache, and a slot only where
   // the tag matches: in a file of ever new codes nearly every search misses.
