@@ -30,7 +30,7 @@ class ConversionMemo {
 
   // The remembered result, or nothing. The view is valid until the next Store.
   const CodeResult* Find(std::string_view token) {
-    if (token.size() > kLongest) return nullptr;
+    if (token.size() > kLongest || Resting()) return nullptr;
     const std::uint64_t hash = Hash(token);
     const std::uint32_t tag = TagOf(hash);
     for (std::size_t i = IndexOf(hash); tags_[i] != 0; i = (i + 1) & (kSlots - 1)) {
@@ -39,6 +39,7 @@ class ConversionMemo {
       if (slot.tokenLength == token.size() + 1 &&
           std::memcmp(slot.token, token.data(), token.size()) == 0) {
         found_ = {slot.recognised, slot.kind, std::string_view(slot.text, slot.textLength)};
+        ++hits_;
         return &found_;
       }
     }
@@ -67,6 +68,26 @@ class ConversionMemo {
 
  private:
   static constexpr std::size_t kSlots = 32768;  // a power of two
+  static constexpr std::size_t kWindow = 65536;
+  static constexpr std::size_t kRest = 15 * kWindow;
+
+  // Once the memo is full, a window of searches in which fewer than one in eight
+  // hits (a file of ever new codes) is followed by a rest of fifteen windows
+  // without searching, then a new window. A search costs a cache miss or two
+  // and gives nothing such a file; skipping it changes no result, only where the
+  // result comes from.
+  bool Resting() {
+    if (used_ < kSlots / 4) return false;
+    if (resting_ > 0) {
+      --resting_;
+      return true;
+    }
+    if (++searched_ == kWindow) {
+      if (hits_ * 8 < kWindow) resting_ = kRest;
+      searched_ = hits_ = 0;
+    }
+    return false;
+  }
 
   struct Slot {
     std::uint8_t tokenLength = 0;  // length + 1
@@ -99,6 +120,9 @@ class ConversionMemo {
   std::vector<std::uint32_t> tags_;
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
+  std::size_t searched_ = 0;  // searches in the current window
+  std::size_t hits_ = 0;
+  std::size_t resting_ = 0;  // searches still to skip
   CodeResult found_;
 };
 
