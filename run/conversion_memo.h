@@ -26,16 +26,14 @@ class ConversionMemo {
   // Tokens and results longer than this are not remembered.
   static constexpr std::size_t kLongest = 30;
 
-  ConversionMemo() : tags_(kSlots), slots_(kSlots) {}
+  ConversionMemo() : slots_(kSlots) {}
 
   // The remembered result, or nothing. The view is valid until the next Store.
   const CodeResult* Find(std::string_view token) {
     if (token.size() > kLongest || Resting()) return nullptr;
-    const std::uint64_t hash = Hash(token);
-    const std::uint32_t tag = TagOf(hash);
-    for (std::size_t i = IndexOf(hash); tags_[i] != 0; i = (i + 1) & (kSlots - 1)) {
-      if (tags_[i] != tag) continue;
+    for (std::size_t i = IndexOf(Hash(token));; i = (i + 1) & (kSlots - 1)) {
       const Slot& slot = slots_[i];
+      if (slot.tokenLength == 0) return nullptr;
       if (slot.tokenLength == token.size() + 1 &&
           std::memcmp(slot.token, token.data(), token.size()) == 0) {
         found_ = {slot.recognised, slot.kind, std::string_view(slot.text, slot.textLength)};
@@ -43,19 +41,15 @@ class ConversionMemo {
         return &found_;
       }
     }
-    return nullptr;
   }
 
-  // Remembers a token not yet remembered, while there is room: once a quarter of
-  // the slots are taken, new tokens are no longer remembered (a file of ever new
-  // codes gains nothing from it). With three slots in four empty, a search that
-  // misses, as nearly every one does in such a file, reads one or two tags.
+  // Remembers a token not yet remembered, while there is room: once half the
+  // slots are taken, new tokens are no longer remembered (a file of ever new codes
+  // gains nothing from it, and searches stay short).
   void Store(std::string_view token, const CodeResult& result) {
-    if (token.size() > kLongest || result.text.size() > kLongest || used_ >= kSlots / 4) return;
-    const std::uint64_t hash = Hash(token);
-    std::size_t i = IndexOf(hash);
-    while (tags_[i] != 0) i = (i + 1) & (kSlots - 1);
-    tags_[i] = TagOf(hash);
+    if (token.size() > kLongest || result.text.size() > kLongest || used_ >= kSlots / 2) return;
+    std::size_t i = IndexOf(Hash(token));
+    while (slots_[i].tokenLength != 0) i = (i + 1) & (kSlots - 1);
     Slot& slot = slots_[i];
     slot.tokenLength = static_cast<std::uint8_t>(token.size() + 1);
     std::memcpy(slot.token, token.data(), token.size());
@@ -67,7 +61,7 @@ class ConversionMemo {
   }
 
  private:
-  static constexpr std::size_t kSlots = 32768;  // a power of two
+  static constexpr std::size_t kSlots = 16384;  // a power of two
   static constexpr std::size_t kWindow = 65536;
   static constexpr std::size_t kRest = 15 * kWindow;
 
@@ -77,7 +71,7 @@ class ConversionMemo {
   // and gives nothing such a file; skipping it changes no result, only where the
   // result comes from.
   bool Resting() {
-    if (used_ < kSlots / 4) return false;
+    if (used_ < kSlots / 2) return false;
     if (resting_ > 0) {
       --resting_;
       return true;
@@ -90,7 +84,7 @@ class ConversionMemo {
   }
 
   struct Slot {
-    std::uint8_t tokenLength = 0;  // length + 1
+    std::uint8_t tokenLength = 0;  // length + 1; 0 for an empty slot
     std::uint8_t textLength = 0;
     bool recognised = false;
     MatchKind kind = MatchKind::Computed;
@@ -112,12 +106,7 @@ class ConversionMemo {
   static std::size_t IndexOf(std::uint64_t hash) {
     return static_cast<std::size_t>(hash >> 40) & (kSlots - 1);
   }
-  // Never 0, which marks an empty slot.
-  static std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash) | 1u; }
 
-  // A search reads the tags, 128 KB that stay in the cache, and a slot only where
-  // the tag matches: in a file of ever new codes nearly every search misses.
-  std::vector<std::uint32_t> tags_;
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
   std::size_t searched_ = 0;  // searches in the current window
