@@ -1,8 +1,8 @@
 #include "core/code_tables.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
-#include <span>
 
 #include "core/builtin_table.h"
 #include "core/line_reader.h"
@@ -10,12 +10,6 @@
 
 namespace quelvane {
 namespace {
-
-std::string FoldIsin(std::string_view isin) {
-  std::string folded(isin);
-  for (char& c : folded) c = FoldAsciiLetter(c);
-  return folded;
-}
 
 // Splits off the next field of a "table.txt" line: runs of tabs and ';' separate
 // fields, and leading ones are skipped, so no field is empty.
@@ -47,27 +41,21 @@ std::optional<CodeEntry> ParseUserLine(std::string_view line) {
   return CodeEntry{ReadAtoi(*code), std::string(isin->substr(0, kUserIsinMaxLength))};
 }
 
-// An ISIN folded for lookup, on the stack for the usual lengths: lookups run for
-// every value of a converted column.
-class FoldedKey {
- public:
-  explicit FoldedKey(std::string_view isin) : size_(isin.size()) {
-    if (size_ > buffer_.size()) {
-      heap_ = FoldIsin(isin);
-      return;
-    }
-    for (std::size_t i = 0; i < size_; ++i) buffer_[i] = FoldAsciiLetter(isin[i]);
+// The lines from the stream's position to its end, the stream put back where it
+// was; nothing for a stream that cannot be put back (a pipe).
+std::optional<std::size_t> CountLinesAndRewind(std::FILE* file) {
+  const long start = std::ftell(file);
+  if (start < 0) return std::nullopt;
+  std::array<char, std::size_t{1} << 16> block;
+  std::size_t lines = 1;  // the last line may lack its '\n'
+  std::size_t got = 0;
+  while ((got = std::fread(block.data(), 1, block.size(), file)) > 0) {
+    lines += static_cast<std::size_t>(std::count(block.data(), block.data() + got, '\n'));
   }
-  std::string_view View() const {
-    return size_ > buffer_.size() ? std::string_view(heap_)
-                                  : std::string_view(buffer_.data(), size_);
-  }
-
- private:
-  std::array<char, 32> buffer_;
-  std::size_t size_;
-  std::string heap_;
-};
+  std::clearerr(file);
+  if (std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
+  return lines;
+}
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -77,27 +65,27 @@ struct FileCloser {
 
 CodeTable::CodeTable(std::vector<CodeEntry> entries) : entries_(std::move(entries)) {
   while (visible_ < entries_.size() && entries_[visible_].code != kEndMarkerCode) ++visible_;
-  byCode_.reserve(visible_);
-  byIsin_.reserve(visible_);
+  byCode_.Reset(visible_);
+  byIsin_.Reset(visible_);
+  const auto isinAt = [this](std::uint32_t position) -> std::string_view {
+    return entries_[position].isin;
+  };
   for (std::size_t i = 0; i < visible_; ++i) {
     const auto position = static_cast<std::uint32_t>(i);
-    // emplace keeps the first entry of a key: the first match wins.
-    byCode_.emplace(entries_[i].code, position);
-    byIsin_.emplace(FoldIsin(entries_[i].isin), position);
-    longestIsin_ = std::max(longestIsin_, entries_[i].isin.size());
+    byCode_.Add(entries_[i].code, position);
+    byIsin_.Add(entries_[i].isin, position, isinAt);
   }
 }
 
 const CodeEntry* CodeTable::FindByCode(std::int32_t code) const {
-  const auto hit = byCode_.find(code);
-  return hit == byCode_.end() ? nullptr : &entries_[hit->second];
+  const auto hit = byCode_.Find(code);
+  return hit ? &entries_[*hit] : nullptr;
 }
 
 const CodeEntry* CodeTable::FindByIsin(std::string_view isin) const {
-  if (isin.size() > longestIsin_) return nullptr;
-  const FoldedKey key(isin);
-  const auto hit = byIsin_.find(key.View());
-  return hit == byIsin_.end() ? nullptr : &entries_[hit->second];
+  const auto hit = byIsin_.Find(
+      isin, [this](std::uint32_t position) -> std::string_view { return entries_[position].isin; });
+  return hit ? &entries_[*hit] : nullptr;
 }
 
 const CodeTable& BuiltinCodeTable() {
@@ -120,6 +108,9 @@ std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::pa
 
 std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file) {
   std::vector<CodeEntry> entries;
+  // A pair per line at most: room made once spares a large table the copies (and
+  // the memory) of a vector that doubles as it grows.
+  if (const auto lines = CountLinesAndRewind(file)) entries.reserve(*lines);
   LineReader reader(file);
   while (const auto line = reader.Next()) {
     if (auto entry = ParseUserLine(*line)) entries.push_back(std::move(*entry));
@@ -127,41 +118,44 @@ std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file) {
   return entries;
 }
 
+KnownPair CodeTables::PairAt(std::uint32_t position) const {
+  if (position < userVisible_) return {&(*user_)[position], true};
+  return {&BuiltinCodeTable().Entries()[position - userVisible_], false};
+}
+
 void CodeTables::MergeIndexes() {
-  knownByCode_.clear();
-  knownByIsin_.clear();
-  longestKnownIsin_ = 0;
   userVisible_ = 0;
   if (user_) {
     while (userVisible_ < user_->size() && (*user_)[userVisible_].code != kEndMarkerCode)
       ++userVisible_;
   }
   const CodeTable& builtin = BuiltinCodeTable();
-  knownByCode_.reserve(userVisible_ + builtin.VisibleCount());
-  knownByIsin_.reserve(userVisible_ + builtin.VisibleCount());
-  // The user's pairs first: emplace keeps the first entry of a key, so a user pair
-  // hides a built-in one and, within each table, the first match wins.
-  const auto add = [this](std::span<const CodeEntry> entries, bool fromUser) {
-    for (const CodeEntry& entry : entries) {
-      knownByCode_.emplace(entry.code, KnownPair{&entry, fromUser});
-      knownByIsin_.emplace(FoldIsin(entry.isin), KnownPair{&entry, fromUser});
-      longestKnownIsin_ = std::max(longestKnownIsin_, entry.isin.size());
-    }
+  const std::size_t count = userVisible_ + builtin.VisibleCount();
+  knownByCode_.Reset(count);
+  knownByIsin_.Reset(count);
+  const auto isinAt = [this](std::uint32_t position) -> std::string_view {
+    return PairAt(position).entry->isin;
   };
-  if (user_) add(std::span(user_->data(), userVisible_), true);
-  add(std::span(builtin.Entries().data(), builtin.VisibleCount()), false);
+  // The user's pairs first: an index keeps the first entry of a key, so a user pair
+  // hides a built-in one and, within each table, the first match wins.
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto position = static_cast<std::uint32_t>(i);
+    const CodeEntry& entry = *PairAt(position).entry;
+    knownByCode_.Add(entry.code, position);
+    knownByIsin_.Add(entry.isin, position, isinAt);
+  }
 }
 
 KnownPair CodeTables::FindByCode(std::int32_t code) const {
-  const auto hit = knownByCode_.find(code);
-  return hit == knownByCode_.end() ? KnownPair{} : hit->second;
+  const auto hit = knownByCode_.Find(code);
+  return hit ? PairAt(*hit) : KnownPair{};
 }
 
 KnownPair CodeTables::FindByIsin(std::string_view isin) const {
-  if (isin.size() > longestKnownIsin_) return {};
-  const FoldedKey key(isin);
-  const auto hit = knownByIsin_.find(key.View());
-  return hit == knownByIsin_.end() ? KnownPair{} : hit->second;
+  const auto hit = knownByIsin_.Find(isin, [this](std::uint32_t position) -> std::string_view {
+    return PairAt(position).entry->isin;
+  });
+  return hit ? PairAt(*hit) : KnownPair{};
 }
 
 void CodeTables::CreateUserCodeTable() {
@@ -172,15 +166,18 @@ void CodeTables::CreateUserCodeTable() {
 bool CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
   auto pairs = ReadUserCodeFile(path);
   if (!pairs) return false;
-  // New pairs go where the end marker stands: after the visible pairs.
-  std::vector<CodeEntry> entries;
-  if (user_) {
-    entries = std::move(*user_);
+  // New pairs go where the end marker stands: after the visible pairs. Into an
+  // empty table they move as they are, without a second copy of a large file.
+  if (user_ && userVisible_ > 0) {
+    std::vector<CodeEntry> entries = std::move(*user_);
     entries.resize(userVisible_);
+    entries.reserve(userVisible_ + pairs->size());
+    entries.insert(entries.end(), std::make_move_iterator(pairs->begin()),
+                   std::make_move_iterator(pairs->end()));
+    user_ = std::move(entries);
+  } else {
+    user_ = std::move(*pairs);
   }
-  entries.insert(entries.end(), std::make_move_iterator(pairs->begin()),
-                 std::make_move_iterator(pairs->end()));
-  user_ = std::move(entries);
   MergeIndexes();
   return true;
 }

@@ -8,8 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "core/code_index.h"
 
 namespace quelvane {
 
@@ -18,12 +19,6 @@ namespace quelvane {
 struct CodeEntry {
   std::int32_t code = 0;
   std::string isin;
-};
-
-// Hashes ISIN keys, so that lookups can take a string_view.
-struct IsinHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
 // A code of -1 ends a table wherever it stands: scans stop there and never match it.
@@ -50,9 +45,8 @@ class CodeTable {
  private:
   std::vector<CodeEntry> entries_;
   std::size_t visible_ = 0;
-  std::size_t longestIsin_ = 0;
-  std::unordered_map<std::int32_t, std::uint32_t> byCode_;
-  std::unordered_map<std::string, std::uint32_t, IsinHash, std::equal_to<>> byIsin_;  // A-Z folded
+  CodeIndex byCode_;
+  IsinIndex byIsin_;
 };
 
 // The built-in data set, in its table order. Constant for the life of the process.
@@ -108,12 +102,13 @@ class CodeTables {
 
  private:
   void MergeIndexes();
+  // Positions in the merged indexes: the visible user pairs, then the built-in ones.
+  KnownPair PairAt(std::uint32_t position) const;
 
   std::optional<std::vector<CodeEntry>> user_;
   std::size_t userVisible_ = 0;
-  std::unordered_map<std::int32_t, KnownPair> knownByCode_;
-  std::unordered_map<std::string, KnownPair, IsinHash, std::equal_to<>> knownByIsin_;  // A-Z folded
-  std::size_t longestKnownIsin_ = 0;
+  CodeIndex knownByCode_;
+  IsinIndex knownByIsin_;
 };
 
 }  // namespace quelvane

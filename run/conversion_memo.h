@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/code_rules.h"
+#include "core/text.h"
 
 namespace quelvane {
 
@@ -29,13 +30,14 @@ class ConversionMemo {
 
   // The remembered result, or nothing. The view is valid until the next Store.
   const CodeResult* Find(std::string_view token) {
-    if (token.size() > kLongest) return nullptr;
-    for (std::size_t i = Index(token);; i = (i + 1) & (kSlots - 1)) {
+    if (token.size() > kLongest || Resting()) return nullptr;
+    for (std::size_t i = IndexOf(Hash(token));; i = (i + 1) & (kSlots - 1)) {
       const Slot& slot = slots_[i];
       if (slot.tokenLength == 0) return nullptr;
       if (slot.tokenLength == token.size() + 1 &&
           std::memcmp(slot.token, token.data(), token.size()) == 0) {
         found_ = {slot.recognised, slot.kind, std::string_view(slot.text, slot.textLength)};
+        ++hits_;
         return &found_;
       }
     }
@@ -46,7 +48,7 @@ class ConversionMemo {
   // gains nothing from it, and searches stay short).
   void Store(std::string_view token, const CodeResult& result) {
     if (token.size() > kLongest || result.text.size() > kLongest || used_ >= kSlots / 2) return;
-    std::size_t i = Index(token);
+    std::size_t i = IndexOf(Hash(token));
     while (slots_[i].tokenLength != 0) i = (i + 1) & (kSlots - 1);
     Slot& slot = slots_[i];
     slot.tokenLength = static_cast<std::uint8_t>(token.size() + 1);
@@ -60,6 +62,26 @@ class ConversionMemo {
 
  private:
   static constexpr std::size_t kSlots = 16384;  // a power of two
+  static constexpr std::size_t kWindow = 65536;
+  static constexpr std::size_t kRest = 15 * kWindow;
+
+  // Once the memo is full, a window of searches in which fewer than one in eight
+  // hits (a file of ever new codes) is followed by a rest of fifteen windows
+  // without searching, then a new window. A search costs a cache miss or two
+  // and gives nothing such a file; skipping it changes no result, only where the
+  // result comes from.
+  bool Resting() {
+    if (used_ < kSlots / 2) return false;
+    if (resting_ > 0) {
+      --resting_;
+      return true;
+    }
+    if (++searched_ == kWindow) {
+      if (hits_ * 8 < kWindow) resting_ = kRest;
+      searched_ = hits_ = 0;
+    }
+    return false;
+  }
 
   struct Slot {
     std::uint8_t tokenLength = 0;  // length + 1; 0 for an empty slot
@@ -70,14 +92,26 @@ class ConversionMemo {
     char text[kLongest];
   };
 
-  static std::size_t Index(std::string_view token) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (char c : token) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return static_cast<std::size_t>(hash ^ (hash >> 29)) & (kSlots - 1);
+  // Eight bytes at a time: tokens are codes of 4 to 14 bytes, hashed on every line.
+  static std::uint64_t Hash(std::string_view token) {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    std::uint64_t hash = token.size();
+    for (; token.size() > 8; token.remove_prefix(8)) {
+      hash = (hash ^ HashWord(token)) * kMultiplier;
+      hash ^= hash >> 32;
+    }
+    hash = (hash ^ HashWord(token)) * kMultiplier;
+    return hash ^ (hash >> 29);
+  }
+  static std::size_t IndexOf(std::uint64_t hash) {
+    return static_cast<std::size_t>(hash >> 40) & (kSlots - 1);
   }
 
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
+  std::size_t searched_ = 0;  // searches in the current window
+  std::size_t hits_ = 0;
+  std::size_t resting_ = 0;  // searches still to skip
   CodeResult found_;
 };
 

@@ -150,7 +150,9 @@ const CodeEntry* ScanByIsin(const std::vector<CodeEntry>& entries, std::string_v
 
 TEST(CodeTable, IndexesAnswerWhatAFirstMatchScanAnswers) {
   std::mt19937 random(20031113);
-  const std::string alphabet = "aAbB0\xe9\xc9-";
+  // Beside A to Z: the bytes next to them, and upper-half letters whose low seven
+  // bits are those of a to z.
+  const std::string alphabet = "aAbB0\xe9\xc9-zZ`{@[\xe1\xfa";
   const auto randomText = [&](std::size_t maxLength) {
     std::string text(random() % (maxLength + 1), ' ');
     for (char& c : text) c = alphabet[random() % alphabet.size()];
@@ -158,7 +160,9 @@ TEST(CodeTable, IndexesAnswerWhatAFirstMatchScanAnswers) {
   };
   for (int round = 0; round < 200; ++round) {
     std::vector<CodeEntry> entries(random() % 40);
-    for (auto& e : entries) e = {static_cast<std::int32_t>(random() % 12) - 2, randomText(3)};
+    for (auto& e : entries) {
+      e = {static_cast<std::int32_t>(random() % 12) - 2, randomText(random() % 4 == 0 ? 14 : 3)};
+    }
     const CodeTable table(entries);
     for (std::int32_t code = -3; code < 12; ++code) {
       EXPECT_EQ(table.FindByCode(code), ScanByCode(table.Entries(), code)) << code;
@@ -167,6 +171,15 @@ TEST(CodeTable, IndexesAnswerWhatAFirstMatchScanAnswers) {
       const std::string text = randomText(4);
       const CodeEntry* expected = ScanByIsin(table.Entries(), text);
       EXPECT_EQ(table.FindByIsin(text), expected) << "'" << text << "'";
+    }
+    // Every text again with the case of its letters changed here and there: the
+    // index folds eight bytes at a time, and must fold a letter at any place.
+    for (const CodeEntry& e : table.Entries()) {
+      std::string text = e.isin;
+      for (char& c : text) {
+        if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && random() % 2 == 0) c ^= 0x20;
+      }
+      EXPECT_EQ(table.FindByIsin(text), ScanByIsin(table.Entries(), text)) << "'" << text << "'";
     }
   }
 }

@@ -1,0 +1,166 @@
+// Indexes from a SICOVAM code, or from an ISIN folded on A to Z, to the position
+// of the first table entry that holds it. They keep positions only, never the
+// texts: an ISIN is stored once, in its entry, however large the table.txt.
+//
+// Both are open-addressing tables of fixed size (room for the keys they are made
+// for, half as much again empty), probed linearly: a lookup reads one or two
+// adjacent slots, and a table of a million pairs costs 12 MB per index.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/text.h"
+
+namespace quelvane {
+
+namespace code_index_detail {
+
+// Slots for `count` keys: a third of them stay empty, so probe runs stay short
+// and every probe ends at an empty slot.
+inline std::size_t SlotCount(std::size_t count) {
+  return count + count / 2 + 8;
+}
+
+// Maps the high 32 bits of a hash onto [0, size) without a division.
+inline std::size_t SlotOf(std::uint64_t hash, std::size_t size) {
+  return static_cast<std::size_t>(((hash >> 32) * static_cast<std::uint64_t>(size)) >> 32);
+}
+
+inline constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+
+}  // namespace code_index_detail
+
+class CodeIndex {
+ public:
+  // Empties the index and makes room for `count` keys; no more may be added.
+  void Reset(std::size_t count) { slots_.assign(code_index_detail::SlotCount(count), Slot{}); }
+
+  // Records the position unless the code already has one: the first entry wins.
+  void Add(std::int32_t code, std::uint32_t position) {
+    std::size_t i = Start(code);
+    for (; slots_[i].position != 0; i = Next(i)) {
+      if (slots_[i].code == code) return;
+    }
+    slots_[i] = {code, position + 1};
+  }
+
+  std::optional<std::uint32_t> Find(std::int32_t code) const {
+    if (slots_.empty()) return std::nullopt;
+    for (std::size_t i = Start(code); slots_[i].position != 0; i = Next(i)) {
+      if (slots_[i].code == code) return slots_[i].position - 1;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  struct Slot {
+    std::int32_t code = 0;
+    std::uint32_t position = 0;  // the entry's position + 1; 0 for an empty slot
+  };
+
+  std::size_t Start(std::int32_t code) const {
+    const auto key = static_cast<std::uint64_t>(static_cast<std::uint32_t>(code));
+    return code_index_detail::SlotOf((key + 1) * code_index_detail::kMultiplier, slots_.size());
+  }
+  std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
+
+  std::vector<Slot> slots_;
+};
+
+// The ISIN of an entry is asked of the caller (`isinAt(position)`), which keeps
+// the entries; keys compare whole, folding only A to Z.
+class IsinIndex {
+ public:
+  void Reset(std::size_t count) {
+    slots_.assign(code_index_detail::SlotCount(count), Slot{});
+    std::size_t bits = 64;
+    while (bits < count * kFilterBitsPerKey) bits *= 2;
+    filter_.assign(bits / 64, 0);
+    longest_ = 0;
+  }
+
+  template <class IsinAt>
+  void Add(std::string_view isin, std::uint32_t position, const IsinAt& isinAt) {
+    const std::uint64_t hash = FoldedHash(isin);
+    std::size_t i = code_index_detail::SlotOf(hash, slots_.size());
+    for (; slots_[i].position != 0; i = Next(i)) {
+      if (Holds(slots_[i], hash, isin, isinAt)) return;  // the first entry wins
+    }
+    slots_[i] = {static_cast<std::uint32_t>(hash), position + 1};
+    const std::size_t bit = FilterBit(hash);
+    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    if (isin.size() > longest_) longest_ = isin.size();
+  }
+
+  template <class IsinAt>
+  std::optional<std::uint32_t> Find(std::string_view isin, const IsinAt& isinAt) const {
+    // No key is longer: a long token costs nothing, not even its hash.
+    if (isin.size() > longest_ || slots_.empty()) return std::nullopt;
+    const std::uint64_t hash = FoldedHash(isin);
+    const std::size_t bit = FilterBit(hash);
+    if ((filter_[bit / 64] >> (bit % 64) & 1) == 0) return std::nullopt;
+    for (std::size_t i = code_index_detail::SlotOf(hash, slots_.size()); slots_[i].position != 0;
+         i = Next(i)) {
+      if (Holds(slots_[i], hash, isin, isinAt)) return slots_[i].position - 1;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // Most tokens of an ISIN column are in no table. A bit per hash, set for every
+  // key, answers most of them from a few kilobytes that stay in the cache (one
+  // in ten or so gets past it by chance), where the slots would each be a miss.
+  static constexpr std::size_t kFilterBitsPerKey = 16;
+  std::size_t FilterBit(std::uint64_t hash) const {
+    return static_cast<std::size_t>(hash >> 16) & (filter_.size() * 64 - 1);
+  }
+
+  struct Slot {
+    std::uint32_t tag = 0;       // the low bits of the key's hash
+    std::uint32_t position = 0;  // the entry's position + 1; 0 for an empty slot
+  };
+
+  // The tag spares reading the entry's text for all but the slot that holds it.
+  template <class IsinAt>
+  static bool Holds(const Slot& slot, std::uint64_t hash, std::string_view isin,
+                    const IsinAt& isinAt) {
+    return slot.tag == static_cast<std::uint32_t>(hash) &&
+           EqualsFoldingAsciiLetters(isinAt(slot.position - 1), isin);
+  }
+
+  // A hash of the text with a to z upper-cased, taken eight bytes at a time:
+  // every token of an ISIN column is looked up, once or twice.
+  static std::uint64_t FoldedHash(std::string_view isin) {
+    std::uint64_t hash = isin.size() * code_index_detail::kMultiplier;
+    for (; isin.size() > 8; isin.remove_prefix(8)) {
+      hash = (hash ^ FoldWord(HashWord(isin))) * code_index_detail::kMultiplier;
+      hash ^= hash >> 32;
+    }
+    hash = (hash ^ FoldWord(HashWord(isin))) * code_index_detail::kMultiplier;
+    return hash ^ (hash >> 31);
+  }
+
+  // FoldAsciiLetter on eight bytes at once: a byte from 'a' to 'z' loses 0x20,
+  // every other byte (those of 0x80 and above included) stays as it is. Each
+  // byte's high bit marks a comparison; no sum carries into the next byte,
+  // since the low seven bits plus at most 0x1F stay below 0x100.
+  static std::uint64_t FoldWord(std::uint64_t word) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    const std::uint64_t low7 = word & ~kHighBits;
+    const std::uint64_t atLeastA = low7 + 0x1F1F1F1F1F1F1F1Full;  // 0x80 - 'a'
+    const std::uint64_t pastZ = low7 + 0x0505050505050505ull;     // 0x80 - ('z' + 1)
+    const std::uint64_t lower = atLeastA & ~pastZ & ~word & kHighBits;
+    return word - (lower >> 2);  // 0x80 >> 2 is 0x20, in the same byte
+  }
+
+  std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
+
+  std::vector<Slot> slots_;
+  std::vector<std::uint64_t> filter_;
+  std::size_t longest_ = 0;
+};
+
+}  // namespace quelvane
