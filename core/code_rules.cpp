@@ -33,26 +33,41 @@ std::string ComputedFrenchIsin(std::uint32_t number) {
 
 }  // namespace
 
-std::optional<IsinConversion> SicovamToIsin(const CodeTables& tables, std::string_view text,
-                                            std::string_view prefix) {
-  const auto number = ReadSicovamNumber(text, prefix);
-  if (!number) return std::nullopt;
+namespace {
+
+IsinConversion IsinOfNumber(const CodeTables& tables, std::int32_t number) {
   // The user table first, then the built-in one (a single merged lookup).
-  if (const KnownPair known = tables.FindByCode(*number); known.entry != nullptr) {
+  if (const KnownPair known = tables.FindByCode(number); known.entry != nullptr) {
     return IsinConversion{known.entry->isin,
                           known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
   }
   // "FR" and the number on nine digits, then the check digit. IsSicovamCode keeps
   // callers to 1..99,999,998; any other number still gets a well-formed text.
-  if (*number >= 0 && *number <= 999'999'999) {
-    return IsinConversion{ComputedFrenchIsin(static_cast<std::uint32_t>(*number)),
+  if (number >= 0 && number <= 999'999'999) {
+    return IsinConversion{ComputedFrenchIsin(static_cast<std::uint32_t>(number)),
                           MatchKind::Computed};
   }
   char body[16];
-  std::snprintf(body, sizeof body, "FR%09d", *number);
+  std::snprintf(body, sizeof body, "FR%09d", number);
   std::string isin = body;
   isin += ComputeIsinCheckDigit(isin).value_or('0');
   return IsinConversion{std::move(isin), MatchKind::Computed};
+}
+
+}  // namespace
+
+std::optional<IsinConversion> SicovamToIsin(const CodeTables& tables, std::string_view text,
+                                            std::string_view prefix) {
+  const auto number = ReadSicovamNumber(text, prefix);
+  if (!number) return std::nullopt;
+  return IsinOfNumber(tables, *number);
+}
+
+std::optional<IsinConversion> SicovamCodeToIsin(const CodeTables& tables, std::string_view text,
+                                                std::string_view prefix) {
+  const auto number = ReadSicovamNumber(text, prefix);
+  if (!number || !IsSicovamNumber(*number)) return std::nullopt;
+  return IsinOfNumber(tables, *number);
 }
 
 SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin) {

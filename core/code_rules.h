@@ -23,7 +23,12 @@ enum class CodeType : std::int32_t { Sicovam = 1, Isin = 2 };
 // 199 characters. Nothing when the text does not begin with the prefix.
 std::optional<std::int32_t> ReadSicovamNumber(std::string_view text, std::string_view prefix);
 
-// True when the number read is from 1 to 99,999,998.
+// The numbers SICOVAM codes take.
+constexpr bool IsSicovamNumber(std::int32_t number) {
+  return number >= 1 && number <= 99'999'998;
+}
+
+// True when the number read is a SICOVAM number.
 bool IsSicovamCode(std::string_view text, std::string_view prefix = {});
 
 // Exactly 12 characters: two letters, then ten letters or digits (Windows-1252
@@ -47,6 +52,11 @@ struct SicovamConversion {
 // text with IsSicovamCode first; the number's range is not checked here.
 std::optional<IsinConversion> SicovamToIsin(const CodeTables& tables, std::string_view text,
                                             std::string_view prefix = {});
+
+// SicovamToIsin for a text IsSicovamCode accepts, nothing for any other: the
+// number is read once, as a run does for every line.
+std::optional<IsinConversion> SicovamCodeToIsin(const CodeTables& tables, std::string_view text,
+                                                std::string_view prefix);
 
 // Always converts. Callers pass an ISIN-shaped text or a user-table ISIN; the
 // computed rule takes characters 3 to 11 without their leading '0's.

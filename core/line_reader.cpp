@@ -6,12 +6,18 @@
 namespace quelvane {
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize, std::size_t lineLimit)
-    : file_(file), buffer_(blockSize), lineLimit_(lineLimit == 0 ? 1 : lineLimit) {}
+    : file_(file), own_(blockSize), buffer_(own_), lineLimit_(lineLimit == 0 ? 1 : lineLimit) {}
+
+LineReader::LineReader(std::FILE* file, std::vector<char>& buffer, std::size_t blockSize)
+    : file_(file), buffer_(buffer), lineLimit_(SIZE_MAX) {
+  if (buffer_.size() < blockSize) buffer_.resize(blockSize);
+}
 
 bool LineReader::Fill() {
   if (eof_) return false;
   // Keep the unfinished line at the front; grow only when it fills the buffer.
   if (begin_ > 0) {
+    startInBuffer_ = false;
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
@@ -51,11 +57,17 @@ std::optional<std::string_view> LineReader::Next() {
 }
 
 bool LineReader::Rewind() {
+  offset_ = 0;
+  if (startInBuffer_ && !failed_) {
+    // The stream stands where the buffer's bytes end: reading goes on from there.
+    begin_ = 0;
+    return true;
+  }
   std::clearerr(file_);
   if (std::fseek(file_, 0, SEEK_SET) != 0) return false;
   begin_ = end_ = 0;
-  offset_ = 0;
   eof_ = failed_ = false;
+  startInBuffer_ = true;
   return true;
 }
 

@@ -18,13 +18,19 @@ class LineReader {
   // handed out in pieces of lineLimit bytes, the last one ending the line.
   explicit LineReader(std::FILE* file, std::size_t blockSize = std::size_t{1} << 16,
                       std::size_t lineLimit = SIZE_MAX);
+  // Reads through a buffer the caller keeps from one file to the next; it is
+  // grown to blockSize at least, never shrunk.
+  LineReader(std::FILE* file, std::vector<char>& buffer, std::size_t blockSize);
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
 
   // The next line with its '\n' if it has one (only the file's last line may
   // lack it), or the next piece of a long line, or nothing at the end of the file
   // or on a read error. The view stays valid until the next call.
   std::optional<std::string_view> Next();
 
-  // Back to the start of the file; false when the file cannot be rewound.
+  // Back to the start of the file; false when the file cannot be rewound. While
+  // the buffer still holds the file's start (a small file), nothing is read again.
   bool Rewind();
 
   // Bytes handed out so far since the start (or the last rewind).
@@ -36,12 +42,14 @@ class LineReader {
   bool Fill();
 
   std::FILE* file_;
-  std::vector<char> buffer_;
+  std::vector<char> own_;
+  std::vector<char>& buffer_;
   std::size_t lineLimit_;
   std::size_t begin_ = 0;  // first byte not yet handed out
   std::size_t end_ = 0;    // one past the last byte read
   std::uint64_t offset_ = 0;
   bool eof_ = false;
+  bool startInBuffer_ = true;  // buffer_[0] is the file's first byte
   bool failed_ = false;
 };
 

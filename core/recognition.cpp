@@ -6,7 +6,6 @@ namespace quelvane {
 namespace {
 
 constexpr std::size_t kNumberLookahead = 199;
-constexpr std::int32_t kLargestSicovam = 99'999'998;
 
 int AlnumValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -30,7 +29,7 @@ std::optional<std::int32_t> ReadSicovamNumber(std::string_view text, std::string
 
 bool IsSicovamCode(std::string_view text, std::string_view prefix) {
   const auto number = ReadSicovamNumber(text, prefix);
-  return number && *number >= 1 && *number <= kLargestSicovam;
+  return number && IsSicovamNumber(*number);
 }
 
 bool IsIsinShape(std::string_view text) {

@@ -23,10 +23,6 @@ namespace {
 // is read with bounded memory.
 constexpr std::size_t kLineHeadLimit = std::size_t{1} << 16;
 
-LineReader ProfileReader(std::FILE* file) {
-  return LineReader(file, kLineHeadLimit, kLineHeadLimit);
-}
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -164,7 +160,7 @@ std::optional<KeyPlace> FindKey(const std::filesystem::path& path, std::string_v
                                 std::string_view key) {
   const OpenedFile opened = OpenRegularFile(path.string());
   if (!opened.file) return std::nullopt;
-  LineReader reader = ProfileReader(opened.file.get());
+  LineReader reader(opened.file.get(), kLineHeadLimit, kLineHeadLimit);
   return FindKey(reader, section, key);
 }
 
@@ -292,7 +288,7 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
   OpenedFile source = OpenRegularFile(target.string());
   std::optional<LineReader> reader;
   if (source.file) {
-    reader.emplace(ProfileReader(source.file.get()));
+    reader.emplace(source.file.get(), kLineHeadLimit, kLineHeadLimit);
     auto found = FindKey(*reader, section, key);
     // Unreadable: better not to replace it with less.
     if (!found || !reader->Rewind()) return false;

@@ -5,7 +5,11 @@
 
 namespace quelvane {
 
-AtomicOutputFile::AtomicOutputFile(std::string finalPath) : file_(std::move(finalPath)) {}
+AtomicOutputFile::AtomicOutputFile(std::string finalPath, std::vector<char>& buffer)
+    : file_(std::move(finalPath)), buffer_(buffer) {}
+
+AtomicOutputFile::AtomicOutputFile(std::string finalPath)
+    : AtomicOutputFile(std::move(finalPath), own_) {}
 
 AtomicOutputFile::~AtomicOutputFile() {
   Discard();
@@ -25,9 +29,9 @@ bool AtomicOutputFile::OpenStream(int fd) {
 
 void AtomicOutputFile::StartBuffer() {
   failed_ = false;
-  buffer_ = std::make_unique_for_overwrite<char[]>(kBlockSize + 4096);
-  next_ = buffer_.get();
-  end_ = next_ + kBlockSize + 4096;
+  if (buffer_.size() < kBlockSize + 4096) buffer_.resize(kBlockSize + 4096);
+  next_ = buffer_.data();
+  end_ = next_ + buffer_.size();
 }
 
 int AtomicOutputFile::Fd() const {
@@ -36,11 +40,11 @@ int AtomicOutputFile::Fd() const {
 
 bool AtomicOutputFile::WritePending() {
   if (failed_ || Fd() < 0) return false;
-  if (!WriteAll(Fd(), {buffer_.get(), Mark()})) {
+  if (!WriteAll(Fd(), {buffer_.data(), Mark()})) {
     failed_ = true;
     return false;
   }
-  next_ = buffer_.get();
+  next_ = buffer_.data();
   return true;
 }
 
@@ -59,13 +63,11 @@ bool AtomicOutputFile::WriteThrough(std::string_view bytes) {
 
 void AtomicOutputFile::Grow(std::size_t more) {
   const std::size_t used = Mark();
-  const std::size_t capacity = static_cast<std::size_t>(end_ - buffer_.get());
+  const std::size_t capacity = static_cast<std::size_t>(end_ - buffer_.data());
   const std::size_t wanted = std::max(capacity * 2, used + more);
-  auto grown = std::make_unique_for_overwrite<char[]>(wanted);
-  if (used > 0) std::memcpy(grown.get(), buffer_.get(), used);
-  buffer_ = std::move(grown);
-  next_ = buffer_.get() + used;
-  end_ = buffer_.get() + wanted;
+  buffer_.resize(wanted);
+  next_ = buffer_.data() + used;
+  end_ = buffer_.data() + wanted;
 }
 
 bool AtomicOutputFile::Commit() {
@@ -77,7 +79,6 @@ bool AtomicOutputFile::Commit() {
 void AtomicOutputFile::Discard() {
   file_.Discard();
   streamFd_ = -1;
-  buffer_.reset();
   next_ = end_ = nullptr;
 }
 

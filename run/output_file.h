@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/posix_file.h"
 
@@ -20,6 +21,8 @@ class AtomicOutputFile {
   // Bytes collected before they are written in one call.
   static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
+  // Collects into `buffer`, which the caller may keep from one file to the next.
+  AtomicOutputFile(std::string finalPath, std::vector<char>& buffer);
   explicit AtomicOutputFile(std::string finalPath);
   ~AtomicOutputFile();  // discards what was not committed
   AtomicOutputFile(const AtomicOutputFile&) = delete;
@@ -54,8 +57,8 @@ class AtomicOutputFile {
     }
     return WriteThrough(bytes);
   }
-  std::size_t Mark() const { return static_cast<std::size_t>(next_ - buffer_.get()); }
-  void TakeBack(std::size_t mark) { next_ = buffer_.get() + mark; }
+  std::size_t Mark() const { return static_cast<std::size_t>(next_ - buffer_.data()); }
+  void TakeBack(std::size_t mark) { next_ = buffer_.data() + mark; }
 
   // Writes what is pending once it fills a block; false once a write has failed.
   bool WriteIfFull() { return Mark() < kBlockSize || WritePending(); }
@@ -74,9 +77,10 @@ class AtomicOutputFile {
 
   AtomicReplacement file_;
   int streamFd_ = -1;
-  // Pending bytes: [buffer_, next_); room up to end_. Grows only for a line
-  // longer than a block.
-  std::unique_ptr<char[]> buffer_;
+  // Pending bytes: [buffer_.data(), next_); room up to end_. Grows only for a
+  // line longer than a block.
+  std::vector<char> own_;
+  std::vector<char>& buffer_;
   char* next_ = nullptr;
   char* end_ = nullptr;
   bool failed_ = false;

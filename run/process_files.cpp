@@ -78,10 +78,8 @@ struct RunSettings {
 // single delimiter exactly: no run of delimiters and none at the end.
 bool IsPlainlyJoined(std::string_view rest, char delimiter) {
   if (!rest.empty() && rest.back() == delimiter) return false;
-  for (std::size_t i = 1; i < rest.size(); ++i) {
-    if (rest[i] == delimiter && rest[i - 1] == delimiter) return false;
-  }
-  return true;
+  const char run[2] = {delimiter, delimiter};
+  return rest.find(std::string_view(run, 2)) == std::string_view::npos;
 }
 
 // The first line as a text-mode read hands it over: a CR LF at its end arrives as
@@ -132,18 +130,31 @@ enum class LineOutcome { kWritten, kDropped, kWriteFailed };
 // What became of the code column's token.
 enum class CodeOutcome { kConverted, kCopiedUntreated, kDropped };
 
+// What the files of a run share. The buffers are kept from one file to the next:
+// a run of thousands of small files allocates and clears them once.
+struct RunShared {
+  const RunSettings& settings;
+  const CodeTables& tables;
+  const Selection& selection;
+  const RunPlaces& places;
+  RunReporter& reporter;
+  ConversionMemo memo;
+  std::vector<char> readBuffer;
+  std::vector<char> writeBuffer;
+};
+
 // One file of the run, from its log heading to its line count.
 class FileConversion {
  public:
-  FileConversion(const RunSettings& settings, const CodeTables& tables, ConversionMemo& memo,
-                 const Selection& selection, const RunPlaces& places, RunReporter& reporter,
-                 const std::string& path)
-      : settings_(settings),
-        tables_(tables),
-        memo_(memo),
-        selection_(selection),
-        places_(places),
-        reporter_(reporter),
+  FileConversion(RunShared& run, const std::string& path)
+      : settings_(run.settings),
+        tables_(run.tables),
+        memo_(run.memo),
+        selection_(run.selection),
+        places_(run.places),
+        readBuffer_(run.readBuffer),
+        writeBuffer_(run.writeBuffer),
+        reporter_(run.reporter),
         path_(path),
         displayPath_(DisplayText(path)) {}
 
@@ -172,6 +183,8 @@ class FileConversion {
   ConversionMemo& memo_;
   const Selection& selection_;
   const RunPlaces& places_;
+  std::vector<char>& readBuffer_;
+  std::vector<char>& writeBuffer_;
   std::string converted_;  // a result too long for the memo
   RunReporter& reporter_;
   const std::string& path_;
@@ -208,7 +221,7 @@ FileResult FileConversion::Run() {
     return result_;
   }
   identity_ = input.identity;
-  LineReader reader(file.get(), kReadBlock);
+  LineReader reader(file.get(), readBuffer_, kReadBlock);
 
   // An empty file has no first line to test: it goes on to find no code column.
   if (const auto firstLine = reader.Next();
@@ -288,7 +301,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     Warn(texts::kCannotRead);
     return;
   }
-  AtomicOutputFile output(outputPath);
+  AtomicOutputFile output(outputPath, writeBuffer_);
   if (places_.outputFd >= 0 ? !output.OpenStream(places_.outputFd) : !output.Open()) {
     Warn(texts::CannotWrite(DisplayText(outputPath)));
     return;
@@ -379,14 +392,11 @@ CodeResult FileConversion::ConvertCode(std::string_view token) {
   if (const CodeResult* known = memo_.Find(token)) return *known;
   CodeResult result;
   if (settings_.rule == CodeRule::kSicovamToIsin) {
-    if (IsSicovamCode(token, settings_.prefix)) {
-      // Cannot fail once IsSicovamCode has accepted the token with the same prefix.
-      if (auto isin = SicovamToIsin(tables_, token, settings_.prefix)) {
-        converted_ = std::move(isin->isin);
-        result = {true, isin->kind, converted_};
-      }
+    if (auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix)) {
+      converted_ = std::move(isin->isin);
+      result = {true, isin->kind, converted_};
     }
-  } else if (tables_.IsUserTableIsin(token) || IsIsinShape(token)) {
+  } else if (IsIsinShape(token) || tables_.IsUserTableIsin(token)) {  // the cheap test first
     SicovamConversion code = IsinToSicovam(tables_, token);
     converted_ = std::move(code.code);
     result = {true, code.kind, converted_};
@@ -470,12 +480,12 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
 
   const RunSettings settings(options);
   const Selection selection(paths);
-  ConversionMemo memo;
+  RunShared run{settings, tables, selection, places, reporter, {}, {}, {}};
   std::int64_t filesDone = 0;
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
   for (const std::string& path : paths) {
-    const FileResult file = FileConversion(settings, tables, memo, selection, places, reporter, path).Run();
+    const FileResult file = FileConversion(run, path).Run();
     if (file.abandoned) {
       totals.abandoned = true;
       break;
