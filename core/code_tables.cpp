@@ -6,6 +6,7 @@
 
 #include "core/builtin_table.h"
 #include "core/line_reader.h"
+#include "core/posix_file.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -57,10 +58,6 @@ std::optional<std::size_t> CountLinesAndRewind(std::FILE* file) {
   return lines;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 CodeTable::CodeTable(std::vector<CodeEntry> entries) : entries_(std::move(entries)) {
@@ -101,9 +98,11 @@ const CodeTable& BuiltinCodeTable() {
 }
 
 std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  return ReadUserCodeStream(file.get());
+  // A pipe or a device is never waited on nor read without end: only a regular
+  // file is a table, anything else counts as a file that cannot be opened.
+  const OpenedFile opened = OpenRegularFile(path.string());
+  if (!opened.file) return std::nullopt;
+  return ReadUserCodeStream(opened.file.get());
 }
 
 std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file) {

@@ -78,7 +78,8 @@ class CodeTables {
 
   void CreateUserCodeTable();
   // Adds the pairs of the file after the visible user pairs. False when the file
-  // cannot be opened; the table is then untouched. Never reports anything else.
+  // cannot be opened or is not a regular file (a folder, a pipe, a device); the
+  // table is then untouched. Never reports anything else.
   bool LoadUserCodeTable(const std::filesystem::path& path = "table.txt");
   void FreeUserCodeTable();
 

@@ -6,6 +6,7 @@
 #include <QStyleOptionFocusRect>
 
 #include "platform/dialog.h"
+#include "platform/qt_ownership.h"
 
 namespace quelvane {
 
@@ -121,7 +122,7 @@ const std::string* LineListModel::Line(int index) const {
   return &lines_[static_cast<std::size_t>(index)];
 }
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new LineListModel(this)) {
+ListBox::ListBox(QWidget* parent) : QListView(parent), model_(MakeForQt<LineListModel>(this)) {
   setModel(model_);
   // Every line has the height of one line of text: the view never measures
   // a million lines to lay them out.

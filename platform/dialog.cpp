@@ -15,15 +15,18 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QValidator>
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
 
+#include "core/text.h"
 #include "platform/controls.h"
 #include "platform/icon.h"
 #include "platform/message_box.h"
 #include "platform/qt_access.h"
+#include "platform/qt_ownership.h"
 
 namespace quelvane {
 namespace {
@@ -129,35 +132,35 @@ bool HasStyle(const DialogControl& control, std::uint32_t style) {
 }
 
 QWidget* NewPushButton(const DialogControl& control, QWidget* window) {
-  auto* button = new QPushButton(ToQString(control.text), window);
+  auto* button = MakeForQt<QPushButton>(ToQString(control.text), window);
   button->setAutoDefault(true);
   button->setDefault(HasStyle(control, kDefault));
   return button;
 }
 
 QWidget* NewMultiLineEdit(const DialogControl& control, QWidget* window) {
-  auto* edit = new QPlainTextEdit(ToQString(control.text), window);
+  auto* edit = MakeForQt<QPlainTextEdit>(ToQString(control.text), window);
   edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   edit->setVerticalScrollBarPolicy(HasStyle(control, kVScroll) ? Qt::ScrollBarAlwaysOn
                                                                : Qt::ScrollBarAlwaysOff);
   edit->setTabChangesFocus(true);
   edit->setReadOnly(HasStyle(control, kReadOnly));
-  if (!HasStyle(control, kWantReturn)) edit->installEventFilter(new EnterToDefaultButton(window));
+  if (!HasStyle(control, kWantReturn)) edit->installEventFilter(MakeForQt<EnterToDefaultButton>(window));
   if (!HasStyle(control, kBorder)) edit->setFrameShape(QFrame::NoFrame);
   return edit;
 }
 
 QWidget* NewEdit(const DialogControl& control, QWidget* window) {
   if (HasStyle(control, kMultiLine)) return NewMultiLineEdit(control, window);
-  auto* edit = new QLineEdit(ToQString(control.text), window);
+  auto* edit = MakeForQt<QLineEdit>(ToQString(control.text), window);
   edit->setFrame(HasStyle(control, kBorder));
   edit->setReadOnly(HasStyle(control, kReadOnly));
   return edit;
 }
 
 QWidget* NewListBox(const DialogControl& control, QWidget* window) {
-  auto* list = new ListBox(window);
+  auto* list = MakeForQt<ListBox>(window);
   if (!HasStyle(control, kBorder)) list->setFrameShape(QFrame::NoFrame);
   return list;
 }
@@ -169,20 +172,20 @@ QWidget* NewControl(const DialogControl& control, QWidget* window) {
     case ControlKind::kPushButton:
       return NewPushButton(control, window);
     case ControlKind::kAutoRadioButton:
-      return new AutoRadioButton(text, window);
+      return MakeForQt<AutoRadioButton>(text, window);
     case ControlKind::kAutoCheckBox:
-      return new QCheckBox(text, window);
+      return MakeForQt<QCheckBox>(text, window);
     case ControlKind::kEdit:
       return NewEdit(control, window);
     case ControlKind::kListBox:
       return NewListBox(control, window);
     case ControlKind::kStatic:
-      return new StaticText(HasStyle(control, kNoPrefix) ? text : WithoutMnemonics(text),
+      return MakeForQt<StaticText>(HasStyle(control, kNoPrefix) ? text : WithoutMnemonics(text),
                             HasStyle(control, kCentered), window);
     case ControlKind::kGroupBox:
-      return new GroupFrame(WithoutMnemonics(text), window);
+      return MakeForQt<GroupFrame>(WithoutMnemonics(text), window);
   }
-  return new QWidget(window);
+  return MakeForQt<QWidget>(window);
 }
 
 // While paint events are let through, input that was posted to a widget (rather
@@ -273,7 +276,7 @@ void Dialog::Impl::CreateWindow(Dialog& dialog, QWidget* owner,
                                 const DialogTemplate& dialogTemplate) {
   const Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  window = new TemplateWindow(dialog, owner, flags);
+  window = MakeForQt<TemplateWindow>(dialog, owner, flags);
   // The template's font is a Windows face; the desktop's own sans-serif face at
   // the template's size takes its place, and the base units follow that face.
   QFont font = QApplication::font();
@@ -398,7 +401,7 @@ Dialog::Dialog(const DialogTemplate& dialogTemplate, Dialog* parent)
     : template_(dialogTemplate), parent_(parent) {}
 
 Dialog::~Dialog() {
-  if (impl_ != nullptr) delete impl_->window;
+  if (impl_ != nullptr) DeleteNow(impl_->window);
 }
 
 bool Dialog::IsCreated() const {
@@ -448,7 +451,7 @@ void Dialog::OnCancel() {
 
 bool Dialog::DestroyWindow() {
   if (!IsCreated()) return false;
-  delete impl_->window;
+  DeleteNow(impl_->window);
   impl_->items.clear();
   return true;
 }
@@ -523,6 +526,27 @@ void Dialog::SetDlgItemText(int id, std::string_view text) {
 
 void Dialog::SetDlgItemInt(int id, std::int32_t value) {
   SetDlgItemText(id, std::to_string(value));
+}
+
+namespace {
+
+class Cp1252Validator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& /*position*/) const override {
+    return EncodeCp1252(input.toStdString()) ? Acceptable : Invalid;
+  }
+};
+
+}  // namespace
+
+void Dialog::LimitDlgItemToCp1252(int id, std::size_t maxLength) {
+  if (!IsCreated()) return;
+  auto* edit = impl_->Widget<QLineEdit>(id);
+  if (edit == nullptr) return;
+  // Every Windows-1252 character is one UTF-16 unit: the edit's count is right.
+  edit->setMaxLength(static_cast<int>(maxLength));
+  edit->setValidator(MakeForQt<Cp1252Validator>(edit));
 }
 
 void Dialog::EnableDlgItem(int id, bool enable) {

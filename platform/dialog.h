@@ -91,6 +91,10 @@ class Dialog {
   void EnableDlgItem(int id, bool enable);
   bool IsDlgItemEnabled(int id) const;
   void GotoDlgCtrl(int id);  // gives the focus to that control
+  // An edit whose text goes to quote files and the profile, which are
+  // Windows-1252: it takes at most maxLength characters, and only characters
+  // Windows-1252 has (a character that could not be written is not typed).
+  void LimitDlgItemToCp1252(int id, std::size_t maxLength);
   // Paints the control at once, without waiting for the event loop: used while a
   // handler holds the thread (a run) and must still show its progress.
   void RepaintDlgItem(int id);

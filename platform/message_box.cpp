@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/qt_access.h"
+#include "platform/qt_ownership.h"
 
 namespace quelvane {
 namespace {
@@ -66,7 +67,7 @@ void FitToTextAndCaption(QMessageBox& box) {
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
     const QMargins margins = grid->contentsMargins();
     const int room = std::min(captionWidth, widest) - margins.left() - margins.right();
-    grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+    grid->addItem(MakeForQt<QSpacerItem>(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                   grid->rowCount(), 0, 1, grid->columnCount());
   }
 }

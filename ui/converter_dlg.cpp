@@ -70,6 +70,9 @@ bool CConverterDlg::OnInitDialog() {
   sourceFileDialog_->SetFileNameBuffer(selectionBuffer_);
   selectionBuffer_.Clear();
 
+  for (int id : {kIdcSourceText, kIdcDestinationText}) {
+    LimitDlgItemToCp1252(id, kSeparatorMaxLength);
+  }
   ShowSettings(ReadSettings(profile_));
 
   // A missing table.txt is no error: the built-in table serves alone.

@@ -140,6 +140,10 @@ TEST(ConvertCommandTest, OptionErrorsNameTheOptionAndTheValue) {
       {{"--profile=missing.ini", "a.txt"}, {"missing.ini"}},
       {{"-s", "\xE2\x82\xAC\xE2\x80\xA0\xE2\x86\x92", "a.txt"}, {"--source-sep", "\xE2\x86\x92"}},
       {{"--output-dir", "no-such-folder", "a.txt"}, {"no-such-folder"}},
+      // Only regular files are read: a folder or a device is no table and no profile.
+      {{"--table", ".", "a.txt"}, {"« . »"}},
+      {{"--table", "/dev/zero", "a.txt"}, {"/dev/zero"}},
+      {{"--profile=/dev/zero", "a.txt"}, {"/dev/zero"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));

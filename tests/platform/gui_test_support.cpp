@@ -1,3 +1,4 @@
+#include "platform/qt_ownership.h"
 #include "tests/platform/gui_test_support.h"
 
 #include <QApplication>
@@ -49,7 +50,7 @@ FileSelectionScript::~FileSelectionScript() {
 
 void WhenModal(std::function<void(QWidget*)> script) {
   // Polls, as the modal window opens only once the caller has entered its loop.
-  auto* timer = new QTimer(qApp);
+  auto* timer = MakeForQt<QTimer>(qApp);
   QWidget* before = QApplication::activeModalWidget();
   QObject::connect(timer, &QTimer::timeout, timer, [timer, before, script = std::move(script)] {
     QWidget* modal = QApplication::activeModalWidget();

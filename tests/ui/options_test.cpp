@@ -45,6 +45,9 @@ TEST_F(MainWindowTest, SeparatorButtonsAndTheirEdits) {
     EXPECT_TRUE(Enabled(side.text));
     Type(side.text, "abcdefghijkl");
     EXPECT_EQ(side.option(Window().Options()), "abcdefghi") << "nine characters of twelve";
+    Type(side.text, "\u2192\u00A7\u20AC");  // an arrow Windows-1252 does not have
+    EXPECT_EQ(Text(side.text), "\u00A7\u20AC");
+    EXPECT_EQ(side.option(Window().Options()), "\xA7\x80");
     Type(side.text, "é;");
     EXPECT_EQ(side.option(Window().Options()), "\xE9;") << "quote files are Windows-1252";
     Click(side.tab);

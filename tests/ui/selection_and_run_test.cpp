@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "platform/qt_ownership.h"
 #include "run/process_files.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -255,16 +256,16 @@ TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
   QWidget* check = DlgItemWidget(window, kIdcKnownValuesOnly);
   auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(window, kIdcLengthText));
   window.EnableDlgItem(kIdcLengthText, true);
-  QPointer<QObject> doomed = new QObject;
+  QPointer<QObject> doomed = MakeForQt<QObject>();
   boxes.OnBox([&](const MessageBoxRequest&) {
     const QPointF centre = check->rect().center();
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
       QCoreApplication::postEvent(
-          check, new QMouseEvent(type, centre, check->mapToGlobal(centre), Qt::LeftButton,
+          check, MakeForQt<QMouseEvent>(type, centre, check->mapToGlobal(centre), Qt::LeftButton,
                                  Qt::LeftButton, Qt::NoModifier));
     }
     QCoreApplication::postEvent(
-        edit, new QKeyEvent(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, QStringLiteral("9")));
+        edit, MakeForQt<QKeyEvent>(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, QStringLiteral("9")));
     doomed->deleteLater();
   });
   bool ran = false;
