@@ -91,10 +91,10 @@ std::string FolderOf(const std::string& path) {
 // holds this one too, whatever the final name's length.
 std::string TemporaryName(const std::string& finalPath, unsigned attempt) {
   static constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static const auto process = static_cast<std::uint64_t>(::getpid()) << 20;
   timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
-  auto seed = static_cast<std::uint64_t>(now.tv_nsec) ^
-              (static_cast<std::uint64_t>(::getpid()) << 20) ^ (std::uint64_t{attempt} << 40);
+  auto seed = static_cast<std::uint64_t>(now.tv_nsec) ^ process ^ (std::uint64_t{attempt} << 40);
   std::string name = ".q";
   for (int i = 0; i < 6; ++i) {
     name += kLetters[seed % kLetters.size()];
@@ -135,8 +135,7 @@ OpenedFile OpenRegularFile(const std::string& path) {
     opened.failure = OpenFailure::kNotRegular;
     return opened;
   }
-  // Reads of a regular file never block; the flag only kept the open from waiting.
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // The flag only kept the open from waiting: reads of a regular file ignore it.
   opened.file.reset(::fdopen(fd, "rb"));
   if (!opened.file) {
     ::close(fd);
@@ -226,13 +225,17 @@ bool AtomicReplacement::Open() {
   return true;
 }
 
-bool AtomicReplacement::GiveTemporaryName() {
+bool AtomicReplacement::LinkAs(const std::string& name) const {
   const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+         (errno != EEXIST && ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0);
+}
+
+bool AtomicReplacement::GiveTemporaryName() {
   for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string name = TemporaryName(finalPath_, attempt);
     if (Register(name) == nullptr) return false;
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-        ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+    if (LinkAs(name)) {
       tempPath_ = std::move(name);
       return true;
     }
@@ -247,7 +250,17 @@ bool AtomicReplacement::Commit(bool durable) {
   if (fd_ < 0) return false;
   const SignalsHeldBack held;
   bool ok = !durable || ::fsync(fd_) == 0;
-  if (ok && unnamed_) ok = GiveTemporaryName();
+  if (ok && unnamed_) {
+    // A new file takes its name at once. A link never replaces a file, so an
+    // earlier one is replaced through a short temporary name and a rename.
+    if (LinkAs(finalPath_)) {
+      const bool closed = ::close(fd_) == 0;
+      fd_ = -1;
+      if (!closed) ::unlink(finalPath_.c_str());
+      return closed;
+    }
+    ok = errno == EEXIST && GiveTemporaryName();
+  }
   ok = ::close(fd_) == 0 && ok;
   fd_ = -1;
   if (ok) ok = std::rename(tempPath_.c_str(), finalPath_.c_str()) == 0;

@@ -91,6 +91,7 @@ class AtomicReplacement {
   void Discard();
 
  private:
+  bool LinkAs(const std::string& name) const;
   bool GiveTemporaryName();
 
   std::string finalPath_;
