@@ -183,6 +183,46 @@ bool CopyWithChange(LineReader& reader, int fd, std::optional<std::uint64_t> rep
   return placed || WriteAll(fd, text);
 }
 
+// What a write puts where: the key's line replaced, a line added after the
+// section's last one, or a new section at the end.
+struct KeyChange {
+  std::optional<std::uint64_t> replace;
+  std::optional<std::uint64_t> insertAfter;
+  std::string text;
+};
+
+KeyChange ChangeFor(const KeyPlace& place, std::string_view section, std::string_view key,
+                    std::string_view value) {
+  const std::string lineEnd = place.crlf ? "\r\n" : "\n";
+  KeyChange change;
+  std::string& text = change.text;
+  if (place.keyLine) {
+    change.replace = place.keyLine;
+    text = place.keyLineStart;
+    text += value;
+    text += place.keyLineEnd;
+  } else if (place.sectionFound) {
+    change.insertAfter = place.lastSectionLine;
+    // An anchor line that is the last of a file without a final line feed gets one.
+    if (place.lastSectionLine + 1 == place.lineCount && !place.lastLineEnded) text = lineEnd;
+    text.append(key).append("=").append(value).append(lineEnd);
+  } else {
+    if (!place.lastLineEnded) text = lineEnd;
+    if (place.lineCount > 0) text += lineEnd;
+    text.append("[").append(section).append("]").append(lineEnd);
+    text.append(key).append("=").append(value).append(lineEnd);
+  }
+  return change;
+}
+
+// A profile kept as a link (to a dotfiles folder, say) is replaced where it points.
+std::filesystem::path WhereLinkPoints(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  const auto resolved = std::filesystem::weakly_canonical(path, error);
+  return error ? path : resolved;
+}
+
 // Serialises the writers of one profile: two programs that save their settings
 // at once each read and rewrite the file whole, one after the other. The lock
 // is held on a file of its own beside the profile, which the rename of the
@@ -270,14 +310,7 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
       value.find_first_of("\r\n") != std::string_view::npos) {
     return false;
   }
-  // A profile kept as a link (to a dotfiles folder, say) is replaced where it points.
-  std::filesystem::path target = file_;
-  std::error_code error;
-  if (std::filesystem::is_symlink(target, error)) {
-    const auto resolved = std::filesystem::weakly_canonical(target, error);
-    if (!error) target = resolved;
-  }
-
+  const std::filesystem::path target = WhereLinkPoints(file_);
   std::error_code ignored;
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ignored);
   const ProfileLock lock(target);
@@ -297,31 +330,13 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
     return false;
   }
 
-  const std::string lineEnd = place.crlf ? "\r\n" : "\n";
-  std::optional<std::uint64_t> replace;
-  std::optional<std::uint64_t> insertAfter;
-  std::string text;
-  if (place.keyLine) {
-    replace = place.keyLine;
-    text = place.keyLineStart;
-    text += value;
-    text += place.keyLineEnd;
-  } else if (place.sectionFound) {
-    insertAfter = place.lastSectionLine;
-    // An anchor line that is the last of a file without a final line feed gets one.
-    if (place.lastSectionLine + 1 == place.lineCount && !place.lastLineEnded) text = lineEnd;
-    text.append(key).append("=").append(value).append(lineEnd);
-  } else {
-    if (!place.lastLineEnded) text = lineEnd;
-    if (place.lineCount > 0) text += lineEnd;
-    text.append("[").append(section).append("]").append(lineEnd);
-    text.append(key).append("=").append(value).append(lineEnd);
-  }
-
+  const KeyChange change = ChangeFor(place, section, key, value);
   AtomicReplacement replacement(target.string());
   if (!replacement.Open()) return false;
-  const bool written = reader ? CopyWithChange(*reader, replacement.Fd(), replace, insertAfter, text)
-                              : WriteAll(replacement.Fd(), text);
+  const bool written =
+      reader ? CopyWithChange(*reader, replacement.Fd(), change.replace, change.insertAfter,
+                              change.text)
+             : WriteAll(replacement.Fd(), change.text);
   return written && replacement.Commit(/*durable=*/true);
 }
 

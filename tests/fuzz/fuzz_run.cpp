@@ -69,16 +69,10 @@ std::string_view TakeTable(std::string_view& data, unsigned tableFlags) {
   return table;
 }
 
-// Loads table.txt as the program does, and checks that every pair the file gives
-// before its end marker answers from the user table, whatever the built-in pairs.
-void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
-               unsigned tableFlags) {
-  if (!tables.LoadUserCodeTable(path)) std::abort();
-  const auto pairs = quelvane::ReadUserCodeFile(path);
-  if (!pairs) std::abort();
-  std::size_t visible = 0;
-  while (visible < pairs->size() && (*pairs)[visible].code != quelvane::kEndMarkerCode) ++visible;
-  if (tables.UserPairCount() != visible) std::abort();
+// Every pair before the end marker answers from the user table, whatever the
+// built-in pairs.
+void CheckUserPairsAnswer(const quelvane::CodeTables& tables,
+                          const std::vector<quelvane::CodeEntry>* pairs, std::size_t visible) {
   for (std::size_t i = 0; i < visible; ++i) {
     const quelvane::CodeEntry& pair = (*pairs)[i];
     const quelvane::CodeEntry* byCode = tables.FindUserByCode(pair.code);
@@ -88,6 +82,18 @@ void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
     if (byIsin == nullptr || !quelvane::EqualsFoldingAsciiLetters(byIsin->isin, pair.isin))
       std::abort();
   }
+}
+
+// Loads table.txt as the program does, and checks what the user table answers.
+void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
+               unsigned tableFlags) {
+  if (!tables.LoadUserCodeTable(path)) std::abort();
+  const auto pairs = quelvane::ReadUserCodeFile(path);
+  if (!pairs) std::abort();
+  std::size_t visible = 0;
+  while (visible < pairs->size() && (*pairs)[visible].code != quelvane::kEndMarkerCode) ++visible;
+  if (tables.UserPairCount() != visible) std::abort();
+  CheckUserPairsAnswer(tables, &*pairs, visible);
   // A second load adds its pairs where the end marker stood.
   if ((tableFlags & kTableTwice) != 0) {
     if (!tables.LoadUserCodeTable(path) || tables.UserPairCount() != 2 * visible) std::abort();
