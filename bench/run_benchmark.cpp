@@ -27,7 +27,9 @@ class SilentReporter final : public quelvane::RunReporter {
   void AddLogLine(std::string_view) override {}
   void SetLogRedraw(bool) override {}
   void ScrollLogToEnd() override {}
-  quelvane::BoxAnswer MessageBox(std::string_view, std::string_view, quelvane::BoxType) override { return quelvane::BoxAnswer::kYes; }
+  quelvane::BoxAnswer MessageBox(std::string_view, std::string_view, quelvane::BoxType) override {
+    return quelvane::BoxAnswer::kYes;
+  }
 };
 
 constexpr std::size_t kFileBytes = std::size_t{16} << 20;

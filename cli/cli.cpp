@@ -20,8 +20,8 @@ constexpr std::string_view kVersion = "quelvane-cli 1.05";
 // The options that take a value of their own, short and long.
 bool TakesValue(std::string_view argument) {
   static constexpr std::string_view kValueOptions[] = {
-      "-s", "--source-sep", "-d", "--dest-sep", "--prefix", "--fixed-length",
-      "--ext", "--table", "-o", "--output-dir"};
+      "-s",    "--source-sep", "-d", "--dest-sep",  "--prefix", "--fixed-length",
+      "--ext", "--table",      "-o", "--output-dir"};
   return std::find(std::begin(kValueOptions), std::end(kValueOptions), argument) !=
          std::end(kValueOptions);
 }

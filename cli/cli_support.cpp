@@ -1,8 +1,8 @@
 #include "cli/cli_support.h"
 
-#include "cli/cli.h"
-
 #include <ostream>
+
+#include "cli/cli.h"
 
 namespace quelvane {
 
@@ -58,8 +58,7 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console&
 
 int ReportUsage(Console& console, std::string_view who, std::string_view message) {
   console.err << who << " : " << message << "\n"
-              << "Essayez « " << who
-              << " --help » pour plus d'informations.\n";
+              << "Essayez « " << who << " --help » pour plus d'informations.\n";
   return kExitUsage;
 }
 

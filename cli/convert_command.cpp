@@ -11,9 +11,9 @@
 #include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
+#include "core/posix_file.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
-#include "core/posix_file.h"
 #include "platform/profile.h"
 #include "run/process_files.h"
 #include "run/settings.h"
@@ -26,8 +26,7 @@ namespace {
 // standard error that is erased before anything else is written there or to the log.
 class ConsoleReporter final : public RunReporter {
  public:
-  ConsoleReporter(Console& console, const ConvertArgs& args)
-      : console_(console), args_(args) {}
+  ConsoleReporter(Console& console, const ConvertArgs& args) : console_(console), args_(args) {}
 
   void SetStatusLines(const std::optional<std::string>& line1,
                       const std::optional<std::string>& line2,

@@ -26,8 +26,8 @@ struct ConvertArgs {
   bool skipIgnored = false;
   std::optional<std::string> extension;
   std::optional<std::string> outputFolder;  // default: each output beside its input
-  std::optional<std::string> table;    // default: table.txt in the current folder, if any
-  std::optional<std::string> profile;  // empty: the desktop program's own profile
+  std::optional<std::string> table;         // default: table.txt in the current folder, if any
+  std::optional<std::string> profile;       // empty: the desktop program's own profile
   bool yes = false;
   bool no = false;
 };

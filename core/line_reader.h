@@ -3,8 +3,8 @@
 // handed out as a view into the reader's buffer.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string_view>

@@ -19,7 +19,8 @@ inline constexpr BoxMessage kComputedIsinBox{
     "connues.\nLe code ISIN a donc été calculé.",
     "Attention !", BoxType::kInformation};
 inline constexpr BoxMessage kNotACodeBox{
-    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention", BoxType::kInformation};
+    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention",
+    BoxType::kInformation};
 inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
 
 // What one press of "Convertir" does, in order: the box (if any) is shown first,

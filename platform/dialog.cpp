@@ -146,7 +146,8 @@ QWidget* NewMultiLineEdit(const DialogControl& control, QWidget* window) {
                                                                : Qt::ScrollBarAlwaysOff);
   edit->setTabChangesFocus(true);
   edit->setReadOnly(HasStyle(control, kReadOnly));
-  if (!HasStyle(control, kWantReturn)) edit->installEventFilter(MakeForQt<EnterToDefaultButton>(window));
+  if (!HasStyle(control, kWantReturn))
+    edit->installEventFilter(MakeForQt<EnterToDefaultButton>(window));
   if (!HasStyle(control, kBorder)) edit->setFrameShape(QFrame::NoFrame);
   return edit;
 }
@@ -181,7 +182,7 @@ QWidget* NewControl(const DialogControl& control, QWidget* window) {
       return NewListBox(control, window);
     case ControlKind::kStatic:
       return MakeForQt<StaticText>(HasStyle(control, kNoPrefix) ? text : WithoutMnemonics(text),
-                            HasStyle(control, kCentered), window);
+                                   HasStyle(control, kCentered), window);
     case ControlKind::kGroupBox:
       return MakeForQt<GroupFrame>(WithoutMnemonics(text), window);
   }

@@ -333,10 +333,9 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
   const KeyChange change = ChangeFor(place, section, key, value);
   AtomicReplacement replacement(target.string());
   if (!replacement.Open()) return false;
-  const bool written =
-      reader ? CopyWithChange(*reader, replacement.Fd(), change.replace, change.insertAfter,
-                              change.text)
-             : WriteAll(replacement.Fd(), change.text);
+  const bool written = reader ? CopyWithChange(*reader, replacement.Fd(), change.replace,
+                                               change.insertAfter, change.text)
+                              : WriteAll(replacement.Fd(), change.text);
   return written && replacement.Commit(/*durable=*/true);
 }
 

@@ -1,7 +1,6 @@
 // The program's resources: dialog templates, looked up by id.
 #pragma once
 
-
 #include "platform/dialog_template.h"
 #include "res/resource_ids.h"
 

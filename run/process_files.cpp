@@ -114,10 +114,9 @@ class Selection {
   bool Holds(const std::string& path) const {
     if (std::find(paths_.begin(), paths_.end(), path) != paths_.end()) return true;
     const auto identity = IdentityOfEntry(path);
-    return identity && std::any_of(identities_.begin(), identities_.end(),
-                                   [&](const FileIdentity& selected) {
-                                     return selected.SameFile(*identity);
-                                   });
+    return identity &&
+           std::any_of(identities_.begin(), identities_.end(),
+                       [&](const FileIdentity& selected) { return selected.SameFile(*identity); });
   }
 
  private:
@@ -226,8 +225,9 @@ FileResult FileConversion::Run() {
   // An empty file has no first line to test: it goes on to find no code column.
   if (const auto firstLine = reader.Next();
       firstLine && !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
-    const BoxAnswer answer = reporter_.MessageBox(texts::SeparatorQuestion(displayPath_),
-                                            texts::kSeparatorQuestionCaption, BoxType::kQuestion);
+    const BoxAnswer answer =
+        reporter_.MessageBox(texts::SeparatorQuestion(displayPath_),
+                             texts::kSeparatorQuestionCaption, BoxType::kQuestion);
     if (answer != BoxAnswer::kYes) {
       // The file is closed before the abandon is logged, so that a user who acts
       // on the log (moves or deletes the file) finds it free.
@@ -460,7 +460,8 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
 
   const auto count = static_cast<std::int64_t>(paths.size());
   if (paths.empty() || (paths.size() == 1 && paths.front().empty())) {
-    reporter.MessageBox(texts::kNothingSelected, texts::kNothingSelectedCaption, BoxType::kInformation);
+    reporter.MessageBox(texts::kNothingSelected, texts::kNothingSelectedCaption,
+                        BoxType::kInformation);
     totals.refused = true;
     return totals;
   }
@@ -511,7 +512,8 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
   reporter.ScrollLogToEnd();
   reporter.SetStatusLines(std::nullopt, "", "", "");
   if (warnings != 0) {
-    reporter.MessageBox(texts::WarningsBox(warnings), texts::kWarningsCaption, BoxType::kInformation);
+    reporter.MessageBox(texts::WarningsBox(warnings), texts::kWarningsCaption,
+                        BoxType::kInformation);
   }
 
   totals.filesDone = ClampToInt(filesDone);

@@ -158,8 +158,7 @@ void CConverterDlg::ScrollLogToEnd() {
   }
 }
 
-BoxAnswer CConverterDlg::MessageBox(std::string_view text, std::string_view caption,
-                                     BoxType type) {
+BoxAnswer CConverterDlg::MessageBox(std::string_view text, std::string_view caption, BoxType type) {
   return Dialog::MessageBox(text, caption, type);
 }
 

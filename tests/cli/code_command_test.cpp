@@ -1,9 +1,8 @@
-#include "cli/cli.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "cli/cli.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {

@@ -8,8 +8,6 @@
 // creates), stdout, stderr and status. The run happens in a scratch copy of in/,
 // which must end up holding in/ unchanged plus expected/ and nothing else.
 // QUELVANE_UPDATE_GOLDEN=1 rewrites the expectations from what the run does.
-#include "cli/cli.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -17,7 +15,6 @@
 #include <unistd.h>
 
 #include <csignal>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +22,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/cli.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {

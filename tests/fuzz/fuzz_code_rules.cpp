@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const quelvane::CodeTables tables;
   const std::string_view all(reinterpret_cast<const char*>(data), size);
   // The first byte says how much of the rest is the prefix.
-  const std::size_t prefixLength = all.empty() ? 0 : static_cast<std::size_t>(static_cast<unsigned char>(all[0])) % 4;
+  const std::size_t prefixLength =
+      all.empty() ? 0 : static_cast<std::size_t>(static_cast<unsigned char>(all[0])) % 4;
   const std::string_view rest = all.substr(all.empty() ? 0 : 1);
   const std::string_view prefix = rest.substr(0, prefixLength);
   const std::string_view text = rest.substr(prefix.size());

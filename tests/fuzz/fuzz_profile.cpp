@@ -26,9 +26,12 @@ namespace {
 constexpr std::array<std::string_view, 3> kSections = {"General", "Separateur Source",
                                                        "Separateur Destination"};
 constexpr std::array<std::string_view, 11> kKeys = {
-    "ValeursConnuesOnly", "NePasRecopierValeursIgnorees", "tabulation", "separateurs",
-    "CodeSource",         "CodeDestination",              "PrefixeSicovam", "LgSicoFixe",
-    "NbCharSico",         "ExtensionDestination",         "CheminFichiersSource"};
+    "ValeursConnuesOnly",  "NePasRecopierValeursIgnorees",
+    "tabulation",          "separateurs",
+    "CodeSource",          "CodeDestination",
+    "PrefixeSicovam",      "LgSicoFixe",
+    "NbCharSico",          "ExtensionDestination",
+    "CheminFichiersSource"};
 // Never a value of the file: a missing key reads as this.
 constexpr std::string_view kMissing = "\x01missing\x02";
 // Only a file this short is sure to have no line longer than the head a read
@@ -117,8 +120,7 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
 // One write, then what every compared key reads after it: `seen` holds what
 // they read before, and is brought up to date.
 void CheckWrite(quelvane::Profile& profile, Input& input, const std::vector<Name>& ofFile,
-                const std::vector<Name>& compared, std::vector<std::string>& seen,
-                bool shortFile) {
+                const std::vector<Name>& compared, std::vector<std::string>& seen, bool shortFile) {
   const unsigned sectionByte = input.Byte();
   const unsigned keyByte = input.Byte();
   const unsigned kind = input.Byte();
@@ -205,8 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   seen.reserve(compared.size());
   for (const Name& name : compared)
     seen.push_back(profile.GetProfileString(name.section, name.key, kMissing));
-  for (unsigned i = 0; i < writes; ++i)
-    CheckWrite(profile, ops, ofFile, compared, seen, shortFile);
+  for (unsigned i = 0; i < writes; ++i) CheckWrite(profile, ops, ofFile, compared, seen, shortFile);
   if (readOptions) (void)quelvane::ReadSettings(profile);
   std::filesystem::remove_all(folder, ignored);
   return 0;

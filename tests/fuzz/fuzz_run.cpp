@@ -27,7 +27,8 @@ class AnsweringReporter final : public quelvane::RunReporter {
   void AddLogLine(std::string_view text) override { lines_ += !text.empty(); }
   void SetLogRedraw(bool) override {}
   void ScrollLogToEnd() override {}
-  quelvane::BoxAnswer MessageBox(std::string_view, std::string_view, quelvane::BoxType type) override {
+  quelvane::BoxAnswer MessageBox(std::string_view, std::string_view,
+                                 quelvane::BoxType type) override {
     if (type != quelvane::BoxType::kQuestion) return quelvane::BoxAnswer::kOk;
     return yes_ ? quelvane::BoxAnswer::kYes : quelvane::BoxAnswer::kNo;
   }
@@ -61,8 +62,8 @@ constexpr unsigned kTableFreed = 4u;
 
 std::string_view TakeTable(std::string_view& data, unsigned tableFlags) {
   if ((tableFlags & kTablePresent) == 0 || data.size() < 2) return {};
-  const std::size_t length = static_cast<unsigned char>(data[0]) |
-                             (std::size_t{static_cast<unsigned char>(data[1])} << 8);
+  const std::size_t length =
+      static_cast<unsigned char>(data[0]) | (std::size_t{static_cast<unsigned char>(data[1])} << 8);
   data.remove_prefix(2);
   const std::string_view table = data.substr(0, length);
   data.remove_prefix(table.size());

@@ -1,4 +1,3 @@
-#include "platform/qt_ownership.h"
 #include "tests/platform/gui_test_support.h"
 
 #include <QApplication>
@@ -8,6 +7,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#include "platform/qt_ownership.h"
 
 namespace quelvane::testing {
 

@@ -184,7 +184,7 @@ TEST_F(ProcessFilesTest, FirstLineIsTestedAsATextModeReadSeesIt) {
       {"", "ab\r\n", false},  // an empty separator is always found
       {";", "\r\n", true},    // an empty first line is still the first line
       {";", "a;b", false},    // no line end at all
-      {"\n", "ab\n", false},  {"\r", "ab\n", true},  // a line ending in LF only
+      {"\n", "ab\n", false},     {"\r", "ab\n", true},  // a line ending in LF only
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.separator) + " " +
@@ -346,7 +346,7 @@ TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun)
   const struct {
     std::string line, written;
   } cases[] = {
-      {"3007;a;b\r\n", "FR0000030074;a;b\r\n"},  // copied as it stands
+      {"3007;a;b\r\n", "FR0000030074;a;b\r\n"},   // copied as it stands
       {"3007;a;;b\r\n", "FR0000030074;a;b\r\n"},  // a run of delimiters makes one
       {"3007;a;\r\n", "FR0000030074;a\r\n"},      // a delimiter at the end vanishes
       {"x;3007;;a\r\n", "x;FR0000030074;a\r\n"},

@@ -29,26 +29,29 @@ TEST(SettingsTest, FirstStartWithoutAProfile) {
 TEST(SettingsTest, TakesEachKeyAsTheMainWindowDoes) {
   testing::ScratchFolder folder;
   const std::string folderPath(300, 'd');
-  const ConversionOptions options = ReadSettings(Profile(
-      folder.Write("q.ini",
-                   "[General]\n"
-                   "ValeursConnuesOnly=0\n"
-                   "NePasRecopierValeursIgnorees=1\n"
-                   "SensDeConversion=4\n"  // the radio buttons only: the run reads the two types
-                   "CodeSource=1\n"
-                   "CodeDestination=2\n"
-                   "PrefixeSicovam=XYZ0123456789\n"
-                   "LgSicoFixe=1\n"
-                   "NbCharSico=-2\n"
-                   "ExtensionDestination=.NEW\n"
-                   "CheminFichiersSource=" +
-                       folderPath +
-                       "\n"
-                       "[Separateur Source]\n"
-                       "tabulation=0\n"
-                       "[Separateur Destination]\n"
-                       "tabulation=0\n"
-                       "separateurs=;;;;;;;;;;;;\n"))).options;
+  const ConversionOptions options =
+      ReadSettings(
+          Profile(folder.Write(
+              "q.ini",
+              "[General]\n"
+              "ValeursConnuesOnly=0\n"
+              "NePasRecopierValeursIgnorees=1\n"
+              "SensDeConversion=4\n"  // the radio buttons only: the run reads the two types
+              "CodeSource=1\n"
+              "CodeDestination=2\n"
+              "PrefixeSicovam=XYZ0123456789\n"
+              "LgSicoFixe=1\n"
+              "NbCharSico=-2\n"
+              "ExtensionDestination=.NEW\n"
+              "CheminFichiersSource=" +
+                  folderPath +
+                  "\n"
+                  "[Separateur Source]\n"
+                  "tabulation=0\n"
+                  "[Separateur Destination]\n"
+                  "tabulation=0\n"
+                  "separateurs=;;;;;;;;;;;;\n")))
+          .options;
   EXPECT_EQ(options.ValeursConnuesOnly, 0);
   EXPECT_EQ(options.NePasRecopierValeursIgnorees, 1);
   EXPECT_EQ(options.CodeSource, 1);

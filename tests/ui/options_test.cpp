@@ -165,7 +165,12 @@ TEST_F(MainWindowTest, TheWindowAndQuelvaneCliReadAProfileAlike) {
   WriteProfile(
       "[Separateur Source]\ntabulation=0\nseparateurs=\xA7\n"
       "[Separateur Destination]\ntabulation=0\nseparateurs=\xE9\n");
-  const std::string input = Folder().Write("cours.txt", "3007\xA7" "1\xA7" "2\r\n").string();
+  const std::string input = Folder()
+                                .Write("cours.txt",
+                                       "3007\xA7"
+                                       "1\xA7"
+                                       "2\r\n")
+                                .string();
   FileSelectionScript script;
   script.Select({input});
   BoxRecorder boxes;
@@ -173,7 +178,10 @@ TEST_F(MainWindowTest, TheWindowAndQuelvaneCliReadAProfileAlike) {
   Click(kIdcSelectFiles);
   Click(kIdcProcessFiles);
   const std::string fromWindow = ReadFile(input + ".new");
-  EXPECT_EQ(fromWindow, "FR0000030074\xE9" "1\xE9" "2\r\n");
+  EXPECT_EQ(fromWindow,
+            "FR0000030074\xE9"
+            "1\xE9"
+            "2\r\n");
   std::filesystem::remove(input + ".new");
   const std::string profileArgument = "--profile=" + (Folder().Path() / "quelvane.ini").string();
   const char* argv[] = {"quelvane-cli", "convert", profileArgument.c_str(), input.c_str()};

@@ -262,10 +262,10 @@ TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
       QCoreApplication::postEvent(
           check, MakeForQt<QMouseEvent>(type, centre, check->mapToGlobal(centre), Qt::LeftButton,
-                                 Qt::LeftButton, Qt::NoModifier));
+                                        Qt::LeftButton, Qt::NoModifier));
     }
-    QCoreApplication::postEvent(
-        edit, MakeForQt<QKeyEvent>(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, QStringLiteral("9")));
+    QCoreApplication::postEvent(edit, MakeForQt<QKeyEvent>(QEvent::KeyPress, Qt::Key_9,
+                                                           Qt::NoModifier, QStringLiteral("9")));
     doomed->deleteLater();
   });
   bool ran = false;
