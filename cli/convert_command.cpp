@@ -32,8 +32,8 @@ class ConsoleReporter final : public RunReporter {
                       const std::optional<std::string>& line2,
                       const std::optional<std::string>& /*line3*/,
                       const std::optional<std::string>& /*line4*/) override {
-    // Line 1 counts the files done: the log so far is out, in case the run is
-    // interrupted. Line 2 is given each file's path when the file begins.
+    // Line 1 counts the files done: the log so far goes out, so that an
+    // interrupted run shows what it did (see also ShowFileProgress).
     if (line1 && !line1->empty()) console_.out.flush();
     if (line2 && !line2->empty()) {
       ++fileIndex_;
@@ -69,7 +69,9 @@ class ConsoleReporter final : public RunReporter {
     }
   }
 
+  // Called every few megabytes of a file, and as each reading of it starts.
   void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
+    console_.out.flush();
     ShowProgress(total == 0 ? 100 : static_cast<int>(done * 100 / total));
   }
 

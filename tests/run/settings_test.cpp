@@ -99,20 +99,7 @@ TEST(SettingsTest, WhatIsWrittenReadsBackKeyForKey) {
   ASSERT_TRUE(WriteSettings(profile, written));
 
   const Settings read = ReadSettings(profile);
-  const ConversionOptions& a = read.options;
-  const ConversionOptions& b = written.options;
-  EXPECT_EQ(a.ValeursConnuesOnly, b.ValeursConnuesOnly);
-  EXPECT_EQ(a.NePasRecopierValeursIgnorees, b.NePasRecopierValeursIgnorees);
-  EXPECT_EQ(a.SeparateurSource, b.SeparateurSource);
-  EXPECT_EQ(a.SeparateurDestination, b.SeparateurDestination);
-  EXPECT_EQ(a.CodeSource, b.CodeSource);
-  EXPECT_EQ(a.CodeDestination, b.CodeDestination);
-  EXPECT_EQ(a.PrefixeSicovam, b.PrefixeSicovam);
-  EXPECT_EQ(a.LgSicoFixe, b.LgSicoFixe);
-  EXPECT_EQ(a.NbCharSico, b.NbCharSico);
-  EXPECT_EQ(a.ExtensionDestination, b.ExtensionDestination);
-  EXPECT_EQ(a.OutputExtension, b.OutputExtension);
-  EXPECT_EQ(a.CheminFichiersSource, b.CheminFichiersSource);
+  EXPECT_EQ(read.options, written.options);
   EXPECT_FALSE(read.sourceTabulation);
   EXPECT_FALSE(read.destinationTabulation);
   EXPECT_FALSE(read.sicovamToIsin);
