@@ -333,6 +333,20 @@ TEST(ConvertProcessTest, FaultsLeaveNothingBehind) {
       }
     }
   }
+  // Standard output on a full disk: the file is converted, the loss said, status 4.
+  const pid_t child = fork();
+  if (child == 0) {
+    if (::chdir(work.Path().c_str()) != 0) _exit(99);
+    ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO);
+    ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
+    ::execl(QUELVANE_CLI, "quelvane-cli", "convert", "-a", "big.txt", nullptr);
+    _exit(98);
+  }
+  int lost = 0;
+  ::waitpid(child, &lost, 0);
+  EXPECT_TRUE(WIFEXITED(lost) && WEXITSTATUS(lost) == kExitOutputLost);
+  EXPECT_TRUE(earlierOrWhole() && ReadFile(work.Path() / "big.txt.new") != "earlier");
+
   const int limited = run(0, 0, rlim_t{1} << 20);
   EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == kExitWarnings);
   EXPECT_TRUE(ReadFile(work.Path() / "big.txt.new") == "earlier");

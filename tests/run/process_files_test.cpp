@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <filesystem>
@@ -240,10 +241,12 @@ TEST_F(ProcessFilesTest, APairWithoutAConversionCopiesTheCodeColumn) {
 
 TEST_F(ProcessFilesTest, FilesThatCannotBeOpenedAreCountedWithAWarning) {
   std::filesystem::create_directory(Path("folder.txt"));
+  ASSERT_EQ(mkfifo(Path("fifo.txt").c_str(), 0600), 0);  // no writer: never waited on
   folder_.Write("good.txt", "3007\t1\r\n");
-  const RunTotals totals = Run({Path("missing.txt"), Path("folder.txt"), Path("good.txt")});
-  EXPECT_EQ(totals.filesDone, 3);
-  EXPECT_EQ(totals.warnings, 2);
+  const RunTotals totals = Run(
+      {Path("missing.txt"), Path("folder.txt"), Path("fifo.txt"), "/dev/zero", Path("good.txt")});
+  EXPECT_EQ(totals.filesDone, 5);
+  EXPECT_EQ(totals.warnings, 4);
   EXPECT_EQ(reporter_.log[1], "==> Traitement fichier '" + Path("missing.txt") + "'");
   EXPECT_EQ(reporter_.log[2], "  WARNING -> Impossible d'ouvrir le fichier !");
   EXPECT_EQ(reporter_.log[5], "  WARNING -> Impossible d'ouvrir le fichier !");
@@ -358,6 +361,17 @@ TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun)
     folder_.Write("f.txt", c.line);
     Run({Path("f.txt")});
     EXPECT_EQ(ReadFile(Path("f.txt.new")), c.written);
+  }
+}
+
+// The temporary name fits wherever the output's name fits: a name of 250 bytes
+// (254 with ".new") is converted, over an earlier output too.
+TEST_F(ProcessFilesTest, LongNamesAreConverted) {
+  const std::string name(250, 'n');
+  folder_.Write(name, "3007\t1\r\n");
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(Run({Path(name)}).warnings, 0);
+    EXPECT_EQ(ReadFile(Path(name + ".new")), "FR0000030074\t1\r\n");
   }
 }
 
