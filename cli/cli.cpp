@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <initializer_list>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -17,13 +19,19 @@ namespace {
 
 constexpr std::string_view kVersion = "quelvane-cli 1.05";
 
-// The options that take a value of their own, short and long.
-bool TakesValue(std::string_view argument) {
-  static constexpr std::string_view kValueOptions[] = {
-      "-s",    "--source-sep", "-d", "--dest-sep",  "--prefix", "--fixed-length",
-      "--ext", "--table",      "-o", "--output-dir"};
-  return std::find(std::begin(kValueOptions), std::end(kValueOptions), argument) !=
-         std::end(kValueOptions);
+// "--" and the long name of a command's option that takes a value of its own,
+// when the word names one ("-d" or "--dest-sep"), as the commands declare them.
+std::optional<std::string> ValueOption(std::string_view word,
+                                       std::initializer_list<const CLI::App*> commands) {
+  if (!word.starts_with('-') || word.find('=') != std::string_view::npos) return std::nullopt;
+  for (const CLI::App* command : commands) {
+    const CLI::Option* option = command->get_option_no_throw(std::string(word));
+    if (option != nullptr && option->get_items_expected_min() > 0 &&
+        !option->get_lnames().empty()) {
+      return "--" + option->get_lnames().front();
+    }
+  }
+  return std::nullopt;
 }
 
 // The arguments as the parser is to see them, and those after the first "--".
@@ -37,19 +45,17 @@ struct SplitArguments {
   std::vector<std::string> trailing;
 };
 
-SplitArguments SplitAtDoubleDash(std::span<const char* const> args) {
+SplitArguments SplitAtDoubleDash(std::span<const char* const> args,
+                                 std::initializer_list<const CLI::App*> commands) {
   SplitArguments split;
   std::size_t i = 1;
   for (; i < args.size(); ++i) {
     const std::string_view argument = args[i];
     if (argument == "--") break;
     // An empty value stays a word of its own: "-s ''" is an empty separator.
-    if (TakesValue(argument) && i + 1 < args.size() && *args[i + 1] != '\0') {
-      const std::string name = argument == "-s"   ? "--source-sep"
-                               : argument == "-d" ? "--dest-sep"
-                               : argument == "-o" ? "--output-dir"
-                                                  : std::string(argument);
-      split.options.push_back(name + "=" + args[++i]);
+    if (const auto name = ValueOption(argument, commands);
+        name && i + 1 < args.size() && *args[i + 1] != '\0') {
+      split.options.push_back(*name + "=" + args[++i]);
       continue;
     }
     split.options.emplace_back(argument);
@@ -80,7 +86,7 @@ int Run(std::span<const char* const> args, Console& console) {
   ConvertArgs convertArgs;
   CLI::App* convert = AddConvertCommand(app, convertArgs);
 
-  SplitArguments split = SplitAtDoubleDash(args);
+  SplitArguments split = SplitAtDoubleDash(args, {code, convert});
   if (const std::string_view word = CommandWord(split.options);
       !word.empty() && word != code->get_name() && word != convert->get_name()) {
     return ReportUsage(console, "quelvane-cli",
