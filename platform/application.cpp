@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "core/posix_file.h"
 #include "platform/icon.h"
 #include "platform/qt_access.h"
 
@@ -22,6 +23,9 @@ struct Application::Impl {
     // application loop of its own: closing a box shown before that window must
     // not ask for an ending.
     QApplication::setQuitOnLastWindowClosed(false);
+    // A run or a profile write ended by a signal leaves no temporary file, and a
+    // file-size limit is a write failure the log reports.
+    RemoveTemporariesOnSignals();
     // Qt's own dialogs and buttons in French; without the translations (not
     // installed) they stay in English, which is no reason not to start.
     if (translator.load(QStringLiteral("qtbase_fr"),

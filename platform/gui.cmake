@@ -7,4 +7,4 @@ add_library(quelvane_platform STATIC
   selection_buffer.cpp)
 target_include_directories(quelvane_platform PUBLIC ${PROJECT_SOURCE_DIR})
 # Qt stays a private matter of platform/: the headers ui/ includes name no Qt type.
-target_link_libraries(quelvane_platform PUBLIC quelvane_rules PRIVATE Qt6::Widgets quelvane_warnings)
+target_link_libraries(quelvane_platform PUBLIC quelvane_core PRIVATE Qt6::Widgets quelvane_warnings)
