@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, StoredSettingsComeBackAndAreWrittenBackUnchanged) {
       "CheminFichiersSource=/srv/cotations\n"
       "[Separateur Source]\n"
       "tabulation=0\n"
-      "separateurs=;,\n"
+      "separateurs=;\xE9\xE9\xE9\xE9\xE9\xE9\n"  // Windows-1252, as a profile from Windows
       "[Separateur Destination]\n"
       "tabulation=0\n"
       "separateurs= | \n";
@@ -96,7 +96,7 @@ TEST_F(MainWindowTest, StoredSettingsComeBackAndAreWrittenBackUnchanged) {
   EXPECT_EQ(Checked(kIdcKnownValuesOnly), 0);
   EXPECT_EQ(Checked(kIdcSkipIgnored), 1);
   EXPECT_EQ(Checked(kIdcSourceOther), 1);
-  EXPECT_EQ(Text(kIdcSourceText), ";,");
+  EXPECT_EQ(Text(kIdcSourceText), ";éééééé");
   EXPECT_TRUE(Enabled(kIdcSourceText));
   EXPECT_EQ(Checked(kIdcIsinToSicovam), 1);
   EXPECT_EQ(Checked(kIdcPrefix), 1);
