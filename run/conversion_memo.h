@@ -28,7 +28,8 @@ class ConversionMemo {
 
   ConversionMemo() : slots_(kSlots) {}
 
-  // The remembered result, or nothing. The view is valid until the next Store.
+  // The remembered result, or nothing. The pointer is good until the next Find;
+  // the text it shows lives as long as the memo (a stored slot never changes).
   const CodeResult* Find(std::string_view token) {
     if (token.size() > kLongest || Resting()) return nullptr;
     for (std::size_t i = IndexOf(Hash(token));; i = (i + 1) & (kSlots - 1)) {
