@@ -31,15 +31,15 @@ struct TemporarySlot {
 };
 std::array<TemporarySlot, 4> temporaries;
 
-TemporarySlot* Register(const std::string& path) {
-  if (path.size() >= PATH_MAX) return nullptr;
+bool Register(const std::string& path) {
+  if (path.size() >= PATH_MAX) return false;
   for (TemporarySlot& slot : temporaries) {
     bool expected = false;
     if (slot.used.load(std::memory_order_acquire)) continue;
     std::memcpy(slot.path.data(), path.c_str(), path.size() + 1);
-    if (slot.used.compare_exchange_strong(expected, true, std::memory_order_acq_rel)) return &slot;
+    if (slot.used.compare_exchange_strong(expected, true, std::memory_order_acq_rel)) return true;
   }
-  return nullptr;
+  return false;
 }
 
 void Unregister(const std::string& path) {
@@ -204,7 +204,7 @@ bool AtomicReplacement::Open() {
     const SignalsHeldBack held;
     for (unsigned attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
       tempPath_ = TemporaryName(finalPath_, attempt);
-      if (Register(tempPath_) == nullptr) {
+      if (!Register(tempPath_)) {
         tempPath_.clear();
         break;
       }
@@ -234,7 +234,7 @@ bool AtomicReplacement::LinkAs(const std::string& name) const {
 bool AtomicReplacement::GiveTemporaryName() {
   for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string name = TemporaryName(finalPath_, attempt);
-    if (Register(name) == nullptr) return false;
+    if (!Register(name)) return false;
     if (LinkAs(name)) {
       tempPath_ = std::move(name);
       return true;
