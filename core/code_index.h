@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/posix_file.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -31,12 +32,25 @@ inline std::size_t SlotOf(std::uint64_t hash, std::size_t size) {
 
 inline constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
 
+// Empties `array` and gives it `count` value-initialised elements, in memory asked
+// for in huge pages before it is first written: the slots of a large table are
+// written in random order, one small page fault each otherwise.
+template <class T>
+void ResetToEmpty(std::vector<T>& array, std::size_t count) {
+  array = {};
+  array.reserve(count);
+  AdviseHugePages(array.data(), count * sizeof(T));
+  array.resize(count);
+}
+
 }  // namespace code_index_detail
 
 class CodeIndex {
  public:
   // Empties the index and makes room for `count` keys; no more may be added.
-  void Reset(std::size_t count) { slots_.assign(code_index_detail::SlotCount(count), Slot{}); }
+  void Reset(std::size_t count) {
+    code_index_detail::ResetToEmpty(slots_, code_index_detail::SlotCount(count));
+  }
 
   // Records the position unless the code already has one: the first entry wins.
   void Add(std::int32_t code, std::uint32_t position) {
@@ -75,10 +89,10 @@ class CodeIndex {
 class IsinIndex {
  public:
   void Reset(std::size_t count) {
-    slots_.assign(code_index_detail::SlotCount(count), Slot{});
+    code_index_detail::ResetToEmpty(slots_, code_index_detail::SlotCount(count));
     std::size_t bits = 64;
     while (bits < count * kFilterBitsPerKey) bits *= 2;
-    filter_.assign(bits / 64, 0);
+    code_index_detail::ResetToEmpty(filter_, bits / 64);
     longest_ = 0;
   }
 

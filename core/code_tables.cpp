@@ -109,7 +109,10 @@ std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file) {
   std::vector<CodeEntry> entries;
   // A pair per line at most: room made once spares a large table the copies (and
   // the memory) of a vector that doubles as it grows.
-  if (const auto lines = CountLinesAndRewind(file)) entries.reserve(*lines);
+  if (const auto lines = CountLinesAndRewind(file)) {
+    entries.reserve(*lines);
+    AdviseHugePages(entries.data(), *lines * sizeof(CodeEntry));
+  }
   LineReader reader(file);
   while (const auto line = reader.Next()) {
     if (auto entry = ParseUserLine(*line)) entries.push_back(std::move(*entry));

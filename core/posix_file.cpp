@@ -1,6 +1,7 @@
 #include "core/posix_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -297,6 +298,16 @@ void RemoveTemporariesOnSignals() {
     ::sigaction(signalNumber, &action, nullptr);
   }
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void AdviseHugePages(const void* data, std::size_t bytes) {
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{1} << 21;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
+  if (last > first) {
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  }
 }
 
 }  // namespace quelvane
