@@ -24,47 +24,69 @@ struct CodeResult {
 class ConversionMemo {
  public:
   // Tokens and results longer than this are not remembered.
-  static constexpr std::size_t kLongest = 30;
+  static constexpr std::size_t kLongest = 29;
 
-  ConversionMemo() : slots_(kSlots) {}
+  ConversionMemo() : index_(kSlots) { entries_.reserve(kMostEntries); }
 
   // The remembered result, or nothing. The pointer is good until the next Find;
-  // the text it shows lives as long as the memo (a stored slot never changes).
+  // the text it shows lives as long as the memo (a stored entry never changes).
   const CodeResult* Find(std::string_view token) {
     if (token.size() > kLongest || Resting()) return nullptr;
-    for (std::size_t i = IndexOf(Hash(token));; i = (i + 1) & (kSlots - 1)) {
-      const Slot& slot = slots_[i];
-      if (slot.tokenLength == 0) return nullptr;
-      if (slot.tokenLength == token.size() + 1 &&
-          std::memcmp(slot.token, token.data(), token.size()) == 0) {
-        found_ = {slot.recognised, slot.kind, std::string_view(slot.text, slot.textLength)};
-        ++hits_;
-        return &found_;
+    // A quote file gives its securities in the same order day after day, or one
+    // security line after line: the code that followed the last one found last
+    // time is tried first, from memory the processor has most likely fetched
+    // already. The hash finds the others.
+    std::size_t found = kNone;
+    if (last_ != kNone && Holds(entries_[entries_[last_].next], token)) {
+      found = entries_[last_].next;
+    } else {
+      for (std::size_t i = IndexOf(Hash(token)); index_[i] != 0; i = (i + 1) & (kSlots - 1)) {
+        if (Holds(entries_[index_[i] - 1u], token)) {
+          found = index_[i] - 1u;
+          break;
+        }
       }
+      if (found == kNone) return nullptr;
+      if (last_ != kNone) entries_[last_].next = static_cast<std::uint16_t>(found);
     }
+    last_ = found;
+    const Entry& entry = entries_[found];
+    found_ = {entry.recognised, static_cast<MatchKind>(entry.kind),
+              std::string_view(entry.text, entry.textLength)};
+    ++hits_;
+    return &found_;
   }
 
   // Remembers a token not yet remembered, while there is room: once half the
   // slots are taken, new tokens are no longer remembered (a file of ever new codes
   // gains nothing from it, and searches stay short).
   void Store(std::string_view token, const CodeResult& result) {
-    if (token.size() > kLongest || result.text.size() > kLongest || used_ >= kSlots / 2) return;
+    if (token.size() > kLongest || result.text.size() > kLongest || Full()) return;
     std::size_t i = IndexOf(Hash(token));
-    while (slots_[i].tokenLength != 0) i = (i + 1) & (kSlots - 1);
-    Slot& slot = slots_[i];
-    slot.tokenLength = static_cast<std::uint8_t>(token.size() + 1);
-    std::memcpy(slot.token, token.data(), token.size());
-    slot.textLength = static_cast<std::uint8_t>(result.text.size());
-    if (!result.text.empty()) std::memcpy(slot.text, result.text.data(), result.text.size());
-    slot.recognised = result.recognised;
-    slot.kind = result.kind;
-    ++used_;
+    while (index_[i] != 0) i = (i + 1) & (kSlots - 1);
+    const auto position = static_cast<std::uint16_t>(entries_.size());
+    index_[i] = static_cast<std::uint16_t>(position + 1u);
+    Entry& entry = entries_.emplace_back();
+    entry.tokenLength = static_cast<std::uint8_t>(token.size());
+    std::memcpy(entry.token, token.data(), token.size());
+    entry.textLength = static_cast<std::uint8_t>(result.text.size());
+    if (!result.text.empty()) std::memcpy(entry.text, result.text.data(), result.text.size());
+    entry.recognised = result.recognised;
+    entry.kind = static_cast<std::uint8_t>(result.kind);
+    entry.next = position;
+    // Stored after a search that missed: the new code is the one that came next.
+    if (last_ != kNone) entries_[last_].next = position;
+    last_ = position;
   }
 
  private:
   static constexpr std::size_t kSlots = 16384;  // a power of two
+  static constexpr std::size_t kMostEntries = kSlots / 2;
+  static constexpr std::size_t kNone = SIZE_MAX;
   static constexpr std::size_t kWindow = 65536;
   static constexpr std::size_t kRest = 15 * kWindow;
+
+  bool Full() const { return entries_.size() >= kMostEntries; }
 
   // Once the memo is full, a window of searches in which fewer than one in eight
   // hits (a file of ever new codes) is followed by a rest of fifteen windows
@@ -72,7 +94,7 @@ class ConversionMemo {
   // and gives nothing such a file; skipping it changes no result, only where the
   // result comes from.
   bool Resting() {
-    if (used_ < kSlots / 2) return false;
+    if (!Full()) return false;
     if (resting_ > 0) {
       --resting_;
       return true;
@@ -84,14 +106,39 @@ class ConversionMemo {
     return false;
   }
 
-  struct Slot {
-    std::uint8_t tokenLength = 0;  // length + 1; 0 for an empty slot
+  // One cache line each, in the order they were stored.
+  struct alignas(64) Entry {
+    std::uint8_t tokenLength = 0;
     std::uint8_t textLength = 0;
     bool recognised = false;
-    MatchKind kind = MatchKind::Computed;
+    std::uint8_t kind = 0;  // a MatchKind
+    std::uint16_t next = 0;  // the entry found after this one the last time
     char token[kLongest];
     char text[kLongest];
   };
+
+  static bool Holds(const Entry& entry, std::string_view token) {
+    return entry.tokenLength == token.size() && SameBytes(entry.token, token);
+  }
+
+  // Codes of 4 to 16 bytes compare in two loads per side (which may overlap),
+  // where a call to memcmp would cost more than the comparison.
+  static bool SameBytes(const char* stored, std::string_view token) {
+    const char* data = token.data();
+    const std::size_t size = token.size();
+    if (size >= 8 && size <= 16) return SameEnds<std::uint64_t>(stored, data, size);
+    if (size >= 4 && size < 8) return SameEnds<std::uint32_t>(stored, data, size);
+    return std::memcmp(stored, data, size) == 0;
+  }
+  template <class Word>
+  static bool SameEnds(const char* a, const char* b, std::size_t size) {
+    Word a0, a1, b0, b1;
+    std::memcpy(&a0, a, sizeof(Word));
+    std::memcpy(&a1, a + size - sizeof(Word), sizeof(Word));
+    std::memcpy(&b0, b, sizeof(Word));
+    std::memcpy(&b1, b + size - sizeof(Word), sizeof(Word));
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
 
   // Eight bytes at a time: tokens are codes of 4 to 14 bytes, hashed on every line.
   static std::uint64_t Hash(std::string_view token) {
@@ -108,8 +155,9 @@ class ConversionMemo {
     return static_cast<std::size_t>(hash >> 40) & (kSlots - 1);
   }
 
-  std::vector<Slot> slots_;
-  std::size_t used_ = 0;
+  std::vector<std::uint16_t> index_;  // an entry's position + 1; 0 for an empty slot
+  std::vector<Entry> entries_;
+  std::size_t last_ = kNone;  // the entry last found or stored
   std::size_t searched_ = 0;  // searches in the current window
   std::size_t hits_ = 0;
   std::size_t resting_ = 0;  // searches still to skip

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -74,17 +75,45 @@ struct RunSettings {
   CodeRule rule = CodeRule::kCopy;
 };
 
+// The high bit of each of the eight bytes at `bytes` that equals `delimiter`, and
+// no other bit: a byte's low seven bits plus 0x7F reach its high bit unless they
+// are all zero, and nothing carries from one byte to the next.
+std::uint64_t DelimiterMarks(const char* bytes, char delimiter) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  const std::uint64_t x = word ^ (0x0101010101010101ull * static_cast<unsigned char>(delimiter));
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
 // True when the text after a token holds the following tokens joined by its
 // single delimiter exactly: no run of delimiters and none at the end.
 bool IsPlainlyJoined(std::string_view rest, char delimiter) {
-  if (!rest.empty() && rest.back() == delimiter) return false;
-  // No early exit: the compiler turns the loop into a few vector steps, where a
-  // search stops at every delimiter of the line.
-  bool run = false;
-  for (std::size_t i = 1; i < rest.size(); ++i) {
-    run |= (rest[i] == delimiter) & (rest[i - 1] == delimiter);
+  if (rest.empty()) return true;
+  if (rest.back() == delimiter) return false;
+  const std::size_t size = rest.size();
+  if (size < 8) {
+    for (std::size_t i = 1; i < size; ++i) {
+      if (rest[i] == delimiter && rest[i - 1] == delimiter) return false;
+    }
+    return true;
   }
-  return !run;
+  // Eight bytes at a time: a byte that follows a delimiter and is one too marks a
+  // run. The last word may overlap the one before; every pair of neighbours is
+  // then inside a word or across the boundary the carry stands for.
+  std::uint64_t previous = 0;  // the high bit of the last byte of the word before
+  std::uint64_t runs = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    const std::uint64_t marks = DelimiterMarks(rest.data() + i, delimiter);
+    runs |= marks & ((marks << 8) | previous);
+    previous = marks >> 56;
+  }
+  if (i < size) {
+    const std::uint64_t marks = DelimiterMarks(rest.data() + size - 8, delimiter);
+    runs |= marks & (marks << 8);
+  }
+  return runs == 0;
 }
 
 // The first line as a text-mode read hands it over: a CR LF at its end arrives as

@@ -110,5 +110,23 @@ TEST(ConversionMemoTest, GivesBackWhatWasStoredAndStopsStoringWhenHalfFull) {
   EXPECT_EQ(memo.Find(longToken), nullptr);
 }
 
+// Tokens are compared a word at a time: one byte changed anywhere, at every
+// length a token may have, is another token.
+TEST(ConversionMemoTest, TellsTokensApartByAnyOneByte) {
+  ConversionMemo memo;
+  for (std::size_t size = 1; size <= ConversionMemo::kLongest; ++size) {
+    const std::string token(size, 'a');
+    memo.Store(token, {true, MatchKind::FoundUser, token});
+    for (std::size_t i = 0; i < size; ++i) {
+      std::string other = token;
+      other[i] = 'b';
+      SCOPED_TRACE(other);
+      EXPECT_EQ(memo.Find(other), nullptr);
+      ASSERT_NE(memo.Find(token), nullptr);
+      EXPECT_EQ(memo.Find(token)->text, token);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quelvane

@@ -362,6 +362,35 @@ TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun)
     Run({Path("f.txt")});
     EXPECT_EQ(ReadFile(Path("f.txt.new")), c.written);
   }
+  // The rest of the line is looked at eight bytes at a time: a run at every
+  // place, and a delimiter at the end, in rests up to three words long.
+  const auto joined = [](const std::string& rest) {
+    std::string kept;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] != ';') {
+        if (i > 0 && rest[i - 1] == ';') kept += ';';
+        kept += rest[i];
+      }
+    }
+    return kept;
+  };
+  std::string file;
+  std::string written;
+  for (std::size_t size = 2; size <= 24; ++size) {
+    std::vector<std::string> rests;
+    for (std::size_t i = 1; i < size; ++i) {
+      rests.push_back(";" + std::string(size - 1, 'a'));
+      rests.back()[i - 1] = rests.back()[i] = ';';
+    }
+    rests.push_back(";" + std::string(size - 2, 'a') + ";");
+    for (const std::string& rest : rests) {
+      file += "3007" + rest + "\r\n";
+      written += "FR0000030074" + joined(rest) + "\r\n";
+    }
+  }
+  folder_.Write("f.txt", file);
+  Run({Path("f.txt")});
+  EXPECT_EQ(ReadFile(Path("f.txt.new")), written);
 }
 
 // The temporary name fits wherever the output's name fits: a name of 250 bytes
