@@ -43,6 +43,36 @@ void ResetToEmpty(std::vector<T>& array, std::size_t count) {
   array.resize(count);
 }
 
+// Most keys looked for are in no table: the codes of a file of ever new codes,
+// the tokens of an ISIN column. A bit per hash, set for every key, answers most
+// of them from a few kilobytes that stay in the cache (one in ten or so gets
+// past it by chance), where the slots would each be a miss or a mispredicted
+// probe.
+class KeyFilter {
+ public:
+  void Reset(std::size_t count) {
+    std::size_t bits = 64;
+    while (bits < count * kBitsPerKey) bits *= 2;
+    ResetToEmpty(words_, bits / 64);
+  }
+  void Add(std::uint64_t hash) {
+    const std::size_t bit = BitOf(hash);
+    words_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  }
+  bool MayHold(std::uint64_t hash) const {
+    const std::size_t bit = BitOf(hash);
+    return (words_[bit / 64] >> (bit % 64) & 1) != 0;
+  }
+
+ private:
+  static constexpr std::size_t kBitsPerKey = 16;
+  std::size_t BitOf(std::uint64_t hash) const {
+    return static_cast<std::size_t>(hash >> 16) & (words_.size() * 64 - 1);
+  }
+
+  std::vector<std::uint64_t> words_;
+};
+
 }  // namespace code_index_detail
 
 class CodeIndex {
@@ -50,20 +80,25 @@ class CodeIndex {
   // Empties the index and makes room for `count` keys; no more may be added.
   void Reset(std::size_t count) {
     code_index_detail::ResetToEmpty(slots_, code_index_detail::SlotCount(count));
+    filter_.Reset(count);
   }
 
   // Records the position unless the code already has one: the first entry wins.
   void Add(std::int32_t code, std::uint32_t position) {
-    std::size_t i = Start(code);
+    const std::uint64_t hash = Hash(code);
+    std::size_t i = code_index_detail::SlotOf(hash, slots_.size());
     for (; slots_[i].position != 0; i = Next(i)) {
       if (slots_[i].code == code) return;
     }
     slots_[i] = {code, position + 1};
+    filter_.Add(hash);
   }
 
   std::optional<std::uint32_t> Find(std::int32_t code) const {
-    if (slots_.empty()) return std::nullopt;
-    for (std::size_t i = Start(code); slots_[i].position != 0; i = Next(i)) {
+    const std::uint64_t hash = Hash(code);
+    if (slots_.empty() || !filter_.MayHold(hash)) return std::nullopt;
+    for (std::size_t i = code_index_detail::SlotOf(hash, slots_.size()); slots_[i].position != 0;
+         i = Next(i)) {
       if (slots_[i].code == code) return slots_[i].position - 1;
     }
     return std::nullopt;
@@ -75,13 +110,14 @@ class CodeIndex {
     std::uint32_t position = 0;  // the entry's position + 1; 0 for an empty slot
   };
 
-  std::size_t Start(std::int32_t code) const {
+  static std::uint64_t Hash(std::int32_t code) {
     const auto key = static_cast<std::uint64_t>(static_cast<std::uint32_t>(code));
-    return code_index_detail::SlotOf((key + 1) * code_index_detail::kMultiplier, slots_.size());
+    return (key + 1) * code_index_detail::kMultiplier;
   }
   std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
 
   std::vector<Slot> slots_;
+  code_index_detail::KeyFilter filter_;
 };
 
 // The ISIN of an entry is asked of the caller (`isinAt(position)`), which keeps
@@ -90,9 +126,7 @@ class IsinIndex {
  public:
   void Reset(std::size_t count) {
     code_index_detail::ResetToEmpty(slots_, code_index_detail::SlotCount(count));
-    std::size_t bits = 64;
-    while (bits < count * kFilterBitsPerKey) bits *= 2;
-    code_index_detail::ResetToEmpty(filter_, bits / 64);
+    filter_.Reset(count);
     longest_ = 0;
   }
 
@@ -104,8 +138,7 @@ class IsinIndex {
       if (Holds(slots_[i], hash, isin, isinAt)) return;  // the first entry wins
     }
     slots_[i] = {static_cast<std::uint32_t>(hash), position + 1};
-    const std::size_t bit = FilterBit(hash);
-    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    filter_.Add(hash);
     if (isin.size() > longest_) longest_ = isin.size();
   }
 
@@ -114,8 +147,7 @@ class IsinIndex {
     // No key is longer: a long token costs nothing, not even its hash.
     if (isin.size() > longest_ || slots_.empty()) return std::nullopt;
     const std::uint64_t hash = FoldedHash(isin);
-    const std::size_t bit = FilterBit(hash);
-    if ((filter_[bit / 64] >> (bit % 64) & 1) == 0) return std::nullopt;
+    if (!filter_.MayHold(hash)) return std::nullopt;
     for (std::size_t i = code_index_detail::SlotOf(hash, slots_.size()); slots_[i].position != 0;
          i = Next(i)) {
       if (Holds(slots_[i], hash, isin, isinAt)) return slots_[i].position - 1;
@@ -124,14 +156,6 @@ class IsinIndex {
   }
 
  private:
-  // Most tokens of an ISIN column are in no table. A bit per hash, set for every
-  // key, answers most of them from a few kilobytes that stay in the cache (one
-  // in ten or so gets past it by chance), where the slots would each be a miss.
-  static constexpr std::size_t kFilterBitsPerKey = 16;
-  std::size_t FilterBit(std::uint64_t hash) const {
-    return static_cast<std::size_t>(hash >> 16) & (filter_.size() * 64 - 1);
-  }
-
   struct Slot {
     std::uint32_t tag = 0;       // the low bits of the key's hash
     std::uint32_t position = 0;  // the entry's position + 1; 0 for an empty slot
@@ -173,7 +197,7 @@ class IsinIndex {
   std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
 
   std::vector<Slot> slots_;
-  std::vector<std::uint64_t> filter_;
+  code_index_detail::KeyFilter filter_;
   std::size_t longest_ = 0;
 };
 

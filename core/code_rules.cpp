@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "core/code_tables.h"
 
@@ -13,40 +14,76 @@ namespace {
 // fixed: expanded, "FR" is the digits 1 5 2 7 and the nine digits follow as they
 // are, so counted from the right the last digit and every second one to its left
 // are doubled (five of the nine), then 7, 2 doubled, 5, and 1 doubled add a
-// constant 7 + 4 + 5 + 2 = 18. A conversion of every line of a file of ever new
-// codes pays only this.
-std::string ComputedFrenchIsin(std::uint32_t number) {
+// constant 7 + 4 + 5 + 2 = 18. The nine digits are three groups of three; each
+// digit adds to the sum on its own, so a table per group gives its three
+// characters and what they add. The outer groups double their first and last
+// digit, the middle one its middle digit. A conversion of every line of a file
+// of ever new codes pays only this.
+struct DigitGroup {
+  std::array<char, 3> digits;
+  std::uint8_t sum;  // what the three digits add to the total, modulo 10
+};
+using GroupTable = std::array<DigitGroup, 1000>;
+
+constexpr GroupTable MakeGroupTable(bool outer) {
   // The digit sum of twice each digit.
   constexpr std::array<int, 10> kDoubledDigitSum = {0, 2, 4, 6, 8, 1, 3, 5, 7, 9};
-  constexpr int kFrenchLettersSum = 18;
-  std::string isin = "FR000000000?";
-  int total = kFrenchLettersSum;
-  for (std::size_t i = 10, fromRight = 0; i >= 2; --i, ++fromRight) {
-    const auto digit = static_cast<int>(number % 10);
-    number /= 10;
-    isin[i] = static_cast<char>('0' + digit);
-    total += fromRight % 2 == 0 ? kDoubledDigitSum[static_cast<std::size_t>(digit)] : digit;
+  GroupTable table{};
+  for (int value = 0; value < 1000; ++value) {
+    const int digits[3] = {value / 100, value / 10 % 10, value % 10};
+    int sum = 0;
+    for (int i = 0; i < 3; ++i) {
+      const bool doubled = (i != 1) == outer;
+      sum += doubled ? kDoubledDigitSum[static_cast<std::size_t>(digits[i])] : digits[i];
+    }
+    auto& group = table[static_cast<std::size_t>(value)];
+    for (int i = 0; i < 3; ++i) group.digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + digits[i]);
+    group.sum = static_cast<std::uint8_t>(sum % 10);
   }
+  return table;
+}
+constexpr GroupTable kOuterGroups = MakeGroupTable(true);
+constexpr GroupTable kMiddleGroups = MakeGroupTable(false);
+
+void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
+  constexpr int kFrenchLettersSum = 18;
+  const DigitGroup& high = kOuterGroups[number / 1'000'000];
+  const DigitGroup& middle = kMiddleGroups[number / 1000 % 1000];
+  const DigitGroup& low = kOuterGroups[number % 1000];
+  isin[0] = 'F';
+  isin[1] = 'R';
+  std::memcpy(&isin[2], high.digits.data(), 3);
+  std::memcpy(&isin[5], middle.digits.data(), 3);
+  std::memcpy(&isin[8], low.digits.data(), 3);
+  const int total = kFrenchLettersSum + high.sum + middle.sum + low.sum;
   isin[11] = static_cast<char>('0' + (10 - total % 10) % 10);
-  return isin;
 }
 
 }  // namespace
 
 namespace {
 
-IsinConversion IsinOfNumber(const CodeTables& tables, std::int32_t number) {
+// The ISIN of a number from the tables, or computed into `computed` for a
+// number from 0 to 999,999,999; nothing for any other number.
+std::optional<IsinView> KnownOrComputedIsin(const CodeTables& tables, std::int32_t number,
+                                            ComputedIsin& computed) {
   // The user table first, then the built-in one (a single merged lookup).
   if (const KnownPair known = tables.FindByCode(number); known.entry != nullptr) {
-    return IsinConversion{known.entry->isin,
-                          known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
+    return IsinView{known.entry->isin,
+                    known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
+  }
+  if (number < 0 || number > 999'999'999) return std::nullopt;
+  WriteComputedFrenchIsin(static_cast<std::uint32_t>(number), computed);
+  return IsinView{std::string_view(computed.data(), computed.size()), MatchKind::Computed};
+}
+
+IsinConversion IsinOfNumber(const CodeTables& tables, std::int32_t number) {
+  ComputedIsin computed;
+  if (const auto isin = KnownOrComputedIsin(tables, number, computed)) {
+    return IsinConversion{std::string(isin->isin), isin->kind};
   }
   // "FR" and the number on nine digits, then the check digit. IsSicovamCode keeps
   // callers to 1..99,999,998; any other number still gets a well-formed text.
-  if (number >= 0 && number <= 999'999'999) {
-    return IsinConversion{ComputedFrenchIsin(static_cast<std::uint32_t>(number)),
-                          MatchKind::Computed};
-  }
   char body[16];
   std::snprintf(body, sizeof body, "FR%09d", number);
   std::string isin = body;
@@ -63,11 +100,11 @@ std::optional<IsinConversion> SicovamToIsin(const CodeTables& tables, std::strin
   return IsinOfNumber(tables, *number);
 }
 
-std::optional<IsinConversion> SicovamCodeToIsin(const CodeTables& tables, std::string_view text,
-                                                std::string_view prefix) {
+std::optional<IsinView> SicovamCodeToIsin(const CodeTables& tables, std::string_view text,
+                                          std::string_view prefix, ComputedIsin& computed) {
   const auto number = ReadSicovamNumber(text, prefix);
   if (!number || !IsSicovamNumber(*number)) return std::nullopt;
-  return IsinOfNumber(tables, *number);
+  return KnownOrComputedIsin(tables, *number, computed);
 }
 
 SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin) {

@@ -3,6 +3,7 @@
 // table, and compute the counterpart by rule only when neither knows the code.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -53,10 +54,18 @@ struct SicovamConversion {
 std::optional<IsinConversion> SicovamToIsin(const CodeTables& tables, std::string_view text,
                                             std::string_view prefix = {});
 
+// An ISIN where it is kept: in a table, or in the caller's ComputedIsin.
+struct IsinView {
+  std::string_view isin;
+  MatchKind kind;
+};
+using ComputedIsin = std::array<char, 12>;
+
 // SicovamToIsin for a text IsSicovamCode accepts, nothing for any other: the
-// number is read once, as a run does for every line.
-std::optional<IsinConversion> SicovamCodeToIsin(const CodeTables& tables, std::string_view text,
-                                                std::string_view prefix);
+// number is read once, and a computed ISIN is written into `computed`, as a run
+// does for every line.
+std::optional<IsinView> SicovamCodeToIsin(const CodeTables& tables, std::string_view text,
+                                          std::string_view prefix, ComputedIsin& computed);
 
 // Always converts. Callers pass an ISIN-shaped text or a user-table ISIN; the
 // computed rule takes characters 3 to 11 without their leading '0's.

@@ -65,17 +65,7 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
 
 }  // namespace
 
-std::int32_t ReadAtoi(std::string_view text) {
-  // Codes are short runs of plain digits: up to nine of them cannot leave the
-  // 32-bit range, so they are read without the general loop's saturation. Any
-  // other text (a space, a sign, a tenth digit) takes the general loop.
-  {
-    std::int32_t value = 0;
-    std::size_t i = 0;
-    for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i)
-      value = value * 10 + (text[i] - '0');
-    if (i > 0 && (i == text.size() || !(text[i] >= '0' && text[i] <= '9'))) return value;
-  }
+std::int32_t ReadAtoiGeneral(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsAtoiSpace(text[i])) ++i;
   bool negative = false;

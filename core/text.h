@@ -15,7 +15,20 @@ namespace quelvane {
 // digits up to the first other character; 0 without digits. A value beyond the
 // signed 32-bit range reads as the nearest limit, so that a profile edited by
 // hand never wraps round to a value of the other sign.
-std::int32_t ReadAtoi(std::string_view text);
+// ReadAtoi for any text; ReadAtoi itself reads plain codes without a call.
+std::int32_t ReadAtoiGeneral(std::string_view text);
+inline std::int32_t ReadAtoi(std::string_view text) {
+  // Codes are short runs of plain digits: up to nine of them cannot leave the
+  // 32-bit range, so they are read here, without the general loop's saturation
+  // and without a call. Any other text (a space, a sign, a tenth digit) takes the
+  // general loop.
+  std::int32_t value = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i)
+    value = value * 10 + (text[i] - '0');
+  if (i > 0 && (i == text.size() || !(text[i] >= '0' && text[i] <= '9'))) return value;
+  return ReadAtoiGeneral(text);
+}
 
 // Upper-cases a to z and leaves every other byte as it is.
 constexpr char FoldAsciiLetter(char c) {

@@ -218,7 +218,8 @@ class FileConversion {
   const RunPlaces& places_;
   std::vector<char>& readBuffer_;
   std::vector<char>& writeBuffer_;
-  std::string converted_;  // a result too long for the memo
+  std::string converted_;  // a code converted from an ISIN
+  ComputedIsin computed_;   // an ISIN computed from a code
   RunReporter& reporter_;
   const std::string& path_;
   std::string displayPath_;
@@ -426,9 +427,8 @@ CodeResult FileConversion::ConvertCode(std::string_view token) {
   if (const CodeResult* known = memo_.Find(token)) return *known;
   CodeResult result;
   if (settings_.rule == CodeRule::kSicovamToIsin) {
-    if (auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix)) {
-      converted_ = std::move(isin->isin);
-      result = {true, isin->kind, converted_};
+    if (const auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix, computed_)) {
+      result = {true, isin->kind, isin->isin};
     }
   } else if (IsIsinShape(token) || tables_.IsUserTableIsin(token)) {  // the cheap test first
     SicovamConversion code = IsinToSicovam(tables_, token);

@@ -12,7 +12,10 @@
 namespace quelvane {
 
 // Every trailing CR and LF removed, in any order and number; inner ones stay.
-std::string_view StripTrailingLineEnds(std::string_view text);
+inline std::string_view StripTrailingLineEnds(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  return text;
+}
 
 class RunReporter {
  public:

@@ -116,12 +116,12 @@ TEST(SicovamToIsin, TableFirstThenComputed) {
   }
   EXPECT_EQ(SicovamToIsin(tables, "12345", "X"), std::nullopt);
 
-  // A computed ISIN's check digit comes from a shortcut for "FR" and nine digits.
-  // Each digit adds to the sum independently of the others, so agreeing with the
-  // general rule for every digit at every place means agreeing for every number.
-  for (std::int32_t place = 1; place <= 100'000'000; place *= 10) {
-    for (std::int32_t digit = 1; digit <= 9; ++digit) {
-      const std::string text = std::to_string(digit * place);
+  // A computed ISIN comes from a table per group of three digits. Each group adds
+  // to the sum independently of the others, so agreeing with the general rule
+  // for every value of every group means agreeing for every number.
+  for (std::int32_t place = 1; place <= 1'000'000; place *= 1000) {
+    for (std::int32_t group = 1; group <= 999; ++group) {
+      const std::string text = std::to_string(group * place);
       const auto result = SicovamToIsin(tables, text);
       ASSERT_TRUE(result) << text;
       const std::string body = result->isin.substr(0, 11);
