@@ -23,14 +23,15 @@ bool LineReader::Fill() {
     begin_ = 0;
   }
   if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-  const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  const std::size_t wanted = buffer_.size() - end_;
+  const std::size_t got = std::fread(buffer_.data() + end_, 1, wanted, file_);
   end_ += got;
-  if (got == 0) {
+  // A short read is the end of the file or an error: no need to ask again.
+  if (got < wanted) {
     eof_ = true;
     failed_ = std::ferror(file_) != 0;
-    return false;
   }
-  return true;
+  return got > 0;
 }
 
 std::optional<std::string_view> LineReader::Next() {

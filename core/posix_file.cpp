@@ -142,6 +142,9 @@ OpenedFile OpenRegularFile(const std::string& path) {
     ::close(fd);
     return opened;
   }
+  // Every reader reads in blocks of its own: a stream buffer would only cost a
+  // stat and an allocation per file, and a copy.
+  std::setvbuf(opened.file.get(), nullptr, _IONBF, 0);
   opened.identity = IdentityFrom(info);
   return opened;
 }
@@ -220,9 +223,8 @@ bool AtomicReplacement::Open() {
   }
   // Replacing a file keeps its permissions, as rewriting it in place would.
   struct stat existing {};
-  if (::stat(finalPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-    ::fchmod(fd_, existing.st_mode & 07777);
-  }
+  replacing_ = ::stat(finalPath_.c_str(), &existing) == 0;
+  if (replacing_ && S_ISREG(existing.st_mode)) ::fchmod(fd_, existing.st_mode & 07777);
   return true;
 }
 
@@ -253,14 +255,15 @@ bool AtomicReplacement::Commit(bool durable) {
   bool ok = !durable || ::fsync(fd_) == 0;
   if (ok && unnamed_) {
     // A new file takes its name at once. A link never replaces a file, so an
-    // earlier one is replaced through a short temporary name and a rename.
-    if (LinkAs(finalPath_)) {
+    // earlier one is replaced through a short temporary name and a rename (also
+    // when it appeared since Open; one that went since is simply not there).
+    if (!replacing_ && LinkAs(finalPath_)) {
       const bool closed = ::close(fd_) == 0;
       fd_ = -1;
       if (!closed) ::unlink(finalPath_.c_str());
       return closed;
     }
-    ok = errno == EEXIST && GiveTemporaryName();
+    ok = (replacing_ || errno == EEXIST) && GiveTemporaryName();
   }
   ok = ::close(fd_) == 0 && ok;
   fd_ = -1;

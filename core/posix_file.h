@@ -98,6 +98,7 @@ class AtomicReplacement {
   std::string tempPath_;  // named while it exists: removed on Discard and on signals
   int fd_ = -1;
   bool unnamed_ = false;
+  bool replacing_ = false;  // the final name was taken when the file was created
 };
 
 // Asks for the memory of a large array not yet written to in huge pages, where the

@@ -197,6 +197,7 @@ class FileConversion {
   enum class Detection { kFound, kNone, kReadError };
 
   void Warn(std::string_view firstLine);
+  void StartProgress();
   void ReportProgress(const LineReader& reader);
   bool Recognised(std::string_view token) const;
   Detection DetectCodeColumn(LineReader& reader);
@@ -233,6 +234,14 @@ class FileConversion {
 void FileConversion::Warn(std::string_view firstLine) {
   reporter_.AddLogLine(firstLine);
   ++result_.warnings;
+}
+
+// Progress shows as each reading of a file starts, then every few megabytes. A
+// file read in less than one step shows none: its end comes as soon, and for a
+// run of thousands of small files a report at each start (a flush of the log, a
+// repaint) would cost more than converting them.
+void FileConversion::StartProgress() {
+  nextProgress_ = identity_.size < kProgressStep ? UINT64_MAX : 0;
 }
 
 void FileConversion::ReportProgress(const LineReader& reader) {
@@ -302,7 +311,7 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
   // Any other source type recognises no token: no need to read the file.
   if (settings_.codeSource != 1 && settings_.codeSource != 2) return Detection::kNone;
   if (!reader.Rewind()) return Detection::kReadError;
-  nextProgress_ = 0;
+  StartProgress();
   // The leftmost column with a hit wins, so a line only needs looking at left of
   // the best column so far, and nothing can beat column 0.
   std::size_t best = kColumnLimit;
@@ -341,7 +350,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     Warn(texts::CannotWrite(DisplayText(outputPath)));
     return;
   }
-  nextProgress_ = 0;
+  StartProgress();
   bool writeFailed = false;
   while (const auto line = reader.Next()) {
     const std::string_view text = StripTrailingLineEnds(*line);
