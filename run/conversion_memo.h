@@ -28,10 +28,12 @@ class ConversionMemo {
 
   ConversionMemo() : index_(kSlots) { entries_.reserve(kMostEntries); }
 
-  // The remembered result, or nothing. The pointer is good until the next Find;
-  // the text it shows lives as long as the memo (a stored entry never changes).
-  const CodeResult* Find(std::string_view token) {
-    if (token.size() > kLongest || Resting()) return nullptr;
+  // Sets `result` to the remembered result and returns true, or returns false.
+  // The text it shows lives as long as the memo (a stored entry never changes).
+  // The fields are written one by one into the caller's result, which is read
+  // field by field: a copy of the whole, just written, would wait on the stores.
+  bool Find(std::string_view token, CodeResult& result) {
+    if (token.size() > kLongest || Resting()) return false;
     // A quote file gives its securities in the same order day after day, or one
     // security line after line: the code that followed the last one found last
     // time is tried first, from memory the processor has most likely fetched
@@ -46,15 +48,16 @@ class ConversionMemo {
           break;
         }
       }
-      if (found == kNone) return nullptr;
+      if (found == kNone) return false;
       if (last_ != kNone) entries_[last_].next = static_cast<std::uint16_t>(found);
     }
     last_ = found;
-    const Entry& entry = entries_[found];
-    found_ = {entry.recognised, static_cast<MatchKind>(entry.kind),
-              std::string_view(entry.text, entry.textLength)};
     ++hits_;
-    return &found_;
+    const Entry& entry = entries_[found];
+    result.recognised = entry.recognised;
+    result.kind = static_cast<MatchKind>(entry.kind);
+    result.text = std::string_view(entry.text, entry.textLength);
+    return true;
   }
 
   // Remembers a token not yet remembered, while there is room: once half the
@@ -161,7 +164,6 @@ class ConversionMemo {
   std::size_t searched_ = 0;  // searches in the current window
   std::size_t hits_ = 0;
   std::size_t resting_ = 0;  // searches still to skip
-  CodeResult found_;
 };
 
 }  // namespace quelvane

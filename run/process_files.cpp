@@ -1,6 +1,7 @@
 #include "run/process_files.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -76,12 +77,14 @@ struct RunSettings {
 };
 
 // The high bit of each of the eight bytes at `bytes` that equals `delimiter`, and
-// no other bit: a byte's low seven bits plus 0x7F reach its high bit unless they
-// are all zero, and nothing carries from one byte to the next.
+// no other bit, byte i of the text in byte i of the word from its low end: a
+// byte's low seven bits plus 0x7F reach its high bit unless they are all zero,
+// and nothing carries from one byte to the next.
 std::uint64_t DelimiterMarks(const char* bytes, char delimiter) {
   constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
   std::uint64_t word;
   std::memcpy(&word, bytes, 8);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
   const std::uint64_t x = word ^ (0x0101010101010101ull * static_cast<unsigned char>(delimiter));
   return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
@@ -433,8 +436,8 @@ bool FileConversion::WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile
 }
 
 CodeResult FileConversion::ConvertCode(std::string_view token) {
-  if (const CodeResult* known = memo_.Find(token)) return *known;
   CodeResult result;
+  if (memo_.Find(token, result)) return result;
   if (settings_.rule == CodeRule::kSicovamToIsin) {
     if (const auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix, computed_)) {
       result = {true, isin->kind, isin->isin};

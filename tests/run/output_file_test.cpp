@@ -95,19 +95,21 @@ TEST(ConversionMemoTest, GivesBackWhatWasStoredAndStopsStoringWhenHalfFull) {
   }
   int remembered = 0;
   for (int i = 0; i < 20000; ++i) {
-    const CodeResult* found = memo.Find(std::to_string(i));
-    if (found == nullptr) continue;
+    CodeResult found;
+    if (!memo.Find(std::to_string(i), found)) continue;
     ++remembered;
-    EXPECT_EQ(found->recognised, i % 2 == 0);
-    EXPECT_EQ(found->kind, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser);
-    EXPECT_EQ(found->text, text(i));
+    EXPECT_EQ(found.recognised, i % 2 == 0);
+    EXPECT_EQ(found.kind, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser);
+    EXPECT_EQ(found.text, text(i));
   }
   EXPECT_EQ(remembered, 8192);
-  EXPECT_EQ(memo.Find("0"), memo.Find("0"));
-  EXPECT_EQ(memo.Find("00"), nullptr);  // same number, other token
+  CodeResult found;
+  ASSERT_TRUE(memo.Find("0", found));
+  EXPECT_EQ(found.text, "R0");
+  EXPECT_FALSE(memo.Find("00", found));  // same number, other token
   const std::string longToken(31, '1');
   memo.Store(longToken, {true, MatchKind::Computed, "x"});
-  EXPECT_EQ(memo.Find(longToken), nullptr);
+  EXPECT_FALSE(memo.Find(longToken, found));
 }
 
 // Tokens are compared a word at a time: one byte changed anywhere, at every
@@ -121,9 +123,10 @@ TEST(ConversionMemoTest, TellsTokensApartByAnyOneByte) {
       std::string other = token;
       other[i] = 'b';
       SCOPED_TRACE(other);
-      EXPECT_EQ(memo.Find(other), nullptr);
-      ASSERT_NE(memo.Find(token), nullptr);
-      EXPECT_EQ(memo.Find(token)->text, token);
+      CodeResult found;
+      EXPECT_FALSE(memo.Find(other, found));
+      ASSERT_TRUE(memo.Find(token, found));
+      EXPECT_EQ(found.text, token);
     }
   }
 }
