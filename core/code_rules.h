@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/text.h"
+
 namespace quelvane {
 
 class CodeTables;
@@ -21,8 +23,21 @@ enum class CodeType : std::int32_t { Sicovam = 1, Isin = 2 };
 
 // The number a SICOVAM code stands for: the text after the prefix (compared
 // folding A to Z; an empty prefix means none), read as atoi reads it over at most
-// 199 characters. Nothing when the text does not begin with the prefix.
-std::optional<std::int32_t> ReadSicovamNumber(std::string_view text, std::string_view prefix);
+// 199 characters. Nothing when the text does not begin with the prefix. Inline:
+// read on every line of a run, and an optional handed back through memory is
+// read back before its flag's store has landed.
+inline std::optional<std::int32_t> ReadSicovamNumber(std::string_view text,
+                                                     std::string_view prefix) {
+  constexpr std::size_t kNumberLookahead = 199;
+  if (!prefix.empty()) {
+    if (text.size() < prefix.size() ||
+        !EqualsFoldingAsciiLetters(text.substr(0, prefix.size()), prefix)) {
+      return std::nullopt;
+    }
+    text.remove_prefix(prefix.size());
+  }
+  return ReadAtoi(text.substr(0, kNumberLookahead));
+}
 
 // The numbers SICOVAM codes take.
 constexpr bool IsSicovamNumber(std::int32_t number) {

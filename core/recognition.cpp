@@ -5,8 +5,6 @@
 namespace quelvane {
 namespace {
 
-constexpr std::size_t kNumberLookahead = 199;
-
 int AlnumValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
@@ -15,17 +13,6 @@ int AlnumValue(char c) {
 }
 
 }  // namespace
-
-std::optional<std::int32_t> ReadSicovamNumber(std::string_view text, std::string_view prefix) {
-  if (!prefix.empty()) {
-    if (text.size() < prefix.size() ||
-        !EqualsFoldingAsciiLetters(text.substr(0, prefix.size()), prefix)) {
-      return std::nullopt;
-    }
-    text.remove_prefix(prefix.size());
-  }
-  return ReadAtoi(text.substr(0, kNumberLookahead));
-}
 
 bool IsSicovamCode(std::string_view text, std::string_view prefix) {
   const auto number = ReadSicovamNumber(text, prefix);
