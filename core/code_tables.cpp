@@ -13,16 +13,19 @@ namespace quelvane {
 namespace {
 
 // Splits off the next field of a "table.txt" line: runs of tabs and ';' separate
-// fields, and leading ones are skipped, so no field is empty.
+// fields, and leading ones are skipped, so no field is empty. A plain loop: the
+// library's search for one of a set of characters makes a call per character.
 std::optional<std::string_view> NextField(std::string_view& rest) {
-  const std::size_t start = rest.find_first_not_of("\t;");
-  if (start == std::string_view::npos) {
+  const auto separates = [](char c) { return c == '\t' || c == ';'; };
+  std::size_t start = 0;
+  while (start < rest.size() && separates(rest[start])) ++start;
+  if (start == rest.size()) {
     rest = {};
     return std::nullopt;
   }
-  rest.remove_prefix(start);
-  const std::size_t stop = std::min(rest.find_first_of("\t;"), rest.size());
-  const std::string_view field = rest.substr(0, stop);
+  std::size_t stop = start;
+  while (stop < rest.size() && !separates(rest[stop])) ++stop;
+  const std::string_view field = rest.substr(start, stop - start);
   rest.remove_prefix(stop);
   return field;
 }
@@ -131,21 +134,33 @@ void CodeTables::MergeIndexes() {
     while (userVisible_ < user_->size() && (*user_)[userVisible_].code != kEndMarkerCode)
       ++userVisible_;
   }
-  const CodeTable& builtin = BuiltinCodeTable();
-  const std::size_t count = userVisible_ + builtin.VisibleCount();
+  const std::size_t count = userVisible_ + BuiltinCodeTable().VisibleCount();
+  // The user's pairs first: an index keeps the first entry of a key, so a user pair
+  // hides a built-in one and, within each table, the first match wins.
   knownByCode_.Reset(count);
-  knownByIsin_.Reset(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto position = static_cast<std::uint32_t>(i);
+    knownByCode_.Add(PairAt(position).entry->code, position);
+  }
+  knownByIsin_ = {};
+  isinIndexMade_ = false;
+}
+
+// A run from SICOVAM to ISIN never looks an ISIN up: with a large table.txt, the
+// ISIN index would be half of the load's time and memory for nothing.
+const IsinIndex& CodeTables::KnownByIsin() const {
+  if (isinIndexMade_) return knownByIsin_;
+  const std::size_t count = userVisible_ + BuiltinCodeTable().VisibleCount();
   const auto isinAt = [this](std::uint32_t position) -> std::string_view {
     return PairAt(position).entry->isin;
   };
-  // The user's pairs first: an index keeps the first entry of a key, so a user pair
-  // hides a built-in one and, within each table, the first match wins.
+  knownByIsin_.Reset(count);
   for (std::size_t i = 0; i < count; ++i) {
     const auto position = static_cast<std::uint32_t>(i);
-    const CodeEntry& entry = *PairAt(position).entry;
-    knownByCode_.Add(entry.code, position);
-    knownByIsin_.Add(entry.isin, position, isinAt);
+    knownByIsin_.Add(isinAt(position), position, isinAt);
   }
+  isinIndexMade_ = true;
+  return knownByIsin_;
 }
 
 KnownPair CodeTables::FindByCode(std::int32_t code) const {
@@ -154,7 +169,7 @@ KnownPair CodeTables::FindByCode(std::int32_t code) const {
 }
 
 KnownPair CodeTables::FindByIsin(std::string_view isin) const {
-  const auto hit = knownByIsin_.Find(isin, [this](std::uint32_t position) -> std::string_view {
+  const auto hit = KnownByIsin().Find(isin, [this](std::uint32_t position) -> std::string_view {
     return PairAt(position).entry->isin;
   });
   return hit ? PairAt(*hit) : KnownPair{};

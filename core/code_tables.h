@@ -103,13 +103,17 @@ class CodeTables {
 
  private:
   void MergeIndexes();
+  // The merged ISIN index, made at the first ISIN lookup after a change.
+  const IsinIndex& KnownByIsin() const;
   // Positions in the merged indexes: the visible user pairs, then the built-in ones.
   KnownPair PairAt(std::uint32_t position) const;
 
   std::optional<std::vector<CodeEntry>> user_;
   std::size_t userVisible_ = 0;
   CodeIndex knownByCode_;
-  IsinIndex knownByIsin_;
+  // Made on demand by a const lookup; the tables are used by one thread only.
+  mutable IsinIndex knownByIsin_;
+  mutable bool isinIndexMade_ = false;
 };
 
 }  // namespace quelvane

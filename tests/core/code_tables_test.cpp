@@ -106,10 +106,14 @@ TEST(LoadUserCodeTable, MinusOneHidesItselfAndEveryLaterPair) {
   ASSERT_TRUE(tables.LoadUserCodeTable(folder.Write("more.txt", "4\tDDD\n")));
   EXPECT_EQ(tables.FindUserByCode(4)->isin, "DDD");
   EXPECT_EQ(tables.FindUserByCode(1)->isin, "AAA");
+  // The ISIN index, made at the first ISIN lookup, is made anew after a change.
+  EXPECT_EQ(tables.FindUserByIsin("ddd")->code, 4);
 
   tables.FreeUserCodeTable();
   EXPECT_FALSE(tables.HasUserCodeTable());
   EXPECT_EQ(tables.FindUserByCode(1), nullptr);
+  EXPECT_EQ(tables.FindByIsin("DDD").entry, nullptr);
+  EXPECT_EQ(tables.FindByIsin("FR0000030074").entry->code, 3007);
 }
 
 TEST(LoadUserCodeTable, HasNoFixedCapacity) {
