@@ -37,7 +37,8 @@ constexpr GroupTable MakeGroupTable(bool outer) {
       sum += doubled ? kDoubledDigitSum[static_cast<std::size_t>(digits[i])] : digits[i];
     }
     auto& group = table[static_cast<std::size_t>(value)];
-    for (int i = 0; i < 3; ++i) group.digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + digits[i]);
+    for (int i = 0; i < 3; ++i)
+      group.digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + digits[i]);
     group.sum = static_cast<std::uint8_t>(sum % 10);
   }
   return table;

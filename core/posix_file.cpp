@@ -303,14 +303,13 @@ void RemoveTemporariesOnSignals() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
-void AdviseHugePages(const void* data, std::size_t bytes) {
+void AdviseHugePages(void* data, std::size_t bytes) {
   constexpr std::uintptr_t kHugePage = std::uintptr_t{1} << 21;
   const auto start = reinterpret_cast<std::uintptr_t>(data);
   const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
   const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
-  if (last > first) {
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-  }
+  if (last > first)
+    ::madvise(static_cast<char*>(data) + (first - start), last - first, MADV_HUGEPAGE);
 }
 
 }  // namespace quelvane

@@ -105,7 +105,7 @@ class AtomicReplacement {
 // system gives them on request: a table of a million pairs fills some 60 MB, and
 // each small page of it costs a fault when first written. Only the part that
 // whole huge pages cover is concerned; a refusal changes nothing but the speed.
-void AdviseHugePages(const void* data, std::size_t bytes);
+void AdviseHugePages(void* data, std::size_t bytes);
 
 // Removes the named temporary files of AtomicReplacement when SIGINT, SIGTERM or
 // SIGHUP ends the program (which then ends by that signal, so its exit status is

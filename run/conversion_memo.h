@@ -114,7 +114,7 @@ class ConversionMemo {
     std::uint8_t tokenLength = 0;
     std::uint8_t textLength = 0;
     bool recognised = false;
-    std::uint8_t kind = 0;  // a MatchKind
+    std::uint8_t kind = 0;   // a MatchKind
     std::uint16_t next = 0;  // the entry found after this one the last time
     char token[kLongest];
     char text[kLongest];

@@ -223,7 +223,7 @@ class FileConversion {
   std::vector<char>& readBuffer_;
   std::vector<char>& writeBuffer_;
   std::string converted_;  // a code converted from an ISIN
-  ComputedIsin computed_;   // an ISIN computed from a code
+  ComputedIsin computed_;  // an ISIN computed from a code
   RunReporter& reporter_;
   const std::string& path_;
   std::string displayPath_;
