@@ -45,9 +45,9 @@ void ResetToEmpty(std::vector<T>& array, std::size_t count) {
 
 // Most keys looked for are in no table: the codes of a file of ever new codes,
 // the tokens of an ISIN column. A bit per hash, set for every key, answers most
-// of them from a few kilobytes that stay in the cache (one in ten or so gets
-// past it by chance), where the slots would each be a miss or a mispredicted
-// probe.
+// of them from a few kilobytes that stay in the cache (sixteen bits or more per
+// key let one in sixteen at most past it by chance), where the slots would each
+// be a miss or a mispredicted probe.
 class KeyFilter {
  public:
   void Reset(std::size_t count) {
