@@ -362,8 +362,8 @@ TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun)
     Run({Path("f.txt")});
     EXPECT_EQ(ReadFile(Path("f.txt.new")), c.written);
   }
-  // The rest of the line is looked at eight bytes at a time: a run at every
-  // place, and a delimiter at the end, in rests up to three words long.
+  // The rest of the line is looked at sixteen bytes at a time: a run at every
+  // place, and a delimiter at the end, in rests up to three blocks long.
   const auto joined = [](const std::string& rest) {
     std::string kept;
     for (std::size_t i = 0; i < rest.size(); ++i) {
@@ -376,7 +376,7 @@ TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun)
   };
   std::string file;
   std::string written;
-  for (std::size_t size = 2; size <= 24; ++size) {
+  for (std::size_t size = 2; size <= 48; ++size) {
     std::vector<std::string> rests;
     for (std::size_t i = 1; i < size; ++i) {
       rests.push_back(";" + std::string(size - 1, 'a'));
