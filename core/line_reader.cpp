@@ -34,27 +34,21 @@ bool LineReader::Fill() {
   return got > 0;
 }
 
-std::optional<std::string_view> LineReader::Next() {
-  const auto handOut = [this](std::size_t stop) {
-    const std::string_view line(buffer_.data() + begin_, stop - begin_);
-    offset_ += line.size();
-    begin_ = stop;
-    return line;
-  };
+std::optional<std::string_view> LineReader::NextReading() {
   std::size_t scanned = begin_;
   for (;;) {
     const std::size_t window = std::min(end_ - begin_, lineLimit_);
     const void* hit = std::memchr(buffer_.data() + scanned, '\n', begin_ + window - scanned);
     if (hit != nullptr) {
-      return handOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1);
+      return HandOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1);
     }
-    if (window == lineLimit_) return handOut(begin_ + window);
+    if (window == lineLimit_) return HandOut(begin_ + window);
     const std::size_t pending = end_ - begin_;
     if (!Fill()) break;
     scanned = begin_ + pending;
   }
   if (begin_ == end_) return std::nullopt;
-  return handOut(end_);
+  return HandOut(end_);
 }
 
 bool LineReader::Rewind() {

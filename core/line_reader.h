@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,17 @@ class LineReader {
   // The next line with its '\n' if it has one (only the file's last line may
   // lack it), or the next piece of a long line, or nothing at the end of the file
   // or on a read error. The view stays valid until the next call.
-  std::optional<std::string_view> Next();
+  std::optional<std::string_view> Next() {
+    // Most calls find a whole line in the buffer: inline, without a call.
+    const std::size_t pending = end_ - begin_;
+    if (pending <= lineLimit_) {
+      if (const void* hit = std::memchr(buffer_.data() + begin_, '\n', pending)) {
+        return HandOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) +
+                       1);
+      }
+    }
+    return NextReading();
+  }
 
   // Back to the start of the file; false when the file cannot be rewound. While
   // the buffer still holds the file's start (a small file), nothing is read again.
@@ -39,6 +50,14 @@ class LineReader {
   bool Failed() const { return failed_; }
 
  private:
+  // Next, when the buffer holds no whole line: reads on, or cuts a long line.
+  std::optional<std::string_view> NextReading();
+  std::string_view HandOut(std::size_t stop) {
+    const std::string_view line(buffer_.data() + begin_, stop - begin_);
+    offset_ += line.size();
+    begin_ = stop;
+    return line;
+  }
   bool Fill();
 
   std::FILE* file_;

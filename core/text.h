@@ -22,11 +22,15 @@ inline std::int32_t ReadAtoi(std::string_view text) {
   // 32-bit range, so they are read here, without the general loop's saturation
   // and without a call. Any other text (a space, a sign, a tenth digit) takes the
   // general loop.
+  const auto digit = [&](std::size_t i) {
+    return static_cast<unsigned>(static_cast<unsigned char>(text[i])) - '0';
+  };
+  const std::size_t shortest = text.size() < 9 ? text.size() : 9;
   std::int32_t value = 0;
   std::size_t i = 0;
-  for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i)
-    value = value * 10 + (text[i] - '0');
-  if (i > 0 && (i == text.size() || !(text[i] >= '0' && text[i] <= '9'))) return value;
+  for (; i < shortest && digit(i) < 10; ++i)
+    value = value * 10 + static_cast<std::int32_t>(digit(i));
+  if (i > 0 && (i == text.size() || digit(i) >= 10)) return value;
   return ReadAtoiGeneral(text);
 }
 
