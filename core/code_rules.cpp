@@ -60,10 +60,6 @@ void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
   isin[11] = static_cast<char>('0' + (10 - total % 10) % 10);
 }
 
-}  // namespace
-
-namespace {
-
 // The ISIN of a number from the tables, or computed into `computed` for a
 // number from 0 to 999,999,999; nothing for any other number.
 std::optional<IsinView> KnownOrComputedIsin(const CodeTables& tables, std::int32_t number,
