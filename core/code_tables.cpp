@@ -128,13 +128,21 @@ KnownPair CodeTables::PairAt(std::uint32_t position) const {
   return {&BuiltinCodeTable().Entries()[position - userVisible_], false};
 }
 
+std::size_t CodeTables::KnownCount() const {
+  return userVisible_ + BuiltinCodeTable().VisibleCount();
+}
+
+std::string_view CodeTables::IsinAt(std::uint32_t position) const {
+  return PairAt(position).entry->isin;
+}
+
 void CodeTables::MergeIndexes() {
   userVisible_ = 0;
   if (user_) {
     while (userVisible_ < user_->size() && (*user_)[userVisible_].code != kEndMarkerCode)
       ++userVisible_;
   }
-  const std::size_t count = userVisible_ + BuiltinCodeTable().VisibleCount();
+  const std::size_t count = KnownCount();
   // The user's pairs first: an index keeps the first entry of a key, so a user pair
   // hides a built-in one and, within each table, the first match wins.
   knownByCode_.Reset(count);
@@ -150,14 +158,12 @@ void CodeTables::MergeIndexes() {
 // ISIN index would be half of the load's time and memory for nothing.
 const IsinIndex& CodeTables::KnownByIsin() const {
   if (isinIndexMade_) return knownByIsin_;
-  const std::size_t count = userVisible_ + BuiltinCodeTable().VisibleCount();
-  const auto isinAt = [this](std::uint32_t position) -> std::string_view {
-    return PairAt(position).entry->isin;
-  };
+  const std::size_t count = KnownCount();
+  const auto isinAt = [this](std::uint32_t position) { return IsinAt(position); };
   knownByIsin_.Reset(count);
   for (std::size_t i = 0; i < count; ++i) {
     const auto position = static_cast<std::uint32_t>(i);
-    knownByIsin_.Add(isinAt(position), position, isinAt);
+    knownByIsin_.Add(IsinAt(position), position, isinAt);
   }
   isinIndexMade_ = true;
   return knownByIsin_;
@@ -169,9 +175,8 @@ KnownPair CodeTables::FindByCode(std::int32_t code) const {
 }
 
 KnownPair CodeTables::FindByIsin(std::string_view isin) const {
-  const auto hit = KnownByIsin().Find(isin, [this](std::uint32_t position) -> std::string_view {
-    return PairAt(position).entry->isin;
-  });
+  const auto hit =
+      KnownByIsin().Find(isin, [this](std::uint32_t position) { return IsinAt(position); });
   return hit ? PairAt(*hit) : KnownPair{};
 }
 

@@ -107,6 +107,8 @@ class CodeTables {
   const IsinIndex& KnownByIsin() const;
   // Positions in the merged indexes: the visible user pairs, then the built-in ones.
   KnownPair PairAt(std::uint32_t position) const;
+  std::size_t KnownCount() const;
+  std::string_view IsinAt(std::uint32_t position) const;
 
   std::optional<std::vector<CodeEntry>> user_;
   std::size_t userVisible_ = 0;

@@ -1,8 +1,9 @@
 // The program's one door to the files of a POSIX system: owning handles, writes
 // that write every byte, reads that never wait on a pipe or a device, and files
-// replaced whole. Quote-file outputs and the profile both go through here, so that
-// "an output is complete or absent" is written once, and a port needs only this
-// file's counterpart.
+// replaced whole; and the one request it makes of the system's memory (huge
+// pages for large tables). Quote-file outputs and the profile both go through
+// here, so that "an output is complete or absent" is written once, and a port
+// needs only this file's counterpart.
 #pragma once
 
 #include <cstdint>
