@@ -222,6 +222,14 @@ TEST_F(ConvertQuestionTest, ProgressShowsOnlyOnATerminalAndIsErased) {
   EXPECT_NE(shown.err.find("Fichier 2/2"), std::string::npos);
   EXPECT_TRUE(shown.err.ends_with("\r\x1b[K")) << ::testing::PrintToString(shown.err);
   EXPECT_EQ(shown.out, quiet.out);
+
+  // A file of a few progress steps (4 MiB each) shows how far it has come.
+  std::string big;
+  while (big.size() < (std::size_t{9} << 20)) big += "3007\t20240102\t1.5\r\n";
+  work_.Write("big.txt", big);
+  const CommandResult large = RunConvert({"big.txt"}, nullptr, true);
+  EXPECT_NE(large.err.find("Fichier 1/1 : 4"), std::string::npos)
+      << ::testing::PrintToString(large.err);
 }
 
 TEST_F(ConvertQuestionTest, PipesAndAnOutputFolder) {
