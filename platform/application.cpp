@@ -1,9 +1,11 @@
 #include "platform/application.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "core/posix_file.h"
@@ -11,6 +13,38 @@
 #include "platform/qt_access.h"
 
 namespace quelvane {
+namespace {
+
+// A key held down repeats, and a held Return must press a button once. Its
+// repeats would close the box that the first press answered, then press the
+// focused button of the window below it: after a run, "Traiter les fichiers",
+// which starts the run again, and again, for as long as the key stays down.
+// A repeat is what Qt marks as one, or a press that comes at the very time of
+// the release before it: the X server repeats a key as such a pair, and Qt
+// fails to mark it while the program is busy, as it is after a run.
+class OnePressPerReturn final : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
+      return QObject::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) {
+      return QObject::eventFilter(watched, event);
+    }
+    const std::uint64_t time = key->timestamp();
+    if (event->type() == QEvent::KeyRelease) {
+      lastRelease_ = time;
+      return key->isAutoRepeat();
+    }
+    return key->isAutoRepeat() || (time != 0 && time == lastRelease_);
+  }
+
+ private:
+  std::uint64_t lastRelease_ = 0;
+};
+
+}  // namespace
 
 struct Application::Impl {
   explicit Impl(std::string_view programName)
@@ -23,6 +57,7 @@ struct Application::Impl {
     // application loop of its own: closing a box shown before that window must
     // not ask for an ending.
     QApplication::setQuitOnLastWindowClosed(false);
+    app.installEventFilter(&onePressPerReturn);
     // A run or a profile write ended by a signal leaves no temporary file, and a
     // file-size limit is a write failure the log reports.
     RemoveTemporariesOnSignals();
@@ -41,6 +76,7 @@ struct Application::Impl {
   std::array<char*, 2> argv;
   QApplication app;
   QTranslator translator;
+  OnePressPerReturn onePressPerReturn;
 };
 
 Application::Application(std::string_view programName)

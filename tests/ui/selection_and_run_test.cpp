@@ -287,6 +287,59 @@ TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
   EXPECT_EQ(Text(kIdcLengthText), "69");
 }
 
+// Sends one Return key event as the window system gives it: at a time, and
+// marked as a repeat or not (a repeat Qt fails to mark comes at its release's time).
+void SendReturn(QWidget* target, QEvent::Type type, std::uint64_t time, bool markedRepeat) {
+  QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, QString(), markedRepeat);
+  event.setTimestamp(time);
+  QApplication::sendEvent(target, &event);
+}
+
+TEST_F(MainWindowTest, AHeldReturnClosesTheBoxAfterARunOnceAndStartsNoOtherRun) {
+  // The header line draws a warning: the run ends with the "Attention" box, a
+  // real one, answered by Return. The key stays down: its repeats reach the
+  // window, whose focus is on "Traiter les fichiers".
+  const std::string file = Folder().Write("a.txt", "Code\tNom\r\n10728\t1\r\n").string();
+  FileSelectionScript script;
+  script.Select({file});
+  CConverterDlg& window = Open();
+  DialogWindow(window)->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(DialogWindow(window)));
+  Click(kIdcSelectFiles);
+  QWidget* process = DlgItemWidget(window, kIdcProcessFiles);
+  process->setFocus();
+
+  // Boxes of further runs are closed rather than waited on.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal->isVisible()) PressKey(modal, Qt::Key_Escape);
+  });
+  WhenModal([&](QWidget* box) {
+    SendReturn(box->focusWidget(), QEvent::KeyPress, 1000, false);
+    closer.start(5);
+    QTimer::singleShot(0, process, [&] {
+      for (const auto& [time, marked] :
+           {std::pair<std::uint64_t, bool>{1040, false}, {1080, true}, {1120, false}}) {
+        SendReturn(process, QEvent::KeyRelease, time, marked);
+        SendReturn(process, QEvent::KeyPress, time, marked);
+      }
+    });
+  });
+  Click(kIdcProcessFiles);
+  QTest::qWait(50);
+  closer.stop();
+  const std::vector<std::string> log = ListLines(window, kIdcLog);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Bilan global :"), 1);
+
+  // A Return pressed afresh still presses the focused button.
+  WhenModal([](QWidget* box) { PressKey(box, Qt::Key_Return); });
+  SendReturn(process, QEvent::KeyRelease, 1200, false);
+  SendReturn(process, QEvent::KeyPress, 1300, false);
+  const std::vector<std::string> after = ListLines(window, kIdcLog);
+  EXPECT_EQ(std::count(after.begin(), after.end(), "Bilan global :"), 2);
+}
+
 TEST_F(MainWindowTest, TheThreeDialogButtonsOpenModalDialogsThatChangeNothing) {
   const std::string file = Folder().Write("a.txt", "x").string();
   FileSelectionScript script;
