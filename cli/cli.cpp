@@ -13,6 +13,8 @@
 #include "cli/cli_support.h"
 #include "cli/code_command.h"
 #include "cli/convert_command.h"
+#include "cli/table_command.h"
+#include "core/text.h"
 
 namespace quelvane {
 namespace {
@@ -43,6 +45,7 @@ std::optional<std::string> ValueOption(std::string_view word,
 struct SplitArguments {
   std::vector<std::string> options;
   std::vector<std::string> trailing;
+  std::optional<std::string> missingValue;  // an option that takes a value, given none
 };
 
 SplitArguments SplitAtDoubleDash(std::span<const char* const> args,
@@ -53,10 +56,13 @@ SplitArguments SplitAtDoubleDash(std::span<const char* const> args,
     const std::string_view argument = args[i];
     if (argument == "--") break;
     // An empty value stays a word of its own: "-s ''" is an empty separator.
-    if (const auto name = ValueOption(argument, commands);
-        name && i + 1 < args.size() && *args[i + 1] != '\0') {
-      split.options.push_back(*name + "=" + args[++i]);
-      continue;
+    if (const auto name = ValueOption(argument, commands)) {
+      if (i + 1 == args.size()) {
+        split.missingValue = std::string(argument);
+      } else if (*args[i + 1] != '\0') {
+        split.options.push_back(*name + "=" + args[++i]);
+        continue;
+      }
     }
     split.options.emplace_back(argument);
   }
@@ -72,25 +78,48 @@ std::string_view CommandWord(const std::vector<std::string>& options) {
   return {};
 }
 
+// The words no option or argument took, said as the command line's error: an
+// unknown option, or a word where none is expected.
+std::optional<std::string> Leftover(std::initializer_list<const CLI::App*> apps) {
+  for (const CLI::App* app : apps) {
+    for (const std::string& word : app->remaining()) {
+      if (word.starts_with('-')) return "option inconnue : « " + DisplayText(word) + " »";
+      return "argument inattendu : « " + DisplayText(word) + " »";
+    }
+  }
+  return std::nullopt;
+}
+
 int Run(std::span<const char* const> args, Console& console) {
   CLI::App app{
       "Quelvane : conversion de codes SICOVAM <-> ISIN, dans des fichiers de cotations\n"
-      "(quelvane-cli convert) ou code par code (quelvane-cli code).",
+      "(quelvane-cli convert) ou code par code (quelvane-cli code) ; quelvane-cli table\n"
+      "vérifie une table de codes de l'utilisateur.",
       "quelvane-cli"};
   UseFrenchHelp(app);
   app.set_version_flag("--version", std::string(kVersion), "Affiche la version et quitte");
-  app.require_subcommand(1);
+  // Unknown words are kept rather than refused, to be named in French below; the
+  // commands, added after this, do the same.
+  app.allow_extras();
 
   CodeArgs codeArgs;
   CLI::App* code = AddCodeCommand(app, codeArgs);
   ConvertArgs convertArgs;
   CLI::App* convert = AddConvertCommand(app, convertArgs);
+  TableArgs tableArgs;
+  CLI::App* table = AddTableCommand(app, tableArgs);
 
-  SplitArguments split = SplitAtDoubleDash(args, {code, convert});
+  SplitArguments split = SplitAtDoubleDash(args, {code, convert, table});
   if (const std::string_view word = CommandWord(split.options);
-      !word.empty() && word != code->get_name() && word != convert->get_name()) {
+      !word.empty() && word != code->get_name() && word != convert->get_name() &&
+      word != table->get_name()) {
+    return ReportUsage(
+        console, "quelvane-cli",
+        "commande inconnue : « " + DisplayText(word) + " » (code, convert ou table)");
+  }
+  if (split.missingValue) {
     return ReportUsage(console, "quelvane-cli",
-                       "commande inconnue : « " + std::string(word) + " » (code ou convert)");
+                       "l'option " + *split.missingValue + " attend une valeur.");
   }
   std::reverse(split.options.begin(), split.options.end());  // the order CLI11 parses
   try {
@@ -98,12 +127,25 @@ int Run(std::span<const char* const> args, Console& console) {
   } catch (const CLI::ParseError& error) {
     return ReportParseError(app, error, console);
   }
+  if (const auto leftover = Leftover({&app, code, convert, table})) {
+    return ReportUsage(console, "quelvane-cli", *leftover);
+  }
   if (code->parsed()) {
     codeArgs.codes.insert(codeArgs.codes.end(), split.trailing.begin(), split.trailing.end());
     return RunCodeCommand(codeArgs, console);
   }
-  convertArgs.files.insert(convertArgs.files.end(), split.trailing.begin(), split.trailing.end());
-  return RunConvertCommand(convertArgs, console);
+  if (convert->parsed()) {
+    convertArgs.files.insert(convertArgs.files.end(), split.trailing.begin(), split.trailing.end());
+    return RunConvertCommand(convertArgs, console);
+  }
+  if (table->parsed()) {
+    if (!split.trailing.empty()) {
+      return ReportUsage(console, "quelvane-cli",
+                         "argument inattendu : « " + DisplayText(split.trailing.front()) + " »");
+    }
+    return RunTableCommand(tableArgs, console);
+  }
+  return ReportUsage(console, "quelvane-cli", "indiquez une commande : code, convert ou table.");
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitAbandoned = 3;
 inline constexpr int kExitOutputLost = 4;
 inline constexpr int kExitOutOfMemory = 5;
+// convert: at least one file was not converted (absent, unreadable, its output
+// not writable...). Where a run finds several statuses, the highest is given.
+inline constexpr int kExitFileNotConverted = 6;
 
 // args: the program's name, then its arguments, as main() receives them.
 int RunCli(std::span<const char* const> args, Console& console);

@@ -1,5 +1,6 @@
 #include "cli/cli_support.h"
 
+#include <charconv>
 #include <ostream>
 
 #include "cli/cli.h"
@@ -18,8 +19,6 @@ void UseFrenchHelp(CLI::App& app) {
   formatter->label("REQUIRED", "OBLIGATOIRE");
   formatter->label("TEXT", "TEXTE");
   formatter->label("INT", "ENTIER");
-  formatter->label("Excludes", "Exclut");
-  formatter->label("Needs", "Requiert");
   formatter->column_width(28);
   app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
   app.footer("Documentation complète : man quelvane-cli, et " QUELVANE_DOC_DIR "/README.md.");
@@ -30,30 +29,45 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console&
     // --help and --version: CLI11 signals them as "success" errors.
     return app.exit(error, console.out, console.err);
   }
-  // CLI11 words its errors in English; say in French what kind of error it is and
-  // keep its detail, which names the option and the value.
-  std::string message = error.what();
+  // CLI11 words its errors in English. The command line checks the values it
+  // takes itself, so what is left here is rare: a flag given a value, say. Its
+  // kind is said in French, with the option it names.
+  const std::string what = error.what();
+  std::string option;
+  for (std::size_t start = what.find('-'); start != std::string::npos;
+       start = what.find('-', start + 1)) {
+    if (start == 0 || what[start - 1] == ' ') {
+      option = what.substr(start, what.find_first_of(" :,", start) - start);
+      break;
+    }
+  }
+  const std::string about = option.empty() ? std::string() : " pour " + option;
+  std::string message;
   switch (static_cast<CLI::ExitCodes>(error.get_exit_code())) {
-    case CLI::ExitCodes::RequiredError:
-      message = "argument obligatoire manquant (" + message + ")";
-      break;
-    case CLI::ExitCodes::ExtrasError:
-      message = "argument inattendu (" + message + ")";
-      break;
     case CLI::ExitCodes::ConversionError:
     case CLI::ExitCodes::ValidationError:
-      message = "valeur invalide (" + message + ")";
+      message = "valeur invalide" + about;
       break;
     case CLI::ExitCodes::ArgumentMismatch:
-      message = "nombre de valeurs incorrect (" + message + ")";
+      message = "nombre de valeurs incorrect" + about;
       break;
-    case CLI::ExitCodes::ExcludesError:
-      message = "options incompatibles (" + message + ")";
+    case CLI::ExitCodes::RequiredError:
+      message = "argument obligatoire manquant" + about;
       break;
     default:
+      message = "arguments incorrects" + about;
       break;
   }
   return ReportUsage(console, "quelvane-cli", message);
+}
+
+std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
+  if (text.starts_with('+') && !text.starts_with("+-")) text.remove_prefix(1);
+  std::int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
 }
 
 int ReportUsage(Console& console, std::string_view who, std::string_view message) {

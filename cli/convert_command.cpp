@@ -54,8 +54,13 @@ class ConsoleReporter final : public RunReporter {
     console_.out.flush();
     console_.err << text << '\n';
     if (type != BoxType::kQuestion) return BoxAnswer::kOk;
-    if (args_.yes) return BoxAnswer::kYes;
-    if (args_.no || console_.terminal == nullptr) return BoxAnswer::kNo;
+    if (args_.yes) return Answer(BoxAnswer::kYes, "Réponse : Oui (--yes).");
+    if (args_.no) return Answer(BoxAnswer::kNo, "Réponse : Non (--no).");
+    if (console_.terminal == nullptr) {
+      return Answer(BoxAnswer::kNo,
+                    "Pas de terminal pour répondre : la réponse est Non (--yes ou --no donnent "
+                    "la réponse à l'avance).");
+    }
     for (;;) {
       console_.err << "Continuer ? (o/n) " << std::flush;
       std::string answer;
@@ -69,6 +74,9 @@ class ConsoleReporter final : public RunReporter {
     }
   }
 
+  // A terminal has no window: the boxes name the options and the log above.
+  const run_texts::BoxTexts& Boxes() const override { return run_texts::kTerminalBoxes; }
+
   // Called every few megabytes of a file, and as each reading of it starts.
   void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
     console_.out.flush();
@@ -78,6 +86,11 @@ class ConsoleReporter final : public RunReporter {
   void Finish() { ErasePercent(); }
 
  private:
+  BoxAnswer Answer(BoxAnswer answer, std::string_view why) {
+    console_.err << why << '\n';
+    return answer;
+  }
+
   void ShowProgress(int percent) {
     if (!console_.showProgress) return;
     console_.out.flush();
@@ -149,9 +162,12 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
       "ISIN, séparateurs tabulation, valeurs connues uniquement, pas de préfixe, extension .new.\n"
       "Avec « - » pour seul FICHIER, le fichier est lu sur l'entrée standard et sa copie\n"
       "convertie écrite sur la sortie standard ; le journal passe alors sur la sortie d'erreur.\n"
-      "Code de sortie : 0 terminé sans warning, 1 terminé avec des warnings, 2 erreur d'usage\n"
-      "ou réglage refusé, 3 abandon à la question du séparateur manquant, 4 résultats ou\n"
-      "journal impossibles à écrire sur la sortie standard, 5 mémoire insuffisante ;\n"
+      "Code de sortie : 0 terminé sans warning, 1 terminé avec des warnings dans les lignes,\n"
+      "2 erreur d'usage ou réglage refusé, 3 abandon à la question du séparateur manquant,\n"
+      "4 résultats ou journal impossibles à écrire sur la sortie standard, 5 mémoire\n"
+      "insuffisante, 6 au moins un fichier non converti (absent, illisible, pas un fichier\n"
+      "ordinaire, modifié pendant sa lecture, fichier créé impossible à écrire ou faisant\n"
+      "partie des fichiers à traiter) ; quand plusieurs s'appliquent, le plus grand ;\n"
       "interrompu par un signal : 128 + son numéro.\n"
       "Un fichier dont le nom commence par '-' se donne après « -- ».");
 
@@ -179,6 +195,11 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
                    "Codes SICOVAM produits complétés à gauche par des '0' jusqu'à N caractères "
                    "(de 5 à 99, préfixe non compris)")
       ->type_name("N");
+  command
+      ->add_option("-k,--column", args.column,
+                   "La colonne des codes est la N-ième (1 = la première), sans recherche : "
+                   "utile quand une colonne de dates ou d'autres nombres la précède")
+      ->type_name("N");
   command->add_flag("-a,--all-values", args.allValues,
                     "Convertit aussi les codes absents des tables (défaut : valeurs connues "
                     "uniquement, les autres lignes sont ignorées)");
@@ -188,8 +209,7 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
       ->add_option("--ext", args.extension,
                    "Extension des fichiers créés : .new ou .new.txt "
                    "(défaut : .new)")
-      ->type_name("EXT")
-      ->check(CLI::IsMember({".new", ".new.txt"}));
+      ->type_name("EXT");
   command
       ->add_option("-o,--output-dir", args.outputFolder,
                    "Écrit les fichiers créés dans ce dossier plutôt qu'à côté des fichiers lus "
@@ -203,14 +223,12 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
                     "Part des réglages enregistrés par le programme Quelvane (--profile seul : son "
                     "fichier de réglages ; --profile=FICHIER : ce fichier) ; les options données "
                     "les remplacent");
-  CLI::Option* yes = command->add_flag(
-      "--yes", args.yes, "Répond Oui à la question du séparateur manquant (« Allo ? »)");
-  CLI::Option* no = command->add_flag(
-      "--no", args.no,
-      "Répond Non à cette question, ce qui abandonne le traitement (défaut : la question est "
-      "posée sur un terminal, sinon la réponse est Non)");
-  yes->excludes(no);
-  no->excludes(yes);
+  command->add_flag("--yes", args.yes,
+                    "Répond Oui à la question du séparateur manquant (« Allo ? »)");
+  command->add_flag("--no", args.no,
+                    "Répond Non à cette question, ce qui abandonne le traitement (défaut : la "
+                    "question est posée sur un terminal, sinon la réponse est Non) ; --yes et "
+                    "--no s'excluent");
   command->add_option("FICHIER", args.files, "Fichiers à traiter")->type_name("FICHIER");
   return command;
 }
@@ -243,12 +261,25 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
     *target = std::move(*bytes);
   }
   if (args.fixedLength) {
+    const std::optional<std::int32_t> length = ParseWholeNumber(*args.fixedLength);
+    if (!length) {
+      UsageError(console, "valeur invalide pour --fixed-length : « " +
+                              DisplayText(*args.fixedLength) + " » (un nombre entier est attendu)");
+      return std::nullopt;
+    }
     options.LgSicoFixe = 1;
-    options.NbCharSico = *args.fixedLength;
+    options.NbCharSico = *length;
   }
   if (args.allValues) options.ValeursConnuesOnly = 0;
   if (args.skipIgnored) options.NePasRecopierValeursIgnorees = 1;
-  if (args.extension) options.ExtensionDestination = options.OutputExtension = *args.extension;
+  if (args.extension) {
+    if (*args.extension != ".new" && *args.extension != ".new.txt") {
+      UsageError(console, "valeur invalide pour --ext : « " + DisplayText(*args.extension) +
+                              " » (.new ou .new.txt)");
+      return std::nullopt;
+    }
+    options.ExtensionDestination = options.OutputExtension = *args.extension;
+  }
   return options;
 }
 
@@ -270,6 +301,15 @@ std::optional<std::string> SameNameInOutputFolder(const std::vector<std::string>
 }
 
 std::optional<std::string> CheckPlaces(const ConvertArgs& args, RunPlaces& places) {
+  if (args.yes && args.no) return std::string("--yes et --no s'excluent : donnez l'un ou l'autre.");
+  if (args.column) {
+    const std::optional<std::int32_t> column = ParseWholeNumber(*args.column);
+    if (!column || *column < 1) {
+      return "valeur invalide pour --column : « " + DisplayText(*args.column) +
+             " » (un numéro de colonne, 1 pour la première)";
+    }
+    places.codeColumn = static_cast<std::size_t>(*column);
+  }
   const bool piped = std::find(args.files.begin(), args.files.end(), "-") != args.files.end();
   if (piped && args.files.size() > 1) {
     return std::string("« - » (l'entrée standard) doit être le seul fichier à traiter.");
@@ -283,6 +323,16 @@ std::optional<std::string> CheckPlaces(const ConvertArgs& args, RunPlaces& place
     return SameNameInOutputFolder(args.files);
   }
   return std::nullopt;
+}
+
+// Of the statuses a run earns, the highest.
+int ConvertStatus(const RunTotals& totals) {
+  if (totals.refused) return kExitUsage;
+  int status = totals.warnings != 0 ? kExitWarnings : kExitOk;
+  if (totals.abandoned) status = std::max(status, kExitAbandoned);
+  if (totals.outputStreamFailed) status = std::max(status, kExitOutputLost);
+  if (totals.filesNotConverted != 0) status = std::max(status, kExitFileNotConverted);
+  return status;
 }
 
 }  // namespace
@@ -318,9 +368,7 @@ int RunConvertCommand(const ConvertArgs& args, Console& console) {
   const RunTotals totals = ProcessFiles(*options, args.files, tables, reporter, places);
   reporter.Finish();
   console.out.flush();
-  if (totals.refused) return kExitUsage;
-  if (totals.abandoned) return kExitAbandoned;
-  return totals.warnings != 0 ? kExitWarnings : kExitOk;
+  return ConvertStatus(totals);
 }
 
 }  // namespace quelvane

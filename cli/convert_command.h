@@ -21,10 +21,11 @@ struct ConvertArgs {
   std::optional<std::string> sourceSeparator;
   std::optional<std::string> destinationSeparator;
   std::optional<std::string> prefix;
-  std::optional<std::int32_t> fixedLength;
+  std::optional<std::string> fixedLength;  // a whole number, checked once parsed
   bool allValues = false;
   bool skipIgnored = false;
   std::optional<std::string> extension;
+  std::optional<std::string> column;        // the code column from 1; default: found in each file
   std::optional<std::string> outputFolder;  // default: each output beside its input
   std::optional<std::string> table;         // default: table.txt in the current folder, if any
   std::optional<std::string> profile;       // empty: the desktop program's own profile
@@ -35,7 +36,9 @@ struct ConvertArgs {
 CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args);
 
 // 0 completed without warnings, 1 with warnings, 2 bad usage or a refusing
-// pre-check, 3 abandoned at the missing-separator question.
+// pre-check, 3 abandoned at the missing-separator question, 4 the converted file
+// of "-" could not be written to standard output, 6 a file was not converted;
+// the highest that applies.
 int RunConvertCommand(const ConvertArgs& args, Console& console);
 
 // The options a run of these arguments uses: the saved settings with --profile

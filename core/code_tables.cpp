@@ -30,21 +30,6 @@ std::optional<std::string_view> NextField(std::string_view& rest) {
   return field;
 }
 
-std::optional<CodeEntry> ParseUserLine(std::string_view line) {
-  // The line is read as C text: it ends at a zero byte.
-  line = line.substr(0, line.find('\0'));
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) {
-    line.remove_suffix(1);
-  }
-  // Only a ';' in the very first column makes a comment.
-  if (!line.empty() && line.front() == ';') return std::nullopt;
-  const auto code = NextField(line);
-  if (!code) return std::nullopt;
-  const auto isin = NextField(line);
-  if (!isin) return std::nullopt;
-  return CodeEntry{ReadAtoi(*code), std::string(isin->substr(0, kUserIsinMaxLength))};
-}
-
 // The lines from the stream's position to its end, the stream put back where it
 // was; nothing for a stream that cannot be put back (a pipe).
 std::optional<std::size_t> CountLinesAndRewind(std::FILE* file) {
@@ -62,6 +47,23 @@ std::optional<std::size_t> CountLinesAndRewind(std::FILE* file) {
 }
 
 }  // namespace
+
+UserLine ParseUserLine(std::string_view line) {
+  // The line is read as C text: it ends at a zero byte.
+  line = line.substr(0, line.find('\0'));
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) {
+    line.remove_suffix(1);
+  }
+  // Only a ';' in the very first column makes a comment.
+  if (!line.empty() && line.front() == ';') return {UserLineKind::kComment, {}, false};
+  const auto code = NextField(line);
+  if (!code) return {UserLineKind::kBlank, {}, false};
+  const auto isin = NextField(line);
+  if (!isin) return {UserLineKind::kOneField, {}, false};
+  return {UserLineKind::kPair,
+          CodeEntry{ReadAtoi(*code), std::string(isin->substr(0, kUserIsinMaxLength))},
+          isin->size() > kUserIsinMaxLength};
+}
 
 CodeTable::CodeTable(std::vector<CodeEntry> entries) : entries_(std::move(entries)) {
   while (visible_ < entries_.size() && entries_[visible_].code != kEndMarkerCode) ++visible_;
@@ -118,7 +120,9 @@ std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file) {
   }
   LineReader reader(file);
   while (const auto line = reader.Next()) {
-    if (auto entry = ParseUserLine(*line)) entries.push_back(std::move(*entry));
+    if (UserLine parsed = ParseUserLine(*line); parsed.kind == UserLineKind::kPair) {
+      entries.push_back(std::move(parsed.entry));
+    }
   }
   return entries;
 }

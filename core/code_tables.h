@@ -52,6 +52,21 @@ class CodeTable {
 // The built-in data set, in its table order. Constant for the life of the process.
 const CodeTable& BuiltinCodeTable();
 
+// What one line of a "table.txt" gives. The loader keeps the pairs and passes
+// over the rest; `quelvane-cli table` says which line gave what.
+enum class UserLineKind {
+  kPair,
+  kBlank,     // nothing but line ends, spaces, tabs or ';' after the first column
+  kComment,   // a ';' in the very first column
+  kOneField,  // a code with no ISIN beside it (a space does not separate fields)
+};
+struct UserLine {
+  UserLineKind kind = UserLineKind::kBlank;
+  CodeEntry entry;       // for kPair
+  bool isinCut = false;  // the ISIN text was longer than kUserIsinMaxLength
+};
+UserLine ParseUserLine(std::string_view line);
+
 // Reads the pairs of a "table.txt" file; nothing when the file cannot be opened.
 std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path);
 // The same from an open stream, read to its end.

@@ -124,6 +124,8 @@ struct FileResult {
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
   bool abandoned = false;
+  bool notConverted = false;  // no output: the file or its output failed
+  bool streamFailed = false;  // the output stream could not take the converted file
 };
 
 // The files selected for a run, known by name and by identity: a run never
@@ -188,13 +190,18 @@ class FileConversion {
   enum class Detection { kFound, kNone, kReadError };
 
   void Warn(std::string_view firstLine);
+  // The file is not converted, for the reason the log line gives.
+  void Fail(std::string_view line);
   void StartProgress();
   void ReportProgress(const LineReader& reader);
   bool Recognised(std::string_view token) const;
   Detection DetectCodeColumn(LineReader& reader);
+  // Finds the code column and logs it, or logs why there is none.
+  bool FindCodeColumn(LineReader& reader);
   // Writes the converted copy and logs its line count, or why it could not.
   void Rewrite(LineReader& reader, std::FILE* file);
   std::string OutputPath() const;
+  void FailToWrite(const std::string& outputPath);
   LineOutcome RewriteLine(std::string_view text, AtomicOutputFile& out);
   bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
   CodeResult ConvertCode(std::string_view token);
@@ -227,6 +234,11 @@ void FileConversion::Warn(std::string_view firstLine) {
   ++result_.warnings;
 }
 
+void FileConversion::Fail(std::string_view line) {
+  Warn(line);
+  result_.notConverted = true;
+}
+
 // Progress shows as each reading of a file starts, then every few megabytes. A
 // file read in less than one step shows none: its end comes as soon, and for a
 // run of thousands of small files a report at each start (a flush of the log, a
@@ -251,7 +263,7 @@ FileResult FileConversion::Run() {
   OpenedFile input = OpenRegularFile(places_.inputCopy.empty() ? path_ : places_.inputCopy);
   FilePtr& file = input.file;
   if (!file) {
-    Warn(texts::kCannotOpen);
+    Fail(texts::kCannotOpen);
     return result_;
   }
   identity_ = input.identity;
@@ -261,7 +273,7 @@ FileResult FileConversion::Run() {
   if (const auto firstLine = reader.Next();
       firstLine && !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
     const BoxAnswer answer =
-        reporter_.MessageBox(texts::SeparatorQuestion(displayPath_),
+        reporter_.MessageBox(reporter_.Boxes().separatorQuestion(displayPath_),
                              texts::kSeparatorQuestionCaption, BoxType::kQuestion);
     if (answer != BoxAnswer::kYes) {
       // The file is closed before the abandon is logged, so that a user who acts
@@ -274,23 +286,35 @@ FileResult FileConversion::Run() {
     }
   }
 
+  if (places_.codeColumn > 0) {
+    codeColumn_ = places_.codeColumn - 1;
+    const auto shownColumn = static_cast<std::int64_t>(places_.codeColumn);
+    reporter_.AddLogLine(settings_.codeSource == 1 ? texts::SicovamColumnGiven(shownColumn)
+                                                   : texts::IsinColumnGiven(shownColumn));
+  } else if (!FindCodeColumn(reader)) {
+    return result_;
+  }
+  Rewrite(reader, file.get());
+  return result_;
+}
+
+bool FileConversion::FindCodeColumn(LineReader& reader) {
   switch (DetectCodeColumn(reader)) {
     case Detection::kReadError:
-      Warn(texts::kCannotRead);
-      return result_;
+      Fail(texts::kCannotRead);
+      return false;
     case Detection::kNone:
       Warn(settings_.codeSource == 1   ? texts::kNoSicovamCode
            : settings_.codeSource == 2 ? texts::kNoIsinCode
                                        : texts::kNoCode);
-      return result_;
+      return false;
     case Detection::kFound:
       break;
   }
   const auto shownColumn = static_cast<std::int64_t>(codeColumn_) + 1;
   reporter_.AddLogLine(settings_.codeSource == 1 ? texts::SicovamColumnFound(shownColumn)
                                                  : texts::IsinColumnFound(shownColumn));
-  Rewrite(reader, file.get());
-  return result_;
+  return true;
 }
 
 bool FileConversion::Recognised(std::string_view token) const {
@@ -329,16 +353,16 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
 void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   const std::string outputPath = OutputPath();
   if (places_.outputFd < 0 && selection_.Holds(outputPath)) {
-    Warn(texts::OutputIsSelected(DisplayText(outputPath)));
+    Fail(texts::OutputIsSelected(DisplayText(outputPath)));
     return;
   }
   if (!reader.Rewind()) {
-    Warn(texts::kCannotRead);
+    Fail(texts::kCannotRead);
     return;
   }
   AtomicOutputFile output(outputPath, writeBuffer_);
   if (places_.outputFd >= 0 ? !output.OpenStream(places_.outputFd) : !output.Open()) {
-    Warn(texts::CannotWrite(DisplayText(outputPath)));
+    FailToWrite(outputPath);
     return;
   }
   StartProgress();
@@ -361,15 +385,26 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
                        (!now || !now->SameState(identity_) || reader.Offset() != identity_.size);
   if (reader.Failed()) {
     output.Discard();
-    Warn(texts::kCannotRead);
+    Fail(texts::kCannotRead);
   } else if (changed) {
     output.Discard();
-    Warn(texts::kFileChanged);
+    Fail(texts::kFileChanged);
   } else if (writeFailed || !output.Commit()) {
     output.Discard();
-    Warn(texts::CannotWrite(DisplayText(outputPath)));
+    FailToWrite(outputPath);
   } else {
     reporter_.AddLogLine(texts::LinesProcessed(lineNumber_, result_.warnings));
+  }
+}
+
+// A converted file that goes to the output stream has no name of its own, and
+// the stream's loss is a status of its own rather than a file not converted.
+void FileConversion::FailToWrite(const std::string& outputPath) {
+  if (places_.outputFd >= 0) {
+    Warn(texts::kCannotWriteStream);
+    result_.streamFailed = true;
+  } else {
+    Fail(texts::CannotWrite(DisplayText(outputPath)));
   }
 }
 
@@ -502,8 +537,9 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
   // The length is checked whatever the direction, also when it is not used.
   if (options.LgSicoFixe != 0 &&
       (options.NbCharSico < kShortestFixedLength || options.NbCharSico > kLongestFixedLength)) {
+    const texts::BoxTexts& boxes = reporter.Boxes();
     reporter.MessageBox(
-        options.NbCharSico < kShortestFixedLength ? texts::kLengthTooShort : texts::kLengthTooLong,
+        options.NbCharSico < kShortestFixedLength ? boxes.lengthTooShort : boxes.lengthTooLong,
         texts::kLengthCaption, BoxType::kStop);
     totals.refused = true;
     return totals;
@@ -527,6 +563,8 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
     }
     warnings += file.warnings;
     unknownValues += file.unknownValues;
+    totals.filesNotConverted += file.notConverted ? 1 : 0;
+    totals.outputStreamFailed = totals.outputStreamFailed || file.streamFailed;
     ++filesDone;
     reporter.SetStatusLines(texts::FilesDoneStatus(filesDone, count), std::nullopt, std::nullopt,
                             std::nullopt);
@@ -546,7 +584,7 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
   reporter.ScrollLogToEnd();
   reporter.SetStatusLines(std::nullopt, "", "", "");
   if (warnings != 0) {
-    reporter.MessageBox(texts::WarningsBox(warnings), texts::kWarningsCaption,
+    reporter.MessageBox(reporter.Boxes().warnings(warnings), texts::kWarningsCaption,
                         BoxType::kInformation);
   }
 

@@ -2,6 +2,7 @@
 // write a converted copy beside it, and report progress, warnings and totals.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,16 @@ struct RunTotals {
   int filesDone = 0;
   int warnings = 0;
   int unknownValues = 0;
-  bool abandoned = false;  // the user answered No to the missing-separator question
-  bool refused = false;    // a pre-check stopped the run before any file
+  // Files that could not be converted: absent, not a regular file, unreadable,
+  // changed while read, their output not writable or refused as a selected file.
+  int filesNotConverted = 0;
+  bool outputStreamFailed = false;  // the converted file could not go to outputFd
+  bool abandoned = false;           // the user answered No to the missing-separator question
+  bool refused = false;             // a pre-check stopped the run before any file
 };
 
-// Where a run reads and writes besides the selected paths themselves.
+// Where a run reads and writes besides the selected paths themselves, and what
+// the command line sets that the window has no control for.
 struct RunPlaces {
   std::string outputFolder;  // empty: each output beside its input
   // A quote file that came through a pipe: read this regular file (a copy) in
@@ -28,6 +34,9 @@ struct RunPlaces {
   // the converted file to outputFd rather than to a file.
   std::string inputCopy;
   int outputFd = -1;
+  // The code column, counted from 1, when it is given rather than found: every
+  // file's codes are read there. 0: each file's column is found by detection.
+  std::size_t codeColumn = 0;
 };
 
 // paths: the selection as walked; a single empty path means nothing is selected.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/message_box.h"
+#include "run/run_texts.h"
 
 namespace quelvane {
 
@@ -38,6 +39,9 @@ class RunReporter {
 
   // A message box; returns the answer (kYes or kNo for a question, else kOk).
   virtual BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) = 0;
+  // The words of the boxes that name the window's controls: the window's own
+  // unless the reporter speaks to a terminal.
+  virtual const run_texts::BoxTexts& Boxes() const { return run_texts::kWindowBoxes; }
 
   // Progress inside the current file: bytes read of the current pass and the
   // file's size. Called now and then, never per line; nothing to do by default.

@@ -27,6 +27,27 @@ std::string WarningsBox(std::int64_t warnings) {
                " warnings.\nConsultez le log dans le bas de la fenêtre."});
 }
 
+namespace {
+
+std::string TerminalSeparatorQuestion(std::string_view path) {
+  return Join(
+      {"Le fichier '", path,
+       "'\nne semble pas contenir le séparateur de colonne sélectionné.\n\n"
+       "Vous devriez peut-être donner le bon séparateur avec l'option -s (--source-sep).\n\n"
+       "Voulez-vous continuer ?"});
+}
+
+std::string TerminalWarningsBox(std::int64_t warnings) {
+  return Join({"Attention, il y a eu ", std::to_string(warnings),
+               " warnings.\nConsultez le log ci-dessus."});
+}
+
+}  // namespace
+
+const BoxTexts kWindowBoxes{kLengthTooShort, kLengthTooLong, SeparatorQuestion, WarningsBox};
+const BoxTexts kTerminalBoxes{kTerminalLengthTooShort, kTerminalLengthTooLong,
+                              TerminalSeparatorQuestion, TerminalWarningsBox};
+
 std::string FilesDoneStatus(std::int64_t done, std::int64_t count) {
   return Join({std::to_string(done), "/", std::to_string(count), " fichiers traités"});
 }
@@ -41,6 +62,15 @@ std::string SicovamColumnFound(std::int64_t column) {
 
 std::string IsinColumnFound(std::int64_t column) {
   return Join({"Code ISIN trouvé dans la colonne ", std::to_string(column), "\r\n"});
+}
+
+std::string SicovamColumnGiven(std::int64_t column) {
+  return Join(
+      {"Code SICOVAM lu dans la colonne ", std::to_string(column), " (colonne imposée)\r\n"});
+}
+
+std::string IsinColumnGiven(std::int64_t column) {
+  return Join({"Code ISIN lu dans la colonne ", std::to_string(column), " (colonne imposée)\r\n"});
 }
 
 std::string LinesProcessed(std::int64_t lines, std::int64_t warnings) {

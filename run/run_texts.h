@@ -22,8 +22,25 @@ inline constexpr std::string_view kLengthTooLong =
     "Vous avez demandé des codes SICOVAM de longueur fixe\nsupérieure à 99 caractères.\n"
     "La longueur doit être au plus égale à 99.";
 inline constexpr std::string_view kLengthCaption = "Saisie incohérente";
+inline constexpr std::string_view kTerminalLengthTooShort =
+    "La longueur fixe des codes SICOVAM (--fixed-length, ou celle des réglages lus avec\n"
+    "--profile) est absente ou inférieure à 5.\nLa longueur doit être au moins égale à 5.";
+inline constexpr std::string_view kTerminalLengthTooLong =
+    "La longueur fixe des codes SICOVAM (--fixed-length, ou celle des réglages lus avec\n"
+    "--profile) est supérieure à 99.\nLa longueur doit être au plus égale à 99.";
 inline constexpr std::string_view kSeparatorQuestionCaption = "Allo ?";
 inline constexpr std::string_view kWarningsCaption = "Attention";
+
+// The boxes whose words differ between the window, which names its controls,
+// and a terminal, which names the command line's options and the log above.
+struct BoxTexts {
+  std::string_view lengthTooShort;
+  std::string_view lengthTooLong;
+  std::string (*separatorQuestion)(std::string_view path);
+  std::string (*warnings)(std::int64_t warnings);
+};
+extern const BoxTexts kWindowBoxes;
+extern const BoxTexts kTerminalBoxes;
 
 std::string SeparatorQuestion(std::string_view path);
 std::string WarningsBox(std::int64_t warnings);
@@ -43,6 +60,8 @@ inline constexpr std::string_view kNoSicovamCode =
 inline constexpr std::string_view kNoIsinCode =
     "  WARNING -> Aucun code ISIN trouvé dans le fichier !\r\n";
 inline constexpr std::string_view kNoCode = "  WARNING -> Aucun code trouvé dans le fichier !\r\n";
+inline constexpr std::string_view kCannotWriteStream =
+    "  WARNING -> Impossible d'écrire le fichier converti sur la sortie standard !\r\n";
 inline constexpr std::string_view kFileChanged =
     "  WARNING -> Le fichier a changé pendant son traitement !\r\n";
 inline constexpr std::string_view kLineSkipped = "             Ligne ignorée.\r\n";
@@ -52,6 +71,9 @@ inline constexpr std::string_view kGlobalSummary = "Bilan global :\r\n";
 std::string ProcessingFile(std::string_view path);
 std::string SicovamColumnFound(std::int64_t column);
 std::string IsinColumnFound(std::int64_t column);
+// The column was given on the command line, not found.
+std::string SicovamColumnGiven(std::int64_t column);
+std::string IsinColumnGiven(std::int64_t column);
 std::string LinesProcessed(std::int64_t lines, std::int64_t warnings);
 std::string CannotWrite(std::string_view outputPath);
 std::string OutputIsSelected(std::string_view outputPath);

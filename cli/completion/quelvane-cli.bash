@@ -1,4 +1,4 @@
-# Bash completion for quelvane-cli: its two commands, their options, the values
+# Bash completion for quelvane-cli: its three commands, their options, the values
 # --ext accepts, files for FILE arguments, --table and --profile=, folders for
 # --output-dir. Plain compgen only, so that it works without bash-completion's
 # helpers; an option's value after '=' is completed whether or not '=' splits words.
@@ -13,7 +13,7 @@ _quelvane_cli() {
   for ((i = 1; i < COMP_CWORD; i++)); do
     case ${COMP_WORDS[i]} in
       --) [[ -n $command ]] && dashdash=1 ;;
-      code | convert) [[ -z $command ]] && command=${COMP_WORDS[i]} ;;
+      code | convert | table) [[ -z $command ]] && command=${COMP_WORDS[i]} ;;
     esac
   done
   COMPREPLY=()
@@ -35,7 +35,7 @@ _quelvane_cli() {
 
   case $command:$option in
     convert:--ext) _quelvane_cli_reply -W ".new .new.txt" -- "$value" ;;
-    code:--table | convert:--table | convert:--profile)
+    code:--table | convert:--table | table:--table | convert:--profile)
       compopt -o filenames 2>/dev/null
       _quelvane_cli_reply -f -- "$value"
       ;;
@@ -44,22 +44,22 @@ _quelvane_cli() {
       _quelvane_cli_reply -d -- "$value"
       ;;
     convert:-s | convert:--source-sep | convert:-d | convert:--dest-sep | convert:--prefix | \
-      convert:--fixed-length) ;;
+      convert:--fixed-length | convert:-k | convert:--column) ;;
     *)
       if ((attached)); then
         return 0
       elif [[ $cur == -?* ]] && ((dashdash == 0)); then
         case $command in
           "") _quelvane_cli_reply -W "--help --version -h" -- "$cur" ;;
-          code) _quelvane_cli_reply -W "--table --help -h" -- "$cur" ;;
+          code | table) _quelvane_cli_reply -W "--table --help -h" -- "$cur" ;;
           convert)
             _quelvane_cli_reply -W "-r --isin-to-sicovam -s --source-sep -d --dest-sep --prefix
-              --fixed-length -a --all-values --skip-ignored --ext --table --profile --yes --no
-              -o --output-dir --help -h" -- "$cur"
+              --fixed-length -k --column -a --all-values --skip-ignored --ext --table --profile
+              --yes --no -o --output-dir --help -h" -- "$cur"
             ;;
         esac
       elif [[ -z $command ]]; then
-        _quelvane_cli_reply -W "code convert" -- "$cur"
+        _quelvane_cli_reply -W "code convert table" -- "$cur"
       elif [[ $command == convert ]]; then
         compopt -o filenames 2>/dev/null
         _quelvane_cli_reply -f -- "$cur"

@@ -44,7 +44,7 @@ while IFS='|' read -r line want; do
   check "$(trim "$line")" "$(trim "$want")"
 done <<'CASES'
 # command line                              | offers
-quelvane-cli ""                             | code convert
+quelvane-cli ""                             | code convert table
 quelvane-cli co                             | code convert
 quelvane-cli --                             | --help --version
 quelvane-cli code --                        | --help --table
@@ -66,13 +66,16 @@ quelvane-cli convert --profile b            | b.prn
 quelvane-cli convert -r -a ""               | -rare.txt a.txt b.prn out outer
 quelvane-cli convert -s ""                  |
 quelvane-cli convert --fixed-length ""      |
+quelvane-cli convert -k ""                  |
+quelvane-cli table --table ""               | -rare.txt a.txt b.prn out outer
+quelvane-cli table ""                       |
 quelvane-cli convert --skip-ignored = ""    |
 quelvane-cli convert -- -r                  | -rare.txt
 quelvane-cli convert a.txt -- ""            | -rare.txt a.txt b.prn out outer
 CASES
 
 # Every option that quelvane-cli lists in its help is offered.
-for command in "" code convert; do
+for command in "" code convert table; do
   for option in $("$cli" $command --help | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,' | sort -u); do
     offered=" $(complete_line "quelvane-cli $command $option") "
     if [[ $offered == *" $option "* ]]; then

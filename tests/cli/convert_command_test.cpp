@@ -127,12 +127,15 @@ TEST(ConvertCommandTest, OptionErrorsNameTheOptionAndTheValue) {
   };
   const Case cases[] = {
       {{"--ext", ".txt", "a.txt"}, {"--ext", ".txt"}},
+      {{"a.txt", "--ext"}, {"--ext", "attend une valeur"}},
+      {{"-k", "0", "a.txt"}, {"--column", "« 0 »"}},
+      {{"--column", "deux", "a.txt"}, {"--column", "deux"}},
       {{"--fixed-length", "six", "a.txt"}, {"--fixed-length", "six"}},
       {{"--source-sep", "0123456789", "a.txt"}, {"--source-sep", "0123456789"}},
       {{"-d", ";;;;;;;;;;", "a.txt"}, {"--dest-sep", ";;;;;;;;;;"}},
       {{"--prefix", "XXXXXXXXXX", "a.txt"}, {"--prefix", "XXXXXXXXXX"}},
       {{"--yes", "--no", "a.txt"}, {"--yes", "--no"}},
-      {{"--colour", "a.txt"}, {"--colour"}},
+      {{"--colour", "a.txt"}, {"option inconnue", "--colour"}},
       {{}, {"fichier"}},
       {{"--table", "missing-table.txt", "a.txt"}, {"missing-table.txt"}},
       {{"--profile=missing.ini", "a.txt"}, {"missing.ini"}},
@@ -154,12 +157,75 @@ TEST(ConvertCommandTest, OptionErrorsNameTheOptionAndTheValue) {
   }
 }
 
+// Every word of the command line is French, the option parser's included.
+TEST(CommandLineTest, SaysEveryErrorInFrench) {
+  const std::vector<std::vector<const char*>> commandLines = {
+      {"quelvane-cli"},
+      {"quelvane-cli", "frob"},
+      {"quelvane-cli", "--colour", "convert", "a.txt"},
+      {"quelvane-cli", "code", "--table"},
+      {"quelvane-cli", "table", "en-trop"},
+      {"quelvane-cli", "convert", "--all-values=peut-etre", "a.txt"},
+      {"quelvane-cli", "convert", "--yes", "--no", "a.txt"},
+      {"quelvane-cli", "convert", "--ext", ".csv", "a.txt"},
+      {"quelvane-cli", "convert", "--fixed-length", "six", "a.txt"},
+  };
+  for (const auto& argv : commandLines) {
+    SCOPED_TRACE(::testing::PrintToString(argv));
+    std::ostringstream out, err;
+    Console console{out, err};
+    EXPECT_EQ(RunCli(argv, console), kExitUsage);
+    EXPECT_NE(err.str().find("Essayez « quelvane-cli"), std::string::npos) << err.str();
+    for (const char* english : {"required", "expected", "excludes", "Could not", "not in",
+                                "subcommand", "argument was", "Should be"}) {
+      EXPECT_EQ(err.str().find(english), std::string::npos) << err.str();
+    }
+  }
+}
+
+// 0 and 1 speak of the lines of converted files; a file that could not be
+// converted has a status of its own, and the highest status found wins.
+TEST(ConvertCommandTest, AFileNotConvertedIsToldFromWarningsInLines) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+  };
+  const Case cases[] = {
+      {"converted", {"good.txt"}, kExitOk},
+      {"a header line's warning", {"header.txt"}, kExitWarnings},
+      {"no code column", {"nocode.txt"}, kExitWarnings},
+      {"missing", {"missing.txt"}, kExitFileNotConverted},
+      {"a folder", {"folder"}, kExitFileNotConverted},
+      {"its output is a selected file", {"good.txt", "good.txt.new"}, kExitFileNotConverted},
+      {"missing, then a warning", {"missing.txt", "header.txt"}, kExitFileNotConverted},
+      {"missing, then abandoned", {"missing.txt", "semicolon.txt"}, kExitFileNotConverted},
+      {"abandoned after a warning", {"header.txt", "semicolon.txt"}, kExitAbandoned},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::ScratchFolder work;
+    work.Write("good.txt", "3007\t1\r\n");
+    work.Write("good.txt.new", "3007\t1\r\n");
+    work.Write("header.txt", "Code\tNom\r\n3007\t1\r\n");
+    work.Write("nocode.txt", "abc\tdef\r\n");
+    work.Write("semicolon.txt", "3007;1\r\n");
+    fs::create_directories(work.Path() / "folder");
+    const fs::path home = fs::current_path();
+    fs::current_path(work.Path());
+    const CommandResult result = RunConvert(c.arguments);
+    fs::current_path(home);
+    EXPECT_EQ(result.status, c.status) << result.out << result.err;
+  }
+}
+
 TEST(ConvertCommandTest, HelpIsInFrenchAndNamesEveryOption) {
   const CommandResult result = RunConvert({"--help"});
   EXPECT_EQ(result.status, kExitOk);
-  for (const char* text : {"--isin-to-sicovam", "--source-sep", "--dest-sep", "--prefix",
-                           "--fixed-length", "--all-values", "--skip-ignored", "--ext", "--table",
-                           "--profile", "--yes", "--no", "Code de sortie", "Allo ?"}) {
+  for (const char* text :
+       {"--isin-to-sicovam", "--source-sep", "--dest-sep", "--prefix", "--fixed-length",
+        "--all-values", "--skip-ignored", "--ext", "--table", "--profile", "--yes", "--no",
+        "--column", "Code de sortie", "Allo ?", "6 au moins un fichier non converti"}) {
     EXPECT_NE(result.out.find(text), std::string::npos) << text;
   }
 }
@@ -203,7 +269,13 @@ TEST_F(ConvertQuestionTest, IsAskedOnATerminalUntilAnsweredYesOrNo) {
 }
 
 TEST_F(ConvertQuestionTest, WithoutATerminalTheAnswerIsNoUnlessGiven) {
-  EXPECT_EQ(RunConvert({"a.txt"}).status, kExitAbandoned);
+  // The question names the option that gives the separator, and the answer says
+  // which options give it ahead.
+  const CommandResult unanswered = RunConvert({"a.txt"});
+  EXPECT_EQ(unanswered.status, kExitAbandoned);
+  EXPECT_NE(unanswered.err.find("l'option -s (--source-sep)"), std::string::npos);
+  EXPECT_NE(unanswered.err.find("la réponse est Non (--yes ou --no"), std::string::npos);
+  EXPECT_EQ(unanswered.err.find("(à gauche)"), std::string::npos);
   EXPECT_EQ(RunConvert({"--no", "a.txt"}).status, kExitAbandoned);
   std::istringstream terminal("o\n");
   const CommandResult answered = RunConvert({"--no", "a.txt"}, &terminal);
@@ -355,8 +427,29 @@ TEST(ConvertProcessTest, FaultsLeaveNothingBehind) {
   EXPECT_TRUE(WIFEXITED(lost) && WEXITSTATUS(lost) == kExitOutputLost);
   EXPECT_TRUE(earlierOrWhole() && ReadFile(work.Path() / "big.txt.new") != "earlier");
 
+  // The converted file of "-" on a full disk: said as standard output, status 4.
+  const pid_t piped = fork();
+  if (piped == 0) {
+    if (::chdir(work.Path().c_str()) != 0) _exit(99);
+    ::dup2(::open("big.txt", O_RDONLY), STDIN_FILENO);
+    ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO);
+    ::dup2(::open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+    ::execl(QUELVANE_CLI, "quelvane-cli", "convert", "-a", "-", nullptr);
+    _exit(98);
+  }
+  int pipedStatus = 0;
+  ::waitpid(piped, &pipedStatus, 0);
+  EXPECT_TRUE(WIFEXITED(pipedStatus) && WEXITSTATUS(pipedStatus) == kExitOutputLost);
+  const std::string said = ReadFile(work.Path() / "err.txt");
+  EXPECT_NE(said.find("Impossible d'écrire le fichier converti sur la sortie standard"),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(said.find("-.new"), std::string::npos) << said;
+  std::filesystem::remove(work.Path() / "err.txt");
+
+  // An output the file-size limit cuts short is not converted: status 6, not 1.
   const int limited = run(0, 0, rlim_t{1} << 20);
-  EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == kExitWarnings);
+  EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == kExitFileNotConverted);
   EXPECT_TRUE(ReadFile(work.Path() / "big.txt.new") == "earlier");
   EXPECT_EQ(Files(work.Path()).size(), 2u);
 }
