@@ -231,7 +231,9 @@ void CConverterDlg::ShowSeparator(const SeparatorControls& controls, bool tabula
 }
 
 void CConverterDlg::SelectTabulation(const SeparatorControls& controls) {
-  options_.*controls.option = "\t";
+  // One character is assigned, not a literal: GCC 12 at -O2 takes the copy of a
+  // literal into a string reached through a member pointer for a possible overlap.
+  (options_.*controls.option).assign(1, '\t');
   CheckDlgButton(controls.otherId, 0);
   EnableDlgItem(controls.textId, false);
 }
@@ -279,7 +281,8 @@ void CConverterDlg::OnIsinToSicovam() {
 }
 
 void CConverterDlg::OnPrefix() {
-  options_.PrefixeSicovam = IsDlgButtonChecked(kIdcPrefix) != 0 ? "X" : "";
+  // As for the separators: a character, not one of two literals.
+  options_.PrefixeSicovam.assign(IsDlgButtonChecked(kIdcPrefix) != 0 ? 1 : 0, 'X');
 }
 
 void CConverterDlg::OnFixedLength() {
