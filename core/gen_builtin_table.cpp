@@ -31,8 +31,8 @@ std::string CheckIsin(const std::string& isin) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: gen_builtin_table TABLE.tsv OUTPUT.cpp\n";
+  if (argc != 4) {
+    std::cerr << "usage: gen_builtin_table TABLE.tsv OUTPUT.cpp COUNT.h\n";
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -81,6 +81,15 @@ int main(int argc, char** argv) {
   out.close();
   if (!out) {
     std::cerr << argv[2] << ": écriture impossible\n";
+    return 1;
+  }
+  // The count as text, for the texts that tell users what the table holds.
+  std::ofstream count(argv[3], std::ios::binary | std::ios::trunc);
+  count << "// Generated from builtin_table.tsv by gen_builtin_table. Do not edit.\n"
+        << "#pragma once\n#define QUELVANE_BUILTIN_PAIR_COUNT \"" << rows << "\"\n";
+  count.close();
+  if (!count) {
+    std::cerr << argv[3] << ": écriture impossible\n";
     return 1;
   }
   return 0;

@@ -1,5 +1,7 @@
 #include "res/help_text.h"
 
+#include "core/builtin_table_count.h"
+
 namespace quelvane {
 namespace {
 
@@ -45,9 +47,11 @@ constexpr std::string_view kPiece2 =
 
 constexpr std::string_view kPiece3 =
     "Fonctionnement de la conversion :\r\n"
-    "Chaque code est d'abord recherché dans une table interne qui contient toutes les valeurs de "
-    "la "
-    "Bourse de Paris, ainsi que les valeurs étrangères qui possèdent un code SICOVAM.\r\n"
+    "Chaque code est d'abord recherché dans le fichier \"table.txt\" de l'utilisateur (voir plus "
+    "bas), puis dans la table interne du programme : " QUELVANE_BUILTIN_PAIR_COUNT
+    " couples de "
+    "référence code SICOVAM - code ISIN, valeurs de la Bourse de Paris et valeurs étrangères qui "
+    "possèdent un code SICOVAM.\r\n"
     "Si le code recherché ne figure pas dans la table, le code destination est alors calculé selon "
     "le principe suivant.\r\n"
     "\r\n"
@@ -70,6 +74,8 @@ constexpr std::string_view kPiece3 =
     "Ce fichier permet d'ajouter des codes au logiciel de conversion.\r\n"
     "Par défaut, il est livré avec un ensemble de codes spécifiques.\r\n"
     "Vous pouvez y ajouter des codes à l'aide d'un éditeur de texte, tel que le Bloc-notes.\r\n"
+    "Le programme lit le fichier \"table.txt\" du dossier depuis lequel il est lancé ; lancé "
+    "depuis le menu des applications, c'est votre dossier personnel.\r\n"
     "\r\n"
     "Historique :\r\n"
     "\r\n"

@@ -231,6 +231,16 @@ TEST(HelpText, HoldsEveryQuotedLineWholeInOrder) {
   }
 }
 
+// The help says what this build's table holds, and where table.txt is read.
+TEST(HelpText, CountsTheBuiltInPairsAndSaysWhereTableTxtIsRead) {
+  const std::string text = CHelpDlg::HelpText();
+  const std::string count = std::to_string(BuiltinCodeTable().VisibleCount()) + " couples";
+  EXPECT_NE(text.find("table interne du programme : " + count), std::string::npos) << count;
+  EXPECT_EQ(text.find("toutes les valeurs de la"), std::string::npos);
+  EXPECT_NE(text.find("lit le fichier \"table.txt\" du dossier depuis lequel il est lancé"),
+            std::string::npos);
+}
+
 TEST(HelpText, PiecesFollowTheOutlineAndEndWithTheAboutLines) {
   EXPECT_TRUE(kHelpTextPieces[0].starts_with("Cet utilitaire permet"));
   EXPECT_TRUE(kHelpTextPieces[1].starts_with("3) Cliquez sur le bouton"));
