@@ -162,7 +162,8 @@ int RunCli(std::span<const char* const> args, Console& console) {
   console.out.flush();
   if (console.outputLost != nullptr && console.outputLost()) {
     console.err << "quelvane-cli : impossible d'écrire les résultats sur la sortie standard.\n";
-    return kExitOutputLost;
+    // A file not converted still says so: the highest status wins.
+    return std::max(status, kExitOutputLost);
   }
   return status;
 }
