@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 
 #include "cli/console.h"
 
@@ -14,9 +15,31 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitAbandoned = 3;
 inline constexpr int kExitOutputLost = 4;
 inline constexpr int kExitOutOfMemory = 5;
-// convert: at least one file was not converted (absent, unreadable, its output
-// not writable...). Where a run finds several statuses, the highest is given.
 inline constexpr int kExitFileNotConverted = 6;
+
+// What each status of "convert" means, as --help, the README and the manual page
+// say it (a test holds them to this table). Where a run earns several, the
+// highest is given.
+struct ExitStatus {
+  int value;
+  std::string_view meaning;
+};
+inline constexpr ExitStatus kConvertStatuses[] = {
+    {kExitOk, "terminé, sans avertissement"},
+    {kExitWarnings,
+     "terminé, avec des avertissements sur des lignes (un code introuvable, une valeur inconnue "
+     "écartée, un fichier sans colonne de codes)"},
+    {kExitUsage,
+     "erreur d'usage, ou vérification préalable refusée (longueur fixe hors de 5 à 99)"},
+    {kExitAbandoned, "abandon à la question du séparateur manquant"},
+    {kExitOutputLost,
+     "résultats, journal ou fichier converti de « - » impossibles à écrire sur la sortie standard"},
+    {kExitOutOfMemory, "mémoire insuffisante"},
+    {kExitFileNotConverted,
+     "au moins un fichier non converti : absent, dossier ou périphérique, illisible, modifié "
+     "pendant sa lecture, copie impossible à écrire, ou copie qui serait l'un des fichiers à "
+     "traiter"},
+};
 
 // args: the program's name, then its arguments, as main() receives them.
 int RunCli(std::span<const char* const> args, Console& console);

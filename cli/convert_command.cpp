@@ -146,6 +146,38 @@ std::optional<std::string> TypedText(const std::string& value, std::string_view 
   return bytes;
 }
 
+// The exit statuses from the one table of them, each meaning wrapped under its
+// number as the rest of the help is (88 columns).
+std::string StatusesHelp() {
+  constexpr std::size_t kWidth = 88;
+  constexpr std::string_view kIndent = "     ";
+  std::string text =
+      "Code de sortie (quand plusieurs s'appliquent, le plus grand) ; interrompu par un signal :\n"
+      "128 + son numéro.";
+  for (const ExitStatus& status : kConvertStatuses) {
+    std::string line = "  " + std::to_string(status.value) + "  ";
+    std::string_view rest = status.meaning;
+    while (!rest.empty()) {
+      const std::size_t room = kWidth - line.size();
+      std::size_t cut = rest.size();
+      // Characters count, not bytes: UTF-8 continuation bytes take no column.
+      std::size_t columns = 0;
+      for (std::size_t i = 0; i < rest.size(); ++i) {
+        if ((static_cast<unsigned char>(rest[i]) & 0xC0) == 0x80) continue;
+        if (++columns > room) {
+          cut = rest.rfind(' ', i);
+          if (cut == std::string_view::npos) cut = rest.size();  // a word longer than a line
+          break;
+        }
+      }
+      text += "\n" + line + std::string(rest.substr(0, cut));
+      rest.remove_prefix(cut == rest.size() ? cut : cut + 1);
+      line = kIndent;
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
@@ -162,14 +194,8 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
       "ISIN, séparateurs tabulation, valeurs connues uniquement, pas de préfixe, extension .new.\n"
       "Avec « - » pour seul FICHIER, le fichier est lu sur l'entrée standard et sa copie\n"
       "convertie écrite sur la sortie standard ; le journal passe alors sur la sortie d'erreur.\n"
-      "Code de sortie : 0 terminé sans warning, 1 terminé avec des warnings dans les lignes,\n"
-      "2 erreur d'usage ou réglage refusé, 3 abandon à la question du séparateur manquant,\n"
-      "4 résultats ou journal impossibles à écrire sur la sortie standard, 5 mémoire\n"
-      "insuffisante, 6 au moins un fichier non converti (absent, illisible, pas un fichier\n"
-      "ordinaire, modifié pendant sa lecture, fichier créé impossible à écrire ou faisant\n"
-      "partie des fichiers à traiter) ; quand plusieurs s'appliquent, le plus grand ;\n"
-      "interrompu par un signal : 128 + son numéro.\n"
-      "Un fichier dont le nom commence par '-' se donne après « -- ».");
+      "Un fichier dont le nom commence par '-' se donne après « -- ».\n" +
+          StatusesHelp());
 
   command->group("Commandes");
   if (const auto base = std::dynamic_pointer_cast<CLI::Formatter>(app.get_formatter())) {
