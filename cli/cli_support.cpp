@@ -4,6 +4,8 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "core/code_tables.h"
+#include "core/text.h"
 
 namespace quelvane {
 
@@ -68,6 +70,32 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
   const auto [stop, error] = std::from_chars(text.data(), end, value);
   if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
   return value;
+}
+
+std::optional<int> LoadCommandTable(CodeTables& tables, const std::optional<std::string>& table,
+                                    Console& console, std::string_view who) {
+  if (!table) {
+    tables.LoadUserCodeTable();  // a missing table.txt is no error
+    return std::nullopt;
+  }
+  if (tables.LoadUserCodeTable(*table)) return std::nullopt;
+  return ReportUsage(console, who,
+                     "impossible de lire la table de codes « " + DisplayText(*table) + " ».");
+}
+
+std::optional<std::string> CommandLineText(const std::string& value, std::string_view what,
+                                           std::size_t maxLength, Console& console,
+                                           std::string_view who) {
+  std::optional<std::string> bytes = IsValidUtf8(value) ? EncodeCp1252(value) : value;
+  const auto refuse = [&](std::string_view why) {
+    ReportUsage(console, who,
+                "valeur invalide pour " + std::string(what) + " : « " + DisplayText(value) +
+                    " » (" + std::string(why) + ")");
+    return std::nullopt;
+  };
+  if (!bytes) return refuse("un caractère n'existe pas en Windows-1252");
+  if (bytes->size() > maxLength) return refuse(std::to_string(maxLength) + " caractères au plus");
+  return bytes;
 }
 
 int ReportUsage(Console& console, std::string_view who, std::string_view message) {

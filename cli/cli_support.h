@@ -3,6 +3,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,8 @@
 #include "cli/console.h"
 
 namespace quelvane {
+
+class CodeTables;
 
 // Gives the application (and the commands added after this call) French help headings.
 void UseFrenchHelp(CLI::App& app);
@@ -22,6 +25,22 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console&
 // A whole number as a person writes it: an optional sign, then digits only,
 // within 32 bits. Nothing for anything else.
 std::optional<std::int32_t> ParseWholeNumber(std::string_view text);
+
+// The user table of a command: the named one, which must be readable, or
+// table.txt of the current folder when there is one. Nothing when it is loaded
+// (or absent without being named); else the usage status, the failure said on err.
+std::optional<int> LoadCommandTable(CodeTables& tables, const std::optional<std::string>& table,
+                                    Console& console, std::string_view who);
+
+// A text of the command line as the program takes typed text: Windows-1252
+// bytes. A valid UTF-8 argument is encoded first, and a character Windows-1252
+// lacks is refused rather than changed, since a changed code or separator would
+// convert something else than was asked; other bytes are taken as they are.
+// Longer than maxLength characters: refused too. Nothing when refused, the
+// reason said on err as a usage error of `who` naming `what`.
+std::optional<std::string> CommandLineText(const std::string& value, std::string_view what,
+                                           std::size_t maxLength, Console& console,
+                                           std::string_view who);
 
 // "who : message" and where to find help, on err; returns the usage exit status.
 int ReportUsage(Console& console, std::string_view who, std::string_view message);

@@ -1,6 +1,8 @@
 #include "cli/code_command.h"
 
+#include <cstdint>
 #include <ostream>
+#include <vector>
 
 #include "cli/cli.h"
 #include "cli/cli_support.h"
@@ -34,23 +36,24 @@ int RunCodeCommand(const CodeArgs& args, Console& console) {
   if (args.codes.empty()) {
     return ReportUsage(console, "quelvane-cli code", "donnez au moins un code à convertir.");
   }
+  // Every code is checked before any is converted: a refused one stops the
+  // command before it prints results.
+  std::vector<std::string> typed;
+  for (const std::string& argument : args.codes) {
+    // The dialog's edit keeps what it is given up to its limit; QuickConvert cuts.
+    auto bytes = CommandLineText(argument, "CODE", SIZE_MAX, console, "quelvane-cli code");
+    if (!bytes) return kExitUsage;
+    typed.push_back(std::move(*bytes));
+  }
   CodeTables tables;
-  if (args.table) {
-    if (!tables.LoadUserCodeTable(*args.table)) {
-      err << "quelvane-cli : impossible de lire la table de codes '" << DisplayText(*args.table)
-          << "'.\n";
-      return kExitUsage;
-    }
-  } else {
-    tables.LoadUserCodeTable();  // a missing table.txt is no error
+  if (const auto failed = LoadCommandTable(tables, args.table, console, "quelvane-cli code")) {
+    return *failed;
   }
 
   int status = kExitOk;
-  for (const std::string& argument : args.codes) {
-    // A code typed in the dialog is Windows-1252 text; an argument that is not
-    // valid UTF-8 is taken as already being such bytes.
-    const std::string typed = IsValidUtf8(argument) ? Utf8ToCp1252(argument) : argument;
-    const QuickConversion result = QuickConvert(tables, typed);
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    const std::string& argument = args.codes[i];
+    const QuickConversion result = QuickConvert(tables, typed[i]);
     if (result.box) {
       // Several codes: say which one the message is about.
       if (args.codes.size() > 1) err << DisplayText(argument) << " : ";

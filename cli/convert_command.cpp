@@ -128,24 +128,6 @@ int UsageError(Console& console, std::string_view message) {
   return ReportUsage(console, "quelvane-cli convert", message);
 }
 
-// A text option as the run takes it: Windows-1252 bytes, as typed into the window.
-// A valid UTF-8 argument is encoded first; other bytes are taken as they are. A
-// text longer than the window's field would be cut there; here it is refused.
-std::optional<std::string> TypedText(const std::string& value, std::string_view option,
-                                     Console& console) {
-  std::optional<std::string> bytes = IsValidUtf8(value) ? EncodeCp1252(value) : value;
-  const auto refuse = [&](std::string_view why) {
-    UsageError(console, "valeur invalide pour " + std::string(option) + " : « " +
-                            DisplayText(value) + " » (" + std::string(why) + ")");
-    return std::nullopt;
-  };
-  if (!bytes) return refuse("un caractère n'existe pas en Windows-1252");
-  if (bytes->size() > kSeparatorMaxLength) {
-    return refuse(std::to_string(kSeparatorMaxLength) + " caractères au plus");
-  }
-  return bytes;
-}
-
 // The exit statuses from the one table of them, each meaning wrapped under its
 // number as the rest of the help is (88 columns).
 std::string StatusesHelp() {
@@ -277,12 +259,15 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
     options.CodeSource = 2;
     options.CodeDestination = 1;
   }
-  for (const auto& [value, option, target] :
-       {std::tuple{&args.sourceSeparator, "--source-sep", &options.SeparateurSource},
-        std::tuple{&args.destinationSeparator, "--dest-sep", &options.SeparateurDestination},
-        std::tuple{&args.prefix, "--prefix", &options.PrefixeSicovam}}) {
+  for (const auto& [value, option, limit, target] :
+       {std::tuple{&args.sourceSeparator, "--source-sep", kSeparatorMaxLength,
+                   &options.SeparateurSource},
+        std::tuple{&args.destinationSeparator, "--dest-sep", kSeparatorMaxLength,
+                   &options.SeparateurDestination},
+        std::tuple{&args.prefix, "--prefix", kPrefixMaxLength, &options.PrefixeSicovam}}) {
     if (!*value) continue;
-    std::optional<std::string> bytes = TypedText(**value, option, console);
+    std::optional<std::string> bytes =
+        CommandLineText(**value, option, limit, console, "quelvane-cli convert");
     if (!bytes) return std::nullopt;
     *target = std::move(*bytes);
   }
@@ -369,13 +354,8 @@ int RunConvertCommand(const ConvertArgs& args, Console& console) {
   if (!options) return kExitUsage;
 
   CodeTables tables;
-  if (args.table) {
-    if (!tables.LoadUserCodeTable(*args.table)) {
-      return UsageError(
-          console, "impossible de lire la table de codes « " + DisplayText(*args.table) + " ».");
-    }
-  } else {
-    tables.LoadUserCodeTable();  // a missing table.txt is no error
+  if (const auto failed = LoadCommandTable(tables, args.table, console, "quelvane-cli convert")) {
+    return *failed;
   }
 
   RunPlaces places;

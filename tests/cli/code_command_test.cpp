@@ -75,6 +75,21 @@ TEST(CodeCommand, NoCodeIsAUsageError) {
   EXPECT_EQ(RunCode({}).status, kExitUsage);
 }
 
+// A character Windows-1252 lacks cannot be typed into the dialog: the code is
+// refused, as convert refuses such a separator, rather than converted as '?'.
+TEST(CodeCommand, RefusesACharacterWindows1252LacksBeforeConvertingAnything) {
+  const Outcome outcome = RunCode({"3007",
+                                   "30\xE2\x86\x92"
+                                   "07"});
+  EXPECT_EQ(outcome.status, kExitUsage);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_NE(outcome.err.find("« 30\xE2\x86\x92"
+                             "07 »"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_NE(outcome.err.find("Windows-1252"), std::string::npos) << outcome.err;
+}
+
 TEST(Cli, AnUnknownCommandIsNamedAndTheVersionIsShown) {
   std::ostringstream out, err;
   Console console{out, err};

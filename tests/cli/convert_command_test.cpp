@@ -133,7 +133,7 @@ TEST(ConvertCommandTest, OptionErrorsNameTheOptionAndTheValue) {
       {{"--fixed-length", "six", "a.txt"}, {"--fixed-length", "six"}},
       {{"--source-sep", "0123456789", "a.txt"}, {"--source-sep", "0123456789"}},
       {{"-d", ";;;;;;;;;;", "a.txt"}, {"--dest-sep", ";;;;;;;;;;"}},
-      {{"--prefix", "XXXXXXXXXX", "a.txt"}, {"--prefix", "XXXXXXXXXX"}},
+      {{"--prefix", "XXXXXXXXXX", "a.txt"}, {"--prefix", "XXXXXXXXXX", "9 caractères au plus"}},
       {{"--yes", "--no", "a.txt"}, {"--yes", "--no"}},
       {{"--colour", "a.txt"}, {"option inconnue", "--colour"}},
       {{}, {"fichier"}},
