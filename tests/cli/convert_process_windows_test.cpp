@@ -115,41 +115,64 @@ TEST(ConvertProcessTest, AnOutputHeldByAnotherProgramIsKept) {
   EXPECT_EQ(Files(work.Path()).size(), 2u);
 }
 
-// Ctrl-Break (Ctrl-C cannot be sent to one program alone) or a kill at any
-// moment leave the earlier output or the whole new one, and nothing else.
+// Sends Ctrl-C or Ctrl-Break to a program of a console of its own, as a user
+// at its console would: this process joins that console for the time it takes.
+bool PressKeys(DWORD processId, DWORD event) {
+  ::FreeConsole();
+  // The console may not be there yet when the program has just started.
+  bool attached = false;
+  for (int attempt = 0; attempt < 100 && !attached; ++attempt) {
+    attached = ::AttachConsole(processId) != 0;
+    if (!attached) ::Sleep(10);
+  }
+  if (!attached) return false;             // the program has ended already
+  ::SetConsoleCtrlHandler(nullptr, TRUE);  // not for this process
+  const bool sent = ::GenerateConsoleCtrlEvent(event, 0) != 0;
+  ::Sleep(50);
+  ::FreeConsole();
+  return sent;
+}
+
+// Ctrl-C, Ctrl-Break or a kill at any moment leave the earlier output or the
+// whole new one, and nothing else; an interrupted program ends as Windows
+// console programs end.
 TEST(ConvertProcessTest, InterruptsAndKillsLeaveNothingBehind) {
   testing::ScratchFolder work;
   std::string lines;
   std::string converted;
-  while (lines.size() < (std::size_t{16} << 20)) {
+  while (lines.size() < (std::size_t{32} << 20)) {
     lines += "3007\t20240102\t12.5\t13.0\r\n";
     converted += "FR0000030074\t20240102\t12.5\t13.0\r\n";
   }
   testing::WriteFile(work.Path() / "big.txt", lines);
-  const bool console = ::AllocConsole() != 0 || ::GetConsoleWindow() != nullptr;
-  for (const bool kill : {false, true}) {
-    for (const DWORD delayMs : {30, 150, 400}) {
-      SCOPED_TRACE(std::string(kill ? "kill" : "Ctrl-Break") + " after " + std::to_string(delayMs) +
-                   " ms");
+  int interrupted = 0;
+  for (const DWORD event : {DWORD{CTRL_C_EVENT}, DWORD{CTRL_BREAK_EVENT}, DWORD{99}}) {
+    for (const DWORD delayMs : {DWORD{20}, DWORD{150}, DWORD{400}}) {
+      const bool kill = event == 99;
+      SCOPED_TRACE((kill ? std::string("kill") : "event " + std::to_string(event)) + " after " +
+                   std::to_string(delayMs) + " ms");
       testing::WriteFile(work.Path() / "big.txt.new", "earlier");
-      Program program(work.Path(), L"convert -a big.txt", CREATE_NEW_PROCESS_GROUP);
+      Program program(work.Path(), L"convert -a big.txt", CREATE_NEW_CONSOLE);
       ASSERT_TRUE(program.Started());
       ::Sleep(delayMs);
       if (kill) {
         program.Kill();
-      } else if (!console || !::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, program.Id())) {
-        program.Kill();
-        GTEST_SKIP() << "no console to send Ctrl-Break through";
+      } else {
+        PressKeys(program.Id(), event);
       }
       const DWORD status = program.Wait();
       const std::string output = ReadFile(work.Path() / "big.txt.new");
       EXPECT_TRUE(output == "earlier" || output == converted);
       EXPECT_EQ(Files(work.Path()).size(), 2u) << "nothing but the input and its output";
-      if (output == "earlier" && !kill) {
+      if (!kill && status != static_cast<DWORD>(kExitOk)) {
         EXPECT_EQ(status, static_cast<DWORD>(STATUS_CONTROL_C_EXIT));
+        ++interrupted;
       }
     }
   }
+  // Wine hands a console's Ctrl-C to its program only now and then (see
+  // WINE.md); what came through was checked above.
+  if (interrupted == 0) GTEST_SKIP() << "no Ctrl-C or Ctrl-Break reached the program under wine";
 }
 
 TEST(ConvertProcessTest, StandardOutputOnAFullDisk) {
