@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "core/os.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {
@@ -33,19 +34,21 @@ class Program {
  public:
   Program(const fs::path& folder, const std::wstring& arguments, DWORD flags = 0) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    out_ = ::CreateFileW((folder.parent_path() / (folder.filename().wstring() + L".out")).c_str(),
-                         GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+    outPath_ = folder.parent_path() / (folder.filename().wstring() + L".out");
+    errPath_ = folder.parent_path() / (folder.filename().wstring() + L".err");
+    out_ = ::CreateFileW(outPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    err_ = ::CreateFileW(errPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = INVALID_HANDLE_VALUE;
     startup.hStdOutput = out_;
-    startup.hStdError = out_;
+    startup.hStdError = separateErrors_ ? err_ : out_;
     std::wstring commandLine = L"\"" + fs::path(QUELVANE_CLI).wstring() + L"\" " + arguments;
     started_ = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
                                 folder.c_str(), &startup, &process_) != 0;
-    outPath_ = folder.parent_path() / (folder.filename().wstring() + L".out");
   }
   ~Program() {
     if (started_) {
@@ -53,8 +56,10 @@ class Program {
       ::CloseHandle(process_.hThread);
     }
     if (out_ != INVALID_HANDLE_VALUE) ::CloseHandle(out_);
+    if (err_ != INVALID_HANDLE_VALUE) ::CloseHandle(err_);
     std::error_code ignored;
     fs::remove(outPath_, ignored);
+    fs::remove(errPath_, ignored);
   }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -67,16 +72,21 @@ class Program {
     DWORD status = 0;
     ::GetExitCodeProcess(process_.hProcess, &status);
     ::CloseHandle(out_);
-    out_ = INVALID_HANDLE_VALUE;
+    ::CloseHandle(err_);
+    out_ = err_ = INVALID_HANDLE_VALUE;
     return status;
   }
   std::string Output() const { return ReadFile(outPath_); }
+  std::string Errors() const { return ReadFile(errPath_); }
 
  private:
   PROCESS_INFORMATION process_{};
   HANDLE out_ = INVALID_HANDLE_VALUE;
+  HANDLE err_ = INVALID_HANDLE_VALUE;
+  bool separateErrors_ = true;
   bool started_ = false;
   fs::path outPath_;
+  fs::path errPath_;
 };
 
 TEST(ConvertProcessTest, AnyNameComesThroughTheWideCommandLine) {
@@ -113,6 +123,37 @@ TEST(ConvertProcessTest, AnOutputHeldByAnotherProgramIsKept) {
       << program.Output();
   EXPECT_EQ(ReadFile(work.Path() / "a.txt.new"), "earlier");
   EXPECT_EQ(Files(work.Path()).size(), 2u);
+}
+
+// The golden cases through quelvane-cli.exe itself: the arguments from the wide
+// command line, the log and the messages through the standard handles, the
+// files: the same bytes as on Linux.
+TEST(ConvertProcessTest, GoldenCasesGiveTheSameBytesAsOnLinux) {
+  const fs::path cases = fs::path(QUELVANE_TEST_DATA) / "convert";
+  for (const auto& folder : fs::directory_iterator(cases)) {
+    SCOPED_TRACE(Utf8FromPath(folder.path().filename()));
+    std::wstring commandLine = L"convert";
+    const std::string args = ReadFile(folder.path() / "args");
+    std::size_t start = 0;
+    for (std::size_t end; (end = args.find('\n', start)) != std::string::npos; start = end + 1) {
+      commandLine += L" \"" + PathFromUtf8(args.substr(start, end - start)).wstring() + L"\"";
+    }
+    testing::ScratchFolder work;
+    std::map<std::wstring, std::string> inputs;
+    if (fs::exists(folder.path() / "in")) inputs = Files(folder.path() / "in");
+    for (const auto& [name, bytes] : inputs) testing::WriteFile(work.Path() / name, bytes);
+    Program program(work.Path(), commandLine);
+    ASSERT_TRUE(program.Started());
+    const DWORD status = program.Wait();
+    EXPECT_EQ(status, static_cast<DWORD>(std::stoi(ReadFile(folder.path() / "status"))));
+    EXPECT_EQ(program.Output(), ReadFile(folder.path() / "stdout"));
+    EXPECT_EQ(program.Errors(), ReadFile(folder.path() / "stderr"));
+    std::map<std::wstring, std::string> expected = inputs;
+    if (fs::exists(folder.path() / "expected")) {
+      for (const auto& [name, bytes] : Files(folder.path() / "expected")) expected[name] = bytes;
+    }
+    EXPECT_EQ(Files(work.Path()), expected);
+  }
 }
 
 // Sends Ctrl-C or Ctrl-Break to a program of a console of its own, as a user
