@@ -6,8 +6,9 @@ add_custom_target(package_windows
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/package
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QUELVANE_WINDOWS_STAGE}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quelvane-cli> ${QUELVANE_WINDOWS_STAGE}/
-  # Text files with Windows line ends, readable in Notepad.
-  COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/README.md -DOUT=${QUELVANE_WINDOWS_STAGE}/README.txt
+  # Text files with Windows line ends, readable in Notepad; the README keeps the
+  # name quelvane-cli --help gives it.
+  COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/README.md -DOUT=${QUELVANE_WINDOWS_STAGE}/README.md
           -P ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
   COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/LICENSE -DOUT=${QUELVANE_WINDOWS_STAGE}/LICENCE.txt
           -P ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
