@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 #include "core/code_tables.h"
+#include "core/os.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -78,7 +79,7 @@ std::optional<int> LoadCommandTable(CodeTables& tables, const std::optional<std:
     tables.LoadUserCodeTable();  // a missing table.txt is no error
     return std::nullopt;
   }
-  if (tables.LoadUserCodeTable(*table)) return std::nullopt;
+  if (tables.LoadUserCodeTable(PathFromUtf8(*table))) return std::nullopt;
   return ReportUsage(console, who,
                      "impossible de lire la table de codes « " + DisplayText(*table) + " ».");
 }

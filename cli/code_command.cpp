@@ -7,6 +7,7 @@
 #include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
+#include "core/os.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
 

@@ -10,7 +10,7 @@
 #include "core/code_rules.h"
 #include "core/code_tables.h"
 #include "core/line_reader.h"
-#include "core/posix_file.h"
+#include "core/os.h"
 #include "core/text.h"
 
 namespace quelvane {

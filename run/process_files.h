@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/os.h"
 #include "run/conversion_options.h"
 #include "run/run_reporter.h"
 
@@ -29,11 +30,11 @@ struct RunTotals {
 // the command line sets that the window has no control for.
 struct RunPlaces {
   std::string outputFolder;  // empty: each output beside its input
-  // A quote file that came through a pipe: read this regular file (a copy) in
-  // place of the one selected path, which only names it in the log, and write
-  // the converted file to outputFd rather than to a file.
-  std::string inputCopy;
-  int outputFd = -1;
+  // A quote file that came through a pipe: read this regular file (a copy; the
+  // run takes it over) in place of the one selected path, which only names it in
+  // the log, and write the converted file to `output` rather than to a file.
+  OpenedFile* inputCopy = nullptr;
+  OsHandle output = OsHandle::kNone;
   // The code column, counted from 1, when it is given rather than found: every
   // file's codes are read there. 0: each file's column is found by detection.
   std::size_t codeColumn = 0;
