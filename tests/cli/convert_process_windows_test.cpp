@@ -117,7 +117,7 @@ TEST(ConvertProcessTest, AnOutputHeldByAnotherProgramIsKept) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   Program program(work.Path(), L"convert a.txt");
   ASSERT_TRUE(program.Started());
-  EXPECT_EQ(program.Wait(), static_cast<DWORD>(kExitWarnings));
+  EXPECT_EQ(program.Wait(), static_cast<DWORD>(kExitFileNotConverted));
   ::CloseHandle(held);
   EXPECT_NE(program.Output().find("il est ouvert dans un autre programme"), std::string::npos)
       << program.Output();
