@@ -63,6 +63,20 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
   return len;
 }
 
+// Walks a UTF-8 text a character at a time: `character` gets each code point,
+// `invalid` each byte that starts no valid sequence. Either stops the walk by
+// returning false, and the walk then returns false.
+template <class OnCharacter, class OnInvalid>
+bool WalkUtf8(std::string_view text, OnCharacter character, OnInvalid invalid) {
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const std::size_t len = DecodeUtf8(text, i, cp);
+    if (len == 0 ? !invalid() : !character(cp)) return false;
+    i += len == 0 ? 1 : len;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::int32_t ReadAtoiGeneral(std::string_view text) {
@@ -94,13 +108,8 @@ bool EqualsFoldingAsciiLetters(std::string_view a, std::string_view b) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp = 0;
-    const std::size_t len = DecodeUtf8(bytes, i, cp);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
+  return WalkUtf8(
+      bytes, [](char32_t) { return true; }, [] { return false; });
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
@@ -135,31 +144,31 @@ std::optional<char> Cp1252Byte(char32_t cp) {
 std::optional<std::string> EncodeCp1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    char32_t cp = 0;
-    const std::size_t len = DecodeUtf8(utf8, i, cp);
-    const std::optional<char> byte = len == 0 ? std::nullopt : Cp1252Byte(cp);
-    if (!byte) return std::nullopt;
-    out += *byte;
-    i += len;
-  }
+  const bool whole = WalkUtf8(
+      utf8,
+      [&](char32_t cp) {
+        const std::optional<char> byte = Cp1252Byte(cp);
+        if (byte) out += *byte;
+        return byte.has_value();
+      },
+      [] { return false; });
+  if (!whole) return std::nullopt;
   return out;
 }
 
 std::string Utf8ToCp1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    char32_t cp = 0;
-    std::size_t len = DecodeUtf8(utf8, i, cp);
-    if (len == 0) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    i += len;
-    out += Cp1252Byte(cp).value_or('?');
-  }
+  WalkUtf8(
+      utf8,
+      [&](char32_t cp) {
+        out += Cp1252Byte(cp).value_or('?');
+        return true;
+      },
+      [&] {
+        out += '?';
+        return true;
+      });
   return out;
 }
 

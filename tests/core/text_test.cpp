@@ -45,7 +45,12 @@ TEST(Encodings, Windows1252AndUtf8) {
   for (int byte = 0; byte < 256; ++byte) {
     const std::string one(1, static_cast<char>(byte));
     EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(one)), one) << byte;
+    EXPECT_EQ(EncodeCp1252(Cp1252ToUtf8(one)), one) << byte;
   }
+  // Where Utf8ToCp1252 puts a '?', EncodeCp1252 refuses the whole text.
+  EXPECT_EQ(EncodeCp1252("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");
+  EXPECT_EQ(EncodeCp1252("a\xE4\xB8\xAD"), std::nullopt);
+  EXPECT_EQ(EncodeCp1252("a\xFF"), std::nullopt);
 }
 
 TEST(Encodings, DisplayTextKeepsValidUtf8AndDecodesTheRest) {
