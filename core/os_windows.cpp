@@ -174,8 +174,13 @@ class TemporariesHeld {
 };
 
 void Unregister(HANDLE handle) {
-  auto& temporaries = Temporaries();
-  std::erase_if(temporaries, [&](const Temporary& t) { return t.handle == handle; });
+  std::erase_if(Temporaries(), [&](const Temporary& t) { return t.handle == handle; });
+}
+
+void UnregisterName(const std::wstring& path) {
+  std::erase_if(Temporaries(), [&](const Temporary& t) {
+    return t.handle == INVALID_HANDLE_VALUE && t.path == path;
+  });
 }
 
 // Marks an open file for deletion when its last handle closes, or takes the mark
@@ -187,28 +192,21 @@ bool MarkForDeletion(HANDLE handle, bool deleted) {
 }
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-  switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-      ::AcquireSRWLockExclusive(&temporariesLock);  // kept until the process ends
-      for (const Temporary& temporary : Temporaries()) {
-        MarkForDeletion(temporary.handle, true);
-        ::DeleteFileW(temporary.path.c_str());
-      }
-      break;
-    default:
-      return FALSE;
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT &&
+      event != CTRL_LOGOFF_EVENT && event != CTRL_SHUTDOWN_EVENT) {
+    return FALSE;
   }
-  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
-    // Ended at once, with the status Windows gives a console program ended by
-    // Ctrl-C (wine's own handler would say 0): nothing is left to do, and the
-    // main thread may hold locks a normal exit would wait for.
-    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+  // Kept until the process ends: no output takes its name from now on.
+  ::AcquireSRWLockExclusive(&temporariesLock);
+  for (const Temporary& temporary : Temporaries()) {
+    MarkForDeletion(temporary.handle, true);
+    ::DeleteFileW(temporary.path.c_str());
   }
-  // Closing the console, logging off, shutting down: the system ends the program.
+  // Ended at once, with the status Windows' own handler gives (wine's would say
+  // 0): nothing is left to do, and the main thread may hold locks that a normal
+  // exit would wait for.
+  ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+  ::ReleaseSRWLockExclusive(&temporariesLock);
   return FALSE;
 }
 
@@ -236,6 +234,13 @@ bool IsReadOnlyFile(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// What Windows answers when a file may not be replaced now: another program
+// holds it without sharing, or it is read-only.
+bool IsRefusal(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_LOCK_VIOLATION;
 }
 
 // Renames the open file over `target` in one step, through its handle.
@@ -611,37 +616,41 @@ bool AtomicReplacement::Commit(bool durable) {
     Discard();
     return false;
   }
+  bool renamed = false;
+  DWORD error = ERROR_SUCCESS;
   {
     const TemporariesHeld held;
-    // The mark comes off just before the rename, and goes back if it fails.
-    if (unnamed_ && !MarkForDeletion(handle, false)) {
-      Discard();
-      return false;
-    }
-    bool renamed = RenameByHandle(handle, target);
-    DWORD error = renamed ? ERROR_SUCCESS : ::GetLastError();
-    if (!renamed && error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION &&
-        error != ERROR_LOCK_VIOLATION) {
-      // A file system that cannot rename through a handle: by name, once closed.
-      ::CloseHandle(handle);
-      handle_ = OsHandle::kNone;
-      renamed = ::MoveFileExW(WidePath(tempPath_).c_str(), target.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // The mark comes off just before the rename; Discard puts it back.
+    if (!unnamed_ || MarkForDeletion(handle, false)) {
+      renamed = RenameByHandle(handle, target);
       error = renamed ? ERROR_SUCCESS : ::GetLastError();
+      if (!renamed && !IsRefusal(error)) {
+        // A file system that cannot rename through a handle: by name, once
+        // closed (the handler then knows the file by its name only).
+        Unregister(handle);
+        Temporaries().push_back({WidePath(tempPath_), INVALID_HANDLE_VALUE});
+        ::CloseHandle(handle);
+        handle_ = OsHandle::kNone;
+        renamed = ::MoveFileExW(WidePath(tempPath_).c_str(), target.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        error = renamed ? ERROR_SUCCESS : ::GetLastError();
+      }
+      if (renamed && handle_ != OsHandle::kNone) {
+        Unregister(handle);
+        ::CloseHandle(handle);
+      } else if (renamed) {
+        UnregisterName(WidePath(tempPath_));
+      }
     }
-    if (renamed) {
-      Unregister(handle);
-      if (handle_ != OsHandle::kNone) ::CloseHandle(handle);
-      handle_ = OsHandle::kNone;
-      tempPath_.clear();
-      failure_ = ReplaceFailure::kNone;
-      return true;
-    }
-    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-        error == ERROR_LOCK_VIOLATION) {
-      failure_ = IsReadOnlyFile(target) ? ReplaceFailure::kReadOnly : ReplaceFailure::kInUse;
-      if (IsFolder(finalPath_)) failure_ = ReplaceFailure::kOther;
-    }
+  }
+  if (renamed) {
+    handle_ = OsHandle::kNone;
+    tempPath_.clear();
+    failure_ = ReplaceFailure::kNone;
+    return true;
+  }
+  if (IsRefusal(error) && !IsFolder(finalPath_)) {
+    failure_ = IsReadOnlyFile(target) ? ReplaceFailure::kReadOnly : ReplaceFailure::kInUse;
   }
   Discard();
   return false;
@@ -658,6 +667,7 @@ void AtomicReplacement::Discard() {
   }
   if (!tempPath_.empty()) {
     ::DeleteFileW(WidePath(tempPath_).c_str());
+    UnregisterName(WidePath(tempPath_));
     tempPath_.clear();
   }
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/os.h"
 #include "platform/dialog_template.h"
 #include "platform/message_box.h"
 #include "platform/qt_access.h"
@@ -131,8 +132,9 @@ int FileDialog::DoModal() {
     return kIdCancel;
   }
   const std::string& first = chosen->front();
-  const std::size_t slash = first.rfind('/');
-  if (slash != std::string::npos) lastFolder_ = first.substr(0, slash + 1);
+  if (const std::string_view folder = SplitPath(first).folder; !folder.empty()) {
+    lastFolder_ = std::string(folder);
+  }
   return kIdOk;
 }
 

@@ -1,21 +1,24 @@
 // The selection buffer and its walk: plain C++, no dialog involved.
 #include <algorithm>
 
+#include "core/os.h"
 #include "platform/file_dialog.h"
 
 namespace quelvane {
 namespace {
 
-struct SplitPath {
+struct FolderAndName {
   std::string_view folder;
   std::string_view name;
 };
 
-// The folder keeps its '/' only when it is the root.
-std::optional<SplitPath> Split(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string_view::npos || slash + 1 == path.size()) return std::nullopt;
-  return SplitPath{path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
+// The folder keeps its separator only when it is the root.
+std::optional<FolderAndName> Split(std::string_view path) {
+  const PathParts parts = SplitPath(path);
+  if (parts.folder.empty() || parts.name.empty()) return std::nullopt;
+  std::string_view folder = parts.folder;
+  if (folder.size() > 1) folder.remove_suffix(1);
+  return FolderAndName{folder, parts.name};
 }
 
 }  // namespace
@@ -37,10 +40,10 @@ StoreOutcome SelectionBuffer::Store(const std::vector<std::string>& paths) {
     return StoreOutcome::kStored;
   }
 
-  std::vector<SplitPath> parts;
+  std::vector<FolderAndName> parts;
   std::size_t needed = 0;
   for (const std::string& path : paths) {
-    const std::optional<SplitPath> part = Split(path);
+    const std::optional<FolderAndName> part = Split(path);
     if (!part || (!parts.empty() && part->folder != parts.front().folder)) {
       return StoreOutcome::kRefused;
     }
@@ -52,7 +55,7 @@ StoreOutcome SelectionBuffer::Store(const std::vector<std::string>& paths) {
 
   auto out = std::copy(parts.front().folder.begin(), parts.front().folder.end(), chars_.begin());
   *out++ = '\0';
-  for (const SplitPath& part : parts) {
+  for (const FolderAndName& part : parts) {
     out = std::copy(part.name.begin(), part.name.end(), out);
     *out++ = '\0';
   }
@@ -85,9 +88,9 @@ std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
     position = offset;
   }
 
-  std::string path(folder);
-  if (path.empty() || path.back() != '/') path += '/';
-  return path + name;
+  // The folder, a separator, the name: none added after one.
+  const std::string root(1, PathSeparator());
+  return JoinPath(folder.empty() ? std::string_view(root) : std::string_view(folder), name);
 }
 
 std::vector<FileFilter> ParseFileFilter(std::string_view filter) {

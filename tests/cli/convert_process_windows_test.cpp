@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -68,7 +69,11 @@ class Program {
   DWORD Id() const { return process_.dwProcessId; }
   void Kill() { ::TerminateProcess(process_.hProcess, 9); }
   DWORD Wait() {
-    ::WaitForSingleObject(process_.hProcess, INFINITE);
+    if (::WaitForSingleObject(process_.hProcess, 60000) != WAIT_OBJECT_0) {
+      ADD_FAILURE() << "the program did not end within a minute";
+      Kill();
+      ::WaitForSingleObject(process_.hProcess, INFINITE);
+    }
     DWORD status = 0;
     ::GetExitCodeProcess(process_.hProcess, &status);
     ::CloseHandle(out_);
@@ -174,46 +179,72 @@ bool PressKeys(DWORD processId, DWORD event) {
   return sent;
 }
 
-// Ctrl-C, Ctrl-Break or a kill at any moment leave the earlier output or the
-// whole new one, and nothing else; an interrupted program ends as Windows
-// console programs end.
-TEST(ConvertProcessTest, InterruptsAndKillsLeaveNothingBehind) {
-  testing::ScratchFolder work;
+// A quote file large enough to be interrupted while it is written, and what a
+// whole conversion of it gives.
+struct BigFile {
   std::string lines;
   std::string converted;
-  while (lines.size() < (std::size_t{32} << 20)) {
-    lines += "3007\t20240102\t12.5\t13.0\r\n";
-    converted += "FR0000030074\t20240102\t12.5\t13.0\r\n";
-  }
-  testing::WriteFile(work.Path() / "big.txt", lines);
-  int interrupted = 0;
-  for (const DWORD event : {DWORD{CTRL_C_EVENT}, DWORD{CTRL_BREAK_EVENT}, DWORD{99}}) {
-    for (const DWORD delayMs : {DWORD{20}, DWORD{150}, DWORD{400}}) {
-      const bool kill = event == 99;
-      SCOPED_TRACE((kill ? std::string("kill") : "event " + std::to_string(event)) + " after " +
-                   std::to_string(delayMs) + " ms");
-      testing::WriteFile(work.Path() / "big.txt.new", "earlier");
-      Program program(work.Path(), L"convert -a big.txt", CREATE_NEW_CONSOLE);
-      ASSERT_TRUE(program.Started());
-      ::Sleep(delayMs);
-      if (kill) {
-        program.Kill();
-      } else {
-        PressKeys(program.Id(), event);
-      }
-      const DWORD status = program.Wait();
-      const std::string output = ReadFile(work.Path() / "big.txt.new");
-      EXPECT_TRUE(output == "earlier" || output == converted);
-      EXPECT_EQ(Files(work.Path()).size(), 2u) << "nothing but the input and its output";
-      if (!kill && status != static_cast<DWORD>(kExitOk)) {
-        EXPECT_EQ(status, static_cast<DWORD>(STATUS_CONTROL_C_EXIT));
-        ++interrupted;
-      }
+  BigFile() {
+    while (lines.size() < (std::size_t{16} << 20)) {
+      lines += "3007\t20240102\t12.5\t13.0\r\n";
+      converted += "FR0000030074\t20240102\t12.5\t13.0\r\n";
     }
   }
-  // Wine hands a console's Ctrl-C to its program only now and then (see
-  // WINE.md); what came through was checked above.
-  if (interrupted == 0) GTEST_SKIP() << "no Ctrl-C or Ctrl-Break reached the program under wine";
+};
+
+// Runs `convert -a big.txt` over an earlier output, does `stop` to it after
+// each delay, and checks that only the input and the earlier output or the
+// whole new one are left. The statuses, in order.
+std::vector<DWORD> StopAtAnyMoment(const std::function<void(Program&)>& stop) {
+  static const BigFile big;
+  testing::ScratchFolder work;
+  testing::WriteFile(work.Path() / "big.txt", big.lines);
+  std::vector<DWORD> statuses;
+  for (const DWORD delayMs : {DWORD{20}, DWORD{150}, DWORD{400}}) {
+    SCOPED_TRACE("after " + std::to_string(delayMs) + " ms");
+    testing::WriteFile(work.Path() / "big.txt.new", "earlier");
+    Program program(work.Path(), L"convert -a big.txt", CREATE_NEW_CONSOLE);
+    if (!program.Started()) {
+      ADD_FAILURE() << "quelvane-cli.exe did not start";
+      return statuses;
+    }
+    ::Sleep(delayMs);
+    stop(program);
+    statuses.push_back(program.Wait());
+    const std::string output = ReadFile(work.Path() / "big.txt.new");
+    EXPECT_TRUE(output == "earlier" || output == big.converted);
+    EXPECT_EQ(Files(work.Path()).size(), 2u) << "nothing but the input and its output";
+  }
+  return statuses;
+}
+
+// A kill at any moment (Task Manager's "End task", TerminateProcess) leaves the
+// earlier output or the whole new one, and no temporary file: it was marked
+// for deletion while written.
+TEST(ConvertProcessTest, AKillLeavesNothingBehind) {
+  StopAtAnyMoment([](Program& program) { program.Kill(); });
+}
+
+// Ctrl-C and Ctrl-Break likewise, and the program ends as Windows console
+// programs end. Wine hands a console's Ctrl-C to a program of another console
+// only now and then, and the sender may then wait for ever: under wine this
+// runs only when QUELVANE_TRY_CTRL_C is set (it was tried by hand through a
+// terminal, where Ctrl-C is typed).
+TEST(ConvertProcessTest, CtrlCAndCtrlBreakLeaveNothingBehind) {
+  const DWORD length = ::GetEnvironmentVariableW(L"QUELVANE_TRY_CTRL_C", nullptr, 0);
+  if (length == 0 && ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+    GTEST_SKIP() << "wine delivers Ctrl-C to another console's program unreliably; set "
+                    "QUELVANE_TRY_CTRL_C=1 to try";
+  }
+  for (const DWORD event : {DWORD{CTRL_C_EVENT}, DWORD{CTRL_BREAK_EVENT}}) {
+    SCOPED_TRACE(event == CTRL_C_EVENT ? "Ctrl-C" : "Ctrl-Break");
+    for (const DWORD status :
+         StopAtAnyMoment([&](Program& program) { PressKeys(program.Id(), event); })) {
+      EXPECT_TRUE(status == static_cast<DWORD>(kExitOk) ||
+                  status == static_cast<DWORD>(STATUS_CONTROL_C_EXIT))
+          << status;
+    }
+  }
 }
 
 TEST(ConvertProcessTest, StandardOutputOnAFullDisk) {
