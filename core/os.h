@@ -86,7 +86,12 @@ PathParts SplitPath(std::string_view path);
 // The separator the system writes between a folder and a name, and a name put
 // in a folder with one separator between them (none added after one).
 char PathSeparator();
-std::string JoinPath(std::string_view folder, std::string_view name);
+inline std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!folder.empty() && !SplitPath(folder).name.empty()) path += PathSeparator();
+  path += name;
+  return path;
+}
 
 // A key under which two names of the same file compare equal as the system
 // compares names: as it is on POSIX, without letter case on Windows.

@@ -202,13 +202,6 @@ char PathSeparator() {
   return '/';
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (!folder.empty() && !SplitPath(folder).name.empty()) path += PathSeparator();
-  path += name;
-  return path;
-}
-
 std::string NameKey(std::string_view name) {
   return std::string(name);
 }
