@@ -52,4 +52,8 @@ void Application::SetIcon(const Icon& icon) {
   QApplication::setWindowIcon(ToQIcon(icon));
 }
 
+std::optional<std::string> SystemCommandLine() {
+  return std::nullopt;
+}
+
 }  // namespace quelvane

@@ -3,9 +3,9 @@
 // The selection keeps the format the program was written for: one file gives its
 // full path and a zero; several files give their folder, a zero, then each name
 // followed by a zero, and one more zero after the last. GetNextPathName walks it:
-// the folder, a '/', the name ('/' left out when the folder already ends with
-// one). A buffer of zeros walks as exactly one empty path, which is how the
-// program tells that nothing is selected.
+// the folder, the system's separator ('/' on Linux, '\\' on Windows), the name
+// (the separator left out when the folder already ends with one). A buffer of zeros walks as
+// exactly one empty path, which is how the program tells that nothing is selected.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +23,9 @@ namespace quelvane {
 class Dialog;
 
 inline constexpr std::size_t kSelectionBufferSize = 31'000;
+
+// The separator between a folder and a name in the system's paths.
+extern const char kPathSeparator;
 
 // Said when the user selects more files than the buffer holds, rather than
 // silently selecting nothing.

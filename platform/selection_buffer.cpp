@@ -1,7 +1,12 @@
-// The selection buffer and its walk: plain C++, no dialog involved.
+// The selection buffer, its walk, and what FileDialog does around the desktop's
+// own dialog: plain C++, the same for every toolkit.
 #include <algorithm>
+#include <utility>
 
+#include "platform/dialog_template.h"
 #include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/system_file_dialog.h"
 
 namespace quelvane {
 namespace {
@@ -11,11 +16,18 @@ struct SplitPath {
   std::string_view name;
 };
 
-// The folder keeps its '/' only when it is the root.
+// The folder keeps its separator only when it is a root: "/" on Linux, a drive's
+// "C:\\" on Windows.
 std::optional<SplitPath> Split(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.rfind(kPathSeparator);
   if (slash == std::string_view::npos || slash + 1 == path.size()) return std::nullopt;
-  return SplitPath{path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
+  const bool root = slash == 0 || (slash == 2 && path[1] == ':' && kPathSeparator == '\\');
+  return SplitPath{path.substr(0, root ? slash + 1 : slash), path.substr(slash + 1)};
+}
+
+FileDialogPresenter& Presenter() {
+  static FileDialogPresenter presenter;
+  return presenter;
 }
 
 }  // namespace
@@ -86,8 +98,44 @@ std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
   }
 
   std::string path(folder);
-  if (path.empty() || path.back() != '/') path += '/';
+  if (path.empty() || path.back() != kPathSeparator) path += kPathSeparator;
   return path + name;
+}
+
+FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter presenter) {
+  return std::exchange(Presenter(), std::move(presenter));
+}
+
+FileDialog::FileDialog(std::uint32_t flags, std::string_view filter, const Dialog* owner)
+    : flags_(flags), filters_(ParseFileFilter(filter)), owner_(owner) {}
+
+int FileDialog::DoModal() {
+  std::string start(buffer_->FirstString());
+  if (start.empty()) start = lastFolder_;
+  const FileDialogRequest request{owner_, start, filters_, flags_};
+  const FileDialogPresenter& presenter = Presenter();
+  const SystemFileSelection chosen =
+      presenter ? SystemFileSelection{presenter(request), false} : RunSystemFileDialog(request);
+
+  const std::optional<std::vector<std::string>>& paths = chosen.paths;
+  const bool several = paths && paths->size() > 1;
+  StoreOutcome stored = StoreOutcome::kTooLong;
+  if (!chosen.tooMany) {
+    stored = !paths || (several && (flags_ & kOfnAllowMultiSelect) == 0) ? StoreOutcome::kRefused
+                                                                         : buffer_->Store(*paths);
+  }
+  if (stored != StoreOutcome::kStored) {
+    buffer_->Clear();
+    if (stored == StoreOutcome::kTooLong) {
+      ShowMessageBox(owner_, kTooManyFilesBox.text, kTooManyFilesBox.caption,
+                     kTooManyFilesBox.type);
+    }
+    return kIdCancel;
+  }
+  const std::string& first = paths->front();
+  const std::size_t slash = first.rfind(kPathSeparator);
+  if (slash != std::string::npos) lastFolder_ = first.substr(0, slash + 1);
+  return kIdOk;
 }
 
 std::vector<FileFilter> ParseFileFilter(std::string_view filter) {
