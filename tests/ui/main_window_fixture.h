@@ -4,15 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
-#include "platform/qt_access.h"
 #include "res/resource_ids.h"
 #include "tests/platform/gui_test_support.h"
 #include "ui/converter_dlg.h"
@@ -48,21 +44,12 @@ class MainWindowTest : public ::testing::Test {
   }
   CConverterDlg& Window() { return *window_; }
 
-  void Click(int id) {
-    auto* button = qobject_cast<QAbstractButton*>(DlgItemWidget(*window_, id));
-    ASSERT_NE(button, nullptr) << id;
-    button->click();
-  }
+  void Click(int id) { ClickItem(*window_, id); }
   // Replaces the text of an edit as a person would: select all, type.
   void Type(int id, const std::string& text) {
-    auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(*window_, id));
-    ASSERT_NE(edit, nullptr) << id;
-    edit->selectAll();
-    if (text.empty()) QTest::keyClick(edit, Qt::Key_Delete);
-    // One key per character, accented ones included.
-    for (const QChar c : QString::fromStdString(text)) {
-      QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
+    SelectAllText(*window_, id);
+    if (text.empty()) DeleteSelectedText(*window_, id);
+    TypeKeys(*window_, id, text);
   }
   int Checked(int id) const { return window_->IsDlgButtonChecked(id); }
   bool Enabled(int id) const { return window_->IsDlgItemEnabled(id); }
