@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/posix_file.h"
+#include "core/os.h"
 
 int main(int argc, char** argv) {
   std::vector<char> buffer(std::size_t{1} << 18);
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     bool ok = input.file && output.Open();
     std::size_t got = 0;
     while (ok && (got = std::fread(buffer.data(), 1, buffer.size(), input.file.get())) > 0) {
-      ok = quelvane::WriteAll(output.Fd(), std::string_view(buffer.data(), got));
+      ok = quelvane::WriteAll(output.Handle(), std::string_view(buffer.data(), got));
     }
     if (!ok || !output.Commit()) {
       std::fprintf(stderr, "replace_only: %s\n", argv[i]);

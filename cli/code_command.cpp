@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
+#include "core/os.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
 
@@ -36,7 +37,7 @@ int RunCodeCommand(const CodeArgs& args, Console& console) {
   }
   CodeTables tables;
   if (args.table) {
-    if (!tables.LoadUserCodeTable(*args.table)) {
+    if (!tables.LoadUserCodeTable(PathFromUtf8(*args.table))) {
       err << "quelvane-cli : impossible de lire la table de codes '" << DisplayText(*args.table)
           << "'.\n";
       return kExitUsage;

@@ -1,23 +1,23 @@
 #include "cli/console.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
 #include <iostream>
 #include <streambuf>
 #include <string_view>
 
-#include "core/posix_file.h"
+#include "core/os.h"
 
 namespace quelvane {
 namespace {
 
-// Standard output written through the file layer, so that why a write failed is
-// known: a closed pipe is the reader's choice, a full disk is a lost result.
-class StandardOutputBuffer final : public std::streambuf {
+// A standard stream written through the operating-system layer, so that why a
+// write failed is known (a closed pipe is the reader's choice, a full disk is a
+// lost result), and so that a Windows console shows every character whatever
+// its code page while a pipe or a file gets the same bytes on every system.
+class StandardStreamBuffer final : public std::streambuf {
  public:
-  StandardOutputBuffer() { setp(buffer_, buffer_ + sizeof buffer_); }
+  explicit StandardStreamBuffer(OsHandle handle) : writer_(handle) {
+    setp(buffer_, buffer_ + sizeof buffer_);
+  }
 
   bool Lost() const { return lost_; }
 
@@ -37,32 +37,46 @@ class StandardOutputBuffer final : public std::streambuf {
     const std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
     setp(buffer_, buffer_ + sizeof buffer_);
     if (closed_ || lost_) return false;
-    if (!WriteAll(STDOUT_FILENO, pending)) {
-      (errno == EPIPE ? closed_ : lost_) = true;
-      return false;
+    switch (writer_.Write(pending)) {
+      case WriteOutcome::kWritten:
+        return true;
+      case WriteOutcome::kReaderGone:
+        closed_ = true;
+        return false;
+      case WriteOutcome::kFailed:
+        lost_ = true;
+        return false;
     }
-    return true;
+    return false;
   }
 
+  StandardStreamWriter writer_;
   char buffer_[1 << 16];
   bool closed_ = false;
   bool lost_ = false;
 };
 
-StandardOutputBuffer& OutputBuffer() {
-  static StandardOutputBuffer buffer;
+StandardStreamBuffer& OutputBuffer() {
+  static StandardStreamBuffer buffer(StandardOutput());
   return buffer;
 }
 
 }  // namespace
 
 Console StandardConsole() {
-  // A closed pipe must not kill the run half-way through a file.
-  std::signal(SIGPIPE, SIG_IGN);
-  RemoveTemporariesOnSignals();
+  PrepareProcess();
   static std::ostream out(&OutputBuffer());
-  return Console{out, std::cerr, ::isatty(STDIN_FILENO) != 0 ? &std::cin : nullptr,
-                 ::isatty(STDERR_FILENO) != 0, [] { return OutputBuffer().Lost(); }};
+  // Messages go out as they are written, as std::cerr's do.
+  static StandardStreamBuffer errorBuffer(StandardError());
+  static std::ostream err(&errorBuffer);
+  err.setf(std::ios::unitbuf);
+  return Console{out,
+                 err,
+                 IsTerminal(StandardInput()) ? &std::cin : nullptr,
+                 IsTerminal(StandardError()),
+                 [] { return OutputBuffer().Lost(); },
+                 StandardInput(),
+                 StandardOutput()};
 }
 
 }  // namespace quelvane

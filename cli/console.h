@@ -4,6 +4,8 @@
 
 #include <iosfwd>
 
+#include "core/os.h"
+
 namespace quelvane {
 
 struct Console {
@@ -15,8 +17,8 @@ struct Console {
   // reader that went away: the command then ends with exit status 4.
   bool (*outputLost)() = nullptr;
   // Where "convert -" reads the quote file and writes the converted one.
-  int inputFd = 0;
-  int outputFd = 1;
+  OsHandle inputHandle = StandardInput();
+  OsHandle outputHandle = StandardOutput();
 };
 
 // The process's own streams: questions asked when standard input is a terminal,

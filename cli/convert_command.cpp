@@ -11,10 +11,10 @@
 #include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
-#include "core/posix_file.h"
+#include "core/os.h"
+#include "core/profile.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
-#include "platform/profile.h"
 #include "run/process_files.h"
 #include "run/settings.h"
 
@@ -219,7 +219,7 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
   ConversionOptions options;
   if (args.profile) {
     const bool named = !args.profile->empty();
-    const Profile profile(named ? std::filesystem::path(*args.profile) : Profile::DefaultPath());
+    const Profile profile(named ? PathFromUtf8(*args.profile) : Profile::DefaultPath());
     // A named profile that cannot be read is a mistake worth saying; the program's
     // own profile may not exist yet.
     if (named && !OpenRegularFile(*args.profile).file) {
@@ -255,12 +255,12 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
 namespace {
 
 // Outputs gathered in one folder must not land on each other: two inputs of the
-// same file name are refused before anything is written.
+// same file name (as the system compares names) are refused before anything is
+// written.
 std::optional<std::string> SameNameInOutputFolder(const std::vector<std::string>& files) {
   std::map<std::string, const std::string*> seen;
   for (const std::string& file : files) {
-    const std::string name = std::filesystem::path(file).filename().string();
-    if (const auto [at, fresh] = seen.emplace(name, &file); !fresh) {
+    if (const auto [at, fresh] = seen.emplace(NameKey(SplitPath(file).name), &file); !fresh) {
       return "« " + DisplayText(*at->second) + " » et « " + DisplayText(file) +
              " » ont le même nom : leurs fichiers créés se remplaceraient dans le dossier de "
              "sortie.";
@@ -275,8 +275,7 @@ std::optional<std::string> CheckPlaces(const ConvertArgs& args, RunPlaces& place
     return std::string("« - » (l'entrée standard) doit être le seul fichier à traiter.");
   }
   if (args.outputFolder && !piped) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(*args.outputFolder, error)) {
+    if (!IsFolder(*args.outputFolder)) {
       return "le dossier de sortie « " + DisplayText(*args.outputFolder) + " » n'existe pas.";
     }
     places.outputFolder = *args.outputFolder;
@@ -294,7 +293,7 @@ int RunConvertCommand(const ConvertArgs& args, Console& console) {
 
   CodeTables tables;
   if (args.table) {
-    if (!tables.LoadUserCodeTable(*args.table)) {
+    if (!tables.LoadUserCodeTable(PathFromUtf8(*args.table))) {
       return UsageError(
           console, "impossible de lire la table de codes « " + DisplayText(*args.table) + " ».");
     }
@@ -304,17 +303,17 @@ int RunConvertCommand(const ConvertArgs& args, Console& console) {
 
   RunPlaces places;
   if (const auto problem = CheckPlaces(args, places)) return UsageError(console, *problem);
-  FilePtr piped;
+  OpenedFile piped;
   if (args.files.front() == "-") {
     // The run reads its file twice: what comes through the pipe is kept in a copy.
-    piped = CopyToUnnamedFile(console.inputFd);
-    if (!piped) return UsageError(console, "impossible de lire l'entrée standard.");
-    places.inputCopy = "/proc/self/fd/" + std::to_string(::fileno(piped.get()));
-    places.outputFd = console.outputFd;
+    piped = CopyToUnnamedFile(console.inputHandle);
+    if (!piped.file) return UsageError(console, "impossible de lire l'entrée standard.");
+    places.inputCopy = &piped;
+    places.output = console.outputHandle;
   }
   // With the converted file on standard output, the log goes with the messages.
   Console logConsole{console.err, console.err, nullptr, console.showProgress};
-  ConsoleReporter reporter(piped ? logConsole : console, args);
+  ConsoleReporter reporter(piped.file ? logConsole : console, args);
   const RunTotals totals = ProcessFiles(*options, args.files, tables, reporter, places);
   reporter.Finish();
   console.out.flush();

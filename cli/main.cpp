@@ -1,9 +1,15 @@
 // quelvane-cli: the conversions of the desktop program without a window.
-#include <cstddef>
+#include <string>
+#include <vector>
 
 #include "cli/cli.h"
+#include "core/os.h"
 
 int main(int argc, char** argv) {
   quelvane::Console console = quelvane::StandardConsole();
-  return quelvane::RunCli({argv, static_cast<std::size_t>(argc)}, console);
+  // In UTF-8 on every system: on Windows from the wide command line.
+  const std::vector<std::string> arguments = quelvane::CommandLineArguments(argc, argv);
+  std::vector<const char*> args;
+  for (const std::string& argument : arguments) args.push_back(argument.c_str());
+  return quelvane::RunCli(args, console);
 }

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/posix_file.h"
+#include "core/os.h"
 #include "core/text.h"
 
 namespace quelvane {

@@ -6,7 +6,7 @@
 
 #include "core/builtin_table.h"
 #include "core/line_reader.h"
-#include "core/posix_file.h"
+#include "core/os.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -103,7 +103,7 @@ const CodeTable& BuiltinCodeTable() {
 std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path) {
   // A pipe or a device is never waited on nor read without end: only a regular
   // file is a table, anything else counts as a file that cannot be opened.
-  const OpenedFile opened = OpenRegularFile(path.string());
+  const OpenedFile opened = OpenRegularFile(Utf8FromPath(path));
   if (!opened.file) return std::nullopt;
   return ReadUserCodeStream(opened.file.get());
 }

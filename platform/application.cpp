@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "core/posix_file.h"
+#include "core/os.h"
 #include "platform/icon.h"
 #include "platform/qt_access.h"
 
@@ -25,7 +25,7 @@ struct Application::Impl {
     QApplication::setQuitOnLastWindowClosed(false);
     // A run or a profile write ended by a signal leaves no temporary file, and a
     // file-size limit is a write failure the log reports.
-    RemoveTemporariesOnSignals();
+    PrepareProcess();
     // Qt's own dialogs and buttons in French; without the translations (not
     // installed) they stay in English, which is no reason not to start.
     if (translator.load(QStringLiteral("qtbase_fr"),

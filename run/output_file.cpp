@@ -21,8 +21,8 @@ bool AtomicOutputFile::Open() {
   return true;
 }
 
-bool AtomicOutputFile::OpenStream(int fd) {
-  streamFd_ = fd;
+bool AtomicOutputFile::OpenStream(OsHandle stream) {
+  stream_ = stream;
   StartBuffer();
   return true;
 }
@@ -34,13 +34,18 @@ void AtomicOutputFile::StartBuffer() {
   end_ = next_ + buffer_.size();
 }
 
-int AtomicOutputFile::Fd() const {
-  return streamFd_ >= 0 ? streamFd_ : file_.Fd();
+OsHandle AtomicOutputFile::Target() const {
+  return stream_ != OsHandle::kNone ? stream_ : file_.Handle();
+}
+
+ReplaceFailure AtomicOutputFile::Failure() const {
+  // A write that failed leaves the file's own reason empty.
+  return file_.Failure() == ReplaceFailure::kNone ? ReplaceFailure::kOther : file_.Failure();
 }
 
 bool AtomicOutputFile::WritePending() {
-  if (failed_ || Fd() < 0) return false;
-  if (!WriteAll(Fd(), {buffer_.data(), Mark()})) {
+  if (failed_ || Target() == OsHandle::kNone) return false;
+  if (!WriteAll(Target(), {buffer_.data(), Mark()})) {
     failed_ = true;
     return false;
   }
@@ -54,7 +59,7 @@ bool AtomicOutputFile::WriteThrough(std::string_view bytes) {
     Put(bytes);
     return true;
   }
-  if (!WriteAll(Fd(), bytes)) {
+  if (!WriteAll(Target(), bytes)) {
     failed_ = true;
     return false;
   }
@@ -71,14 +76,14 @@ void AtomicOutputFile::Grow(std::size_t more) {
 }
 
 bool AtomicOutputFile::Commit() {
-  const bool committed = WritePending() && (streamFd_ >= 0 || file_.Commit());
+  const bool committed = WritePending() && (stream_ != OsHandle::kNone || file_.Commit());
   Discard();
   return committed;
 }
 
 void AtomicOutputFile::Discard() {
   file_.Discard();
-  streamFd_ = -1;
+  stream_ = OsHandle::kNone;
   next_ = end_ = nullptr;
 }
 

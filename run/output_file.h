@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/posix_file.h"
+#include "core/os.h"
 
 namespace quelvane {
 
@@ -32,7 +32,7 @@ class AtomicOutputFile {
   bool Open();
   // Writes to an open stream (standard output) instead: Commit only writes out
   // what is pending, and what was written before a failure stays written.
-  bool OpenStream(int fd);
+  bool OpenStream(OsHandle stream);
 
   // Appends to what is pending. Pending bytes are written only by WriteIfFull and
   // Commit, so a caller can take back what it appended since a Mark.
@@ -67,16 +67,18 @@ class AtomicOutputFile {
   bool Commit();
   // Closes and removes the temporary file.
   void Discard();
+  // Why the file could not be created, written or put in place, for the log.
+  ReplaceFailure Failure() const;
 
  private:
   void StartBuffer();
-  int Fd() const;  // where pending bytes go
+  OsHandle Target() const;  // where pending bytes go
   bool WritePending();
   bool WriteThrough(std::string_view bytes);
   void Grow(std::size_t more);
 
   AtomicReplacement file_;
-  int streamFd_ = -1;
+  OsHandle stream_ = OsHandle::kNone;
   // Pending bytes: [buffer_.data(), next_); room up to end_. Grows only for a
   // line longer than a block.
   std::vector<char> own_;

@@ -11,10 +11,11 @@
 #include "core/code_rules.h"
 #include "core/code_tables.h"
 #include "core/line_reader.h"
-#include "core/posix_file.h"
+#include "core/os.h"
 #include "core/quick_convert.h"
 #include "core/text.h"
 #include "run/conversion_memo.h"
+#include "run/delimiter_runs.h"
 #include "run/output_file.h"
 #include "run/run_texts.h"
 #include "run/token_splitter.h"
@@ -75,38 +76,6 @@ struct RunSettings {
   CodeRule rule = CodeRule::kCopy;
 };
 
-// True when the text after a token holds the following tokens joined by its
-// single delimiter exactly: no run of delimiters and none at the end.
-bool IsPlainlyJoined(std::string_view rest, char delimiter) {
-  if (rest.empty()) return true;
-  if (rest.back() == delimiter) return false;
-  const char* bytes = rest.data();
-  const std::size_t size = rest.size();
-  if (size <= 16) {
-    for (std::size_t i = 1; i < size; ++i) {
-      if (bytes[i] == delimiter && bytes[i - 1] == delimiter) return false;
-    }
-    return true;
-  }
-  // Sixteen bytes at a time, against the same sixteen one byte on: a lane where
-  // both hold the delimiter is a run. The last block may overlap the one before;
-  // every pair of neighbours is in one block or the other.
-  using Block = char __attribute__((vector_size(16)));
-  const auto load = [](const char* from) {
-    Block block;
-    std::memcpy(&block, from, sizeof block);
-    return block;
-  };
-  Block runs{};
-  for (std::size_t i = 0; i + 17 <= size; i += 16) {
-    runs |= (load(bytes + i) == delimiter) & (load(bytes + i + 1) == delimiter);
-  }
-  runs |= (load(bytes + size - 17) == delimiter) & (load(bytes + size - 16) == delimiter);
-  std::uint64_t halves[2];
-  std::memcpy(halves, &runs, sizeof halves);
-  return (halves[0] | halves[1]) == 0;
-}
-
 // The first line as a text-mode read hands it over: a CR LF at its end arrives as
 // a single LF. The separator is looked for as a whole string; an empty one is
 // always found.
@@ -137,7 +106,11 @@ class Selection {
     }
   }
   bool Holds(const std::string& path) const {
-    if (std::find(paths_.begin(), paths_.end(), path) != paths_.end()) return true;
+    // Names compare as the system compares them: without letter case on Windows.
+    if (std::any_of(paths_.begin(), paths_.end(), [&](const std::string& selected) {
+          return NameKey(selected) == NameKey(path);
+        }))
+      return true;
     const auto identity = IdentityOfEntry(path);
     return identity &&
            std::any_of(identities_.begin(), identities_.end(),
@@ -248,10 +221,12 @@ FileResult FileConversion::Run() {
 
   // Folders, pipes and devices cannot be read twice from the start: they count as
   // files that cannot be opened.
-  OpenedFile input = OpenRegularFile(places_.inputCopy.empty() ? path_ : places_.inputCopy);
+  OpenedFile input =
+      places_.inputCopy != nullptr ? std::move(*places_.inputCopy) : OpenRegularFile(path_);
   FilePtr& file = input.file;
   if (!file) {
-    Warn(texts::kCannotOpen);
+    Warn(input.failure == OpenFailure::kReservedName ? texts::kReservedInputName
+                                                     : texts::kCannotOpen);
     return result_;
   }
   identity_ = input.identity;
@@ -328,7 +303,8 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
 
 void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   const std::string outputPath = OutputPath();
-  if (places_.outputFd < 0 && selection_.Holds(outputPath)) {
+  const bool toStream = places_.output != OsHandle::kNone;
+  if (!toStream && selection_.Holds(outputPath)) {
     Warn(texts::OutputIsSelected(DisplayText(outputPath)));
     return;
   }
@@ -337,8 +313,8 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     return;
   }
   AtomicOutputFile output(outputPath, writeBuffer_);
-  if (places_.outputFd >= 0 ? !output.OpenStream(places_.outputFd) : !output.Open()) {
-    Warn(texts::CannotWrite(DisplayText(outputPath)));
+  if (toStream ? !output.OpenStream(places_.output) : !output.Open()) {
+    Warn(texts::CannotWrite(DisplayText(outputPath), output.Failure()));
     return;
   }
   StartProgress();
@@ -367,7 +343,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     Warn(texts::kFileChanged);
   } else if (writeFailed || !output.Commit()) {
     output.Discard();
-    Warn(texts::CannotWrite(DisplayText(outputPath)));
+    Warn(texts::CannotWrite(DisplayText(outputPath), output.Failure()));
   } else {
     reporter_.AddLogLine(texts::LinesProcessed(lineNumber_, result_.warnings));
   }
@@ -375,11 +351,9 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
 
 // The input's name and the extension, beside the input or in the output folder.
 std::string FileConversion::OutputPath() const {
-  std::string name = path_ + std::string(settings_.extension);
-  if (places_.outputFolder.empty()) return name;
-  const std::size_t slash = name.rfind('/');
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  return places_.outputFolder + (places_.outputFolder.ends_with('/') ? "" : "/") + name;
+  if (places_.outputFolder.empty()) return path_ + std::string(settings_.extension);
+  return JoinPath(places_.outputFolder,
+                  std::string(SplitPath(path_).name) + std::string(settings_.extension));
 }
 
 LineOutcome FileConversion::RewriteLine(std::string_view text, AtomicOutputFile& out) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/os.h"
 #include "run/conversion_options.h"
 #include "run/run_reporter.h"
 
@@ -23,11 +24,11 @@ struct RunTotals {
 // Where a run reads and writes besides the selected paths themselves.
 struct RunPlaces {
   std::string outputFolder;  // empty: each output beside its input
-  // A quote file that came through a pipe: read this regular file (a copy) in
-  // place of the one selected path, which only names it in the log, and write
-  // the converted file to outputFd rather than to a file.
-  std::string inputCopy;
-  int outputFd = -1;
+  // A quote file that came through a pipe: read this regular file (a copy; the
+  // run takes it over) in place of the one selected path, which only names it in
+  // the log, and write the converted file to `output` rather than to a file.
+  OpenedFile* inputCopy = nullptr;
+  OsHandle output = OsHandle::kNone;
 };
 
 // paths: the selection as walked; a single empty path means nothing is selected.

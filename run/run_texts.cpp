@@ -52,6 +52,28 @@ std::string CannotWrite(std::string_view outputPath) {
   return Join({"  WARNING -> Impossible d'écrire le fichier '", outputPath, "' !\r\n"});
 }
 
+std::string CannotWrite(std::string_view outputPath, ReplaceFailure why) {
+  switch (why) {
+    case ReplaceFailure::kInUse:
+      return Join({"  WARNING -> Impossible de remplacer le fichier '", outputPath,
+                   "' : il est ouvert dans un autre programme. Fermez-le puis recommencez !\r\n"});
+    case ReplaceFailure::kReadOnly:
+      return Join({"  WARNING -> Impossible de remplacer le fichier '", outputPath,
+                   "' : il est en lecture seule !\r\n"});
+    case ReplaceFailure::kFolderDenied:
+      return Join({"  WARNING -> Impossible d'écrire le fichier '", outputPath,
+                   "' : le dossier est en lecture seule ou son accès est refusé !\r\n"});
+    case ReplaceFailure::kReservedName:
+      return Join({"  WARNING -> Impossible d'écrire le fichier '", outputPath,
+                   "' : ce nom est réservé par Windows (CON, PRN, AUX, NUL, COM1 à COM9, "
+                   "LPT1 à LPT9) !\r\n"});
+    case ReplaceFailure::kNone:
+    case ReplaceFailure::kOther:
+      break;
+  }
+  return CannotWrite(outputPath);
+}
+
 std::string OutputIsSelected(std::string_view outputPath) {
   return Join({"  WARNING -> Le fichier '", outputPath,
                "' fait partie des fichiers à traiter : il n'est pas remplacé !\r\n"});

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/os.h"
+
 namespace quelvane::run_texts {
 
 // Message boxes: text and caption.
@@ -54,6 +56,13 @@ std::string SicovamColumnFound(std::int64_t column);
 std::string IsinColumnFound(std::int64_t column);
 std::string LinesProcessed(std::int64_t lines, std::int64_t warnings);
 std::string CannotWrite(std::string_view outputPath);
+// Says why, where the system tells (Windows: a file open in another program, a
+// read-only file or folder, a device name); otherwise CannotWrite(outputPath).
+std::string CannotWrite(std::string_view outputPath, ReplaceFailure why);
+// An input whose name Windows keeps for a device.
+inline constexpr std::string_view kReservedInputName =
+    "  WARNING -> Impossible d'ouvrir le fichier : ce nom est réservé par Windows "
+    "(CON, PRN, AUX, NUL, COM1 à COM9, LPT1 à LPT9) !\r\n";
 std::string OutputIsSelected(std::string_view outputPath);
 std::string SicovamNotFound(std::int64_t line);
 std::string IsinNotFound(std::int64_t line);

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "platform/profile.h"
+#include "core/profile.h"
 #include "run/conversion_options.h"
 
 namespace quelvane {

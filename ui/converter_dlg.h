@@ -11,10 +11,10 @@
 #include <string_view>
 
 #include "core/code_tables.h"
+#include "core/profile.h"
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/icon.h"
-#include "platform/profile.h"
 #include "res/resource_ids.h"
 #include "run/conversion_options.h"
 #include "run/run_reporter.h"

@@ -8,13 +8,8 @@
 // creates), stdout, stderr and status. The run happens in a scratch copy of in/,
 // which must end up holding in/ unchanged plus expected/ and nothing else.
 // QUELVANE_UPDATE_GOLDEN=1 rewrites the expectations from what the run does.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +18,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "core/os.h"
 #include "tests/core/test_files.h"
+#include "tests/core/test_system.h"
 
 namespace quelvane {
 namespace {
@@ -140,8 +137,8 @@ TEST(ConvertCommandTest, OptionErrorsNameTheOptionAndTheValue) {
       {{"--output-dir", "no-such-folder", "a.txt"}, {"no-such-folder"}},
       // Only regular files are read: a folder or a device is no table and no profile.
       {{"--table", ".", "a.txt"}, {"« . »"}},
-      {{"--table", "/dev/zero", "a.txt"}, {"/dev/zero"}},
-      {{"--profile=/dev/zero", "a.txt"}, {"/dev/zero"}},
+      {{"--table", testing::DeviceFile(), "a.txt"}, {testing::DeviceFile()}},
+      {{"--profile=" + testing::DeviceFile(), "a.txt"}, {testing::DeviceFile()}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -236,16 +233,17 @@ TEST_F(ConvertQuestionTest, PipesAndAnOutputFolder) {
   // "convert -": the file through standard input, the result on standard output.
   const auto in = work_.Write("stdin", "10728\t1\r\n");
   const auto outPath = work_.Path() / "stdout";
-  const int inFd = ::open(in.c_str(), O_RDONLY);
-  const int outFd = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  OpenedFile input = OpenRegularFile(in.string());
+  AtomicReplacement output(outPath.string());
+  ASSERT_TRUE(input.file && output.Open());
   std::ostringstream out, err;
   Console console{out, err};
-  console.inputFd = inFd;
-  console.outputFd = outFd;
+  console.inputHandle = HandleOf(input.file.get());
+  console.outputHandle = output.Handle();
   const char* argv[] = {"quelvane-cli", "convert", "-a", "-"};
   EXPECT_EQ(RunCli(argv, console), kExitOk);
-  ::close(inFd);
-  ::close(outFd);
+  input.file.reset();
+  ASSERT_TRUE(output.Commit());
   EXPECT_EQ(ReadFile(outPath), "FR0000003402\t1\r\n");
   EXPECT_EQ(out.str(), "");
   EXPECT_NE(err.str().find("1 lignes traitées"), std::string::npos) << "the log on stderr";
@@ -274,91 +272,14 @@ TEST_F(ConvertQuestionTest, FlagsOverrideTheSavedSettings) {
   EXPECT_EQ(ReadFile("i.txt.new"), "12345|1\r\n");
 
   // --profile alone: the desktop program's own file, found through the environment.
-  const char* saved = std::getenv("QUELVANE_PROFILE");
-  const std::string keep = saved ? saved : "";
-  setenv("QUELVANE_PROFILE", (work_.Path() / "q.ini").c_str(), 1);
-  const CommandResult result = RunConvert({"--profile", "-a", "i.txt"});
-  if (saved) {
-    setenv("QUELVANE_PROFILE", keep.c_str(), 1);
-  } else {
-    unsetenv("QUELVANE_PROFILE");
+  CommandResult result;
+  {
+    testing::EnvironmentOverride environment;
+    environment.Set("QUELVANE_PROFILE", (work_.Path() / "q.ini").string());
+    result = RunConvert({"--profile", "-a", "i.txt"});
   }
   EXPECT_EQ(result.status, kExitOk);
   EXPECT_EQ(ReadFile("i.txt.new"), "12345\t1\r\n");
-}
-
-// The real program under real faults. A run ended by a signal at any moment
-// leaves no partial output and no temporary file, keeps an earlier output, and
-// ends by that signal; a file-size limit is an ordinary write failure.
-TEST(ConvertProcessTest, FaultsLeaveNothingBehind) {
-  testing::ScratchFolder work;
-  std::string lines;
-  std::string converted;
-  while (lines.size() < (std::size_t{24} << 20)) {
-    lines += "3007\t20240102\t12.5\t13.0\r\n";
-    converted += "FR0000030074\t20240102\t12.5\t13.0\r\n";
-  }
-  work.Write("big.txt", lines);
-  // The earlier output, or the whole new one (a signal may come once it is in place).
-  const auto earlierOrWhole = [&] {
-    const std::string output = ReadFile(work.Path() / "big.txt.new");
-    return output == "earlier" || output == converted;
-  };
-  const auto run = [&](int signalNumber, int delayMs, rlim_t sizeLimit) {
-    work.Write("big.txt.new", "earlier");
-    const pid_t child = fork();
-    if (child == 0) {
-      if (::chdir(work.Path().c_str()) != 0) _exit(99);
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, STDOUT_FILENO);
-      ::dup2(null, STDERR_FILENO);
-      if (sizeLimit != 0) {
-        const rlimit limit{sizeLimit, sizeLimit};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-      }
-      ::execl(QUELVANE_CLI, "quelvane-cli", "convert", "-a", "big.txt", nullptr);
-      _exit(98);
-    }
-    if (signalNumber != 0) {
-      ::usleep(static_cast<useconds_t>(delayMs) * 1000);
-      ::kill(child, signalNumber);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return status;
-  };
-  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
-    for (const int delayMs : {30, 120}) {
-      SCOPED_TRACE(std::to_string(signalNumber) + " after " + std::to_string(delayMs) + " ms");
-      const int status = run(signalNumber, delayMs, 0);
-      const auto files = Files(work.Path());
-      EXPECT_EQ(files.size(), 2u) << "nothing but the input and its output";
-      EXPECT_TRUE(earlierOrWhole());
-      if (WIFSIGNALED(status)) {
-        EXPECT_EQ(WTERMSIG(status), signalNumber);
-      } else {  // the run was quicker than the signal
-        EXPECT_EQ(WEXITSTATUS(status), kExitOk);
-      }
-    }
-  }
-  // Standard output on a full disk: the file is converted, the loss said, status 4.
-  const pid_t child = fork();
-  if (child == 0) {
-    if (::chdir(work.Path().c_str()) != 0) _exit(99);
-    ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO);
-    ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
-    ::execl(QUELVANE_CLI, "quelvane-cli", "convert", "-a", "big.txt", nullptr);
-    _exit(98);
-  }
-  int lost = 0;
-  ::waitpid(child, &lost, 0);
-  EXPECT_TRUE(WIFEXITED(lost) && WEXITSTATUS(lost) == kExitOutputLost);
-  EXPECT_TRUE(earlierOrWhole() && ReadFile(work.Path() / "big.txt.new") != "earlier");
-
-  const int limited = run(0, 0, rlim_t{1} << 20);
-  EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == kExitWarnings);
-  EXPECT_TRUE(ReadFile(work.Path() / "big.txt.new") == "earlier");
-  EXPECT_EQ(Files(work.Path()).size(), 2u);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST(LineReader, HandsOutWholeLinesWhateverTheBlockSize) {
   testing::ScratchFolder folder;
   const auto path = folder.Write("in.txt", text);
   for (std::size_t block : {1u, 2u, 3u, 7u, 64u, 65536u}) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "rb"),
                                                          std::fclose);
     LineReader reader(file.get(), block);
     const std::vector<std::string> expected = {"a\r\n", "\n", std::string("bb\0b\n", 5),
@@ -39,7 +39,7 @@ TEST(LineReader, ALimitHandsOutLongLinesInPiecesWithinBoundedMemory) {
   testing::ScratchFolder folder;
   const auto path = folder.Write("in.txt", "abcdefghij\nxyzw\nq");
   for (std::size_t block : {1u, 3u, 64u}) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "rb"),
                                                          std::fclose);
     LineReader reader(file.get(), block, 4);
     const std::vector<std::string> expected = {"abcd", "efgh", "ij\n", "xyzw", "\n", "q"};
@@ -74,7 +74,7 @@ TEST(LineReader, AReadErrorInTheMiddleIsNotTheEnd) {
 TEST(LineReader, EmptyFileHasNoLine) {
   testing::ScratchFolder folder;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      std::fopen(folder.Write("empty.txt", "").c_str(), "rb"), std::fclose);
+      std::fopen(folder.Write("empty.txt", "").string().c_str(), "rb"), std::fclose);
   LineReader reader(file.get());
   EXPECT_EQ(reader.Next(), std::nullopt);
 }

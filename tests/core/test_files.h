@@ -3,8 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,8 +30,10 @@ class ScratchFolder {
   ScratchFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     static int count = 0;  // a test may want more than one
+    // Two runs of the same test (two builds) at once each have their own.
+    static const auto run = std::chrono::steady_clock::now().time_since_epoch().count() % 1000000;
     path_ = std::filesystem::temp_directory_path() /
-            ("quelvane-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" +
+            ("quelvane-" + std::to_string(run) + "-" + info->test_suite_name() + "-" +
              info->name() + "-" + std::to_string(++count));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);

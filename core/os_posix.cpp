@@ -1,6 +1,7 @@
-#include "core/posix_file.h"
-
+// The operating-system layer on POSIX systems (Linux): see core/os.h.
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,9 +14,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <system_error>
+
+#include "core/os.h"
 
 namespace quelvane {
 namespace {
+
+int Fd(OsHandle handle) {
+  return static_cast<int>(handle);
+}
+
+OsHandle HandleFromFd(int fd) {
+  return fd < 0 ? OsHandle::kNone : static_cast<OsHandle>(fd);
+}
 
 FileIdentity IdentityFrom(const struct stat& info) {
   return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
@@ -81,10 +93,8 @@ class SignalsHeldBack {
 };
 
 std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
+  const std::string_view folder = SplitPath(path).folder;
+  return folder.empty() ? "." : std::string(folder);
 }
 
 // A short hidden name in the final file's folder: ".q" and six letters or digits.
@@ -101,24 +111,136 @@ std::string TemporaryName(const std::string& finalPath, unsigned attempt) {
     name += kLetters[seed % kLetters.size()];
     seed = seed / kLetters.size() + seed * 2654435761U;
   }
-  const std::size_t slash = finalPath.rfind('/');
-  return slash == std::string::npos ? name : finalPath.substr(0, slash + 1) + name;
+  return std::string(SplitPath(finalPath).folder) + name;
 }
 
 constexpr unsigned kNameAttempts = 100;
 
+bool WriteAllToFd(int fd, std::string_view bytes) {
+  return WriteBytes(HandleFromFd(fd), bytes) == WriteOutcome::kWritten;
+}
+
+bool LinkAs(int fd, const std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+         (errno != EEXIST && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0);
+}
+
+// Gives an unnamed file a short temporary name, known to the signal handler.
+std::optional<std::string> GiveTemporaryName(int fd, const std::string& finalPath) {
+  for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = TemporaryName(finalPath, attempt);
+    if (!Register(name)) return std::nullopt;
+    if (LinkAs(fd, name)) return name;
+    const int error = errno;
+    Unregister(name);
+    if (error != EEXIST) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
 }  // namespace
 
-bool WriteAll(int fd, std::string_view bytes) {
+OsHandle StandardInput() {
+  return HandleFromFd(STDIN_FILENO);
+}
+
+OsHandle StandardOutput() {
+  return HandleFromFd(STDOUT_FILENO);
+}
+
+OsHandle StandardError() {
+  return HandleFromFd(STDERR_FILENO);
+}
+
+OsHandle HandleOf(std::FILE* file) {
+  return HandleFromFd(::fileno(file));
+}
+
+WriteOutcome WriteBytes(OsHandle handle, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t written = ::write(Fd(handle), bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return errno == EPIPE ? WriteOutcome::kReaderGone : WriteOutcome::kFailed;
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
-  return true;
+  return WriteOutcome::kWritten;
+}
+
+StandardStreamWriter::StandardStreamWriter(OsHandle handle) : handle_(handle) {}
+
+WriteOutcome StandardStreamWriter::Write(std::string_view text) {
+  return WriteBytes(handle_, text);
+}
+
+bool IsTerminal(OsHandle handle) {
+  return ::isatty(Fd(handle)) != 0;
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return {argv, argv + argc};
+}
+
+std::string EnvironmentVariable(std::string_view name) {
+  return EnvOrEmpty(std::string(name).c_str());
+}
+
+PathParts SplitPath(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {{}, path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+char PathSeparator() {
+  return '/';
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!folder.empty() && !SplitPath(folder).name.empty()) path += PathSeparator();
+  path += name;
+  return path;
+}
+
+std::string NameKey(std::string_view name) {
+  return std::string(name);
+}
+
+std::filesystem::path PathFromUtf8(std::string_view path) {
+  return std::filesystem::path(path);
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  return path.string();
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CreateFolders(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::create_directories(path, ignored);
+  return IsFolder(path);
+}
+
+std::string WhereLinkPoints(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  const auto resolved = std::filesystem::weakly_canonical(path, error);
+  return error ? path : resolved.string();
+}
+
+bool IsReservedName(std::string_view /*path*/) {
+  return false;
 }
 
 OpenedFile OpenRegularFile(const std::string& path) {
@@ -167,29 +289,40 @@ std::optional<FileIdentity> IdentityOfEntry(const std::string& path) {
   return IdentityFrom(info);
 }
 
-FilePtr CopyToUnnamedFile(int fd) {
+OpenedFile CopyToUnnamedFile(OsHandle handle) {
+  const int fd = Fd(handle);
+  OpenedFile opened;
   const char* folder = std::getenv("TMPDIR");
   const std::string dir = folder != nullptr && *folder != '\0' ? folder : "/tmp";
   int copy = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (copy < 0) {
     std::string name = dir + "/quelvane-XXXXXX";
     copy = ::mkostemp(name.data(), O_CLOEXEC);
-    if (copy < 0) return nullptr;
+    if (copy < 0) return opened;
     ::unlink(name.c_str());
   }
   std::array<char, 1 << 16> block{};
   for (;;) {
     const ssize_t got = ::read(fd, block.data(), block.size());
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0 || (got > 0 && !WriteAll(copy, {block.data(), static_cast<std::size_t>(got)}))) {
+    if (got < 0 ||
+        (got > 0 && !WriteAllToFd(copy, {block.data(), static_cast<std::size_t>(got)}))) {
       ::close(copy);
-      return nullptr;
+      return opened;
     }
     if (got == 0) break;
   }
-  FilePtr file(::lseek(copy, 0, SEEK_SET) == 0 ? ::fdopen(copy, "rb") : nullptr);
-  if (!file) ::close(copy);
-  return file;
+  struct stat info {};
+  opened.file.reset(::lseek(copy, 0, SEEK_SET) == 0 && ::fstat(copy, &info) == 0
+                        ? ::fdopen(copy, "rb")
+                        : nullptr);
+  if (!opened.file) {
+    ::close(copy);
+    return opened;
+  }
+  std::setvbuf(opened.file.get(), nullptr, _IONBF, 0);
+  opened.identity = IdentityFrom(info);
+  return opened;
 }
 
 AtomicReplacement::AtomicReplacement(std::string finalPath) : finalPath_(std::move(finalPath)) {}
@@ -200,73 +333,61 @@ AtomicReplacement::~AtomicReplacement() {
 
 bool AtomicReplacement::Open() {
   Discard();
-  fd_ = ::open(FolderOf(finalPath_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  unnamed_ = fd_ >= 0;
+  failure_ = ReplaceFailure::kOther;
+  int fd = ::open(FolderOf(finalPath_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  unnamed_ = fd >= 0;
   if (!unnamed_) {
     // The file system has no unnamed files: a named one, known to the handler
     // before it exists.
     const SignalsHeldBack held;
-    for (unsigned attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
+    for (unsigned attempt = 0; attempt < kNameAttempts && fd < 0; ++attempt) {
       tempPath_ = TemporaryName(finalPath_, attempt);
       if (!Register(tempPath_)) {
         tempPath_.clear();
         break;
       }
-      fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ < 0) {
+      fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0) {
         Unregister(tempPath_);
         tempPath_.clear();
         if (errno != EEXIST) break;
       }
     }
-    if (fd_ < 0) return false;
+    if (fd < 0) return false;
   }
+  handle_ = HandleFromFd(fd);
+  failure_ = ReplaceFailure::kNone;
   // Replacing a file keeps its permissions, as rewriting it in place would.
   struct stat existing {};
   replacing_ = ::stat(finalPath_.c_str(), &existing) == 0;
-  if (replacing_ && S_ISREG(existing.st_mode)) ::fchmod(fd_, existing.st_mode & 07777);
+  if (replacing_ && S_ISREG(existing.st_mode)) ::fchmod(fd, existing.st_mode & 07777);
   return true;
 }
 
-bool AtomicReplacement::LinkAs(const std::string& name) const {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-         (errno != EEXIST && ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0);
-}
-
-bool AtomicReplacement::GiveTemporaryName() {
-  for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string name = TemporaryName(finalPath_, attempt);
-    if (!Register(name)) return false;
-    if (LinkAs(name)) {
-      tempPath_ = std::move(name);
-      return true;
-    }
-    const int error = errno;
-    Unregister(name);
-    if (error != EEXIST) return false;
-  }
-  return false;
-}
-
 bool AtomicReplacement::Commit(bool durable) {
-  if (fd_ < 0) return false;
+  if (handle_ == OsHandle::kNone) return false;
+  const int fd = Fd(handle_);
   const SignalsHeldBack held;
-  bool ok = !durable || ::fsync(fd_) == 0;
+  failure_ = ReplaceFailure::kOther;
+  bool ok = !durable || ::fsync(fd) == 0;
   if (ok && unnamed_) {
     // A new file takes its name at once. A link never replaces a file, so an
     // earlier one is replaced through a short temporary name and a rename (also
     // when it appeared since Open; one that went since is simply not there).
-    if (!replacing_ && LinkAs(finalPath_)) {
-      const bool closed = ::close(fd_) == 0;
-      fd_ = -1;
+    if (!replacing_ && LinkAs(fd, finalPath_)) {
+      const bool closed = ::close(fd) == 0;
+      handle_ = OsHandle::kNone;
       if (!closed) ::unlink(finalPath_.c_str());
+      if (closed) failure_ = ReplaceFailure::kNone;
       return closed;
     }
-    ok = (replacing_ || errno == EEXIST) && GiveTemporaryName();
+    std::optional<std::string> named;
+    if (replacing_ || errno == EEXIST) named = GiveTemporaryName(fd, finalPath_);
+    ok = named.has_value();
+    if (named) tempPath_ = std::move(*named);
   }
-  ok = ::close(fd_) == 0 && ok;
-  fd_ = -1;
+  ok = ::close(fd) == 0 && ok;
+  handle_ = OsHandle::kNone;
   if (ok) ok = std::rename(tempPath_.c_str(), finalPath_.c_str()) == 0;
   if (!ok) {
     Discard();
@@ -274,13 +395,14 @@ bool AtomicReplacement::Commit(bool durable) {
   }
   Unregister(tempPath_);
   tempPath_.clear();
+  failure_ = ReplaceFailure::kNone;
   return true;
 }
 
 void AtomicReplacement::Discard() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
+  if (handle_ != OsHandle::kNone) {
+    ::close(Fd(handle_));
+    handle_ = OsHandle::kNone;
   }
   if (!tempPath_.empty()) {
     ::unlink(tempPath_.c_str());
@@ -289,7 +411,9 @@ void AtomicReplacement::Discard() {
   }
 }
 
-void RemoveTemporariesOnSignals() {
+void PrepareProcess() {
+  // A closed pipe must not kill a run half-way through a file.
+  std::signal(SIGPIPE, SIG_IGN);
   for (int signalNumber : kTerminatingSignals) {
     struct sigaction current {};
     ::sigaction(signalNumber, nullptr, &current);
@@ -301,6 +425,40 @@ void RemoveTemporariesOnSignals() {
     ::sigaction(signalNumber, &action, nullptr);
   }
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+std::string UserSettingsFolder() {
+  // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
+  if (std::string config = EnvOrEmpty("XDG_CONFIG_HOME"); config.starts_with('/')) {
+    return (std::filesystem::path(config) / "quelvane").string();
+  }
+  std::string home = EnvOrEmpty("HOME");
+  if (home.empty()) {
+    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
+      home = user->pw_dir;
+    }
+  }
+  return (std::filesystem::path(home) / ".config" / "quelvane").string();
+}
+
+std::vector<std::string> EarlierSettingsFiles() {
+  return {};
+}
+
+FileLock::FileLock(const std::string& lockPath) {
+  const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd);
+      return;
+    }
+  }
+  handle_ = HandleFromFd(fd);
+}
+
+FileLock::~FileLock() {
+  if (handle_ != OsHandle::kNone) ::close(Fd(handle_));  // closing releases the lock
 }
 
 void AdviseHugePages(void* data, std::size_t bytes) {

@@ -1,18 +1,11 @@
-#include "platform/profile.h"
+#include "core/profile.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <system_error>
 
 #include "core/line_reader.h"
-#include "core/posix_file.h"
+#include "core/os.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -156,9 +149,8 @@ std::optional<KeyPlace> FindKey(LineReader& reader, std::string_view section,
   return place;
 }
 
-std::optional<KeyPlace> FindKey(const std::filesystem::path& path, std::string_view section,
+std::optional<KeyPlace> FindKey(const OpenedFile& opened, std::string_view section,
                                 std::string_view key) {
-  const OpenedFile opened = OpenRegularFile(path.string());
   if (!opened.file) return std::nullopt;
   LineReader reader(opened.file.get(), kLineHeadLimit, kLineHeadLimit);
   return FindKey(reader, section, key);
@@ -166,7 +158,7 @@ std::optional<KeyPlace> FindKey(const std::filesystem::path& path, std::string_v
 
 // Copies the file into fd line by line, putting `text` in place of line `replace`
 // or after line `insertAfter`, or at the end when neither is given.
-bool CopyWithChange(LineReader& reader, int fd, std::optional<std::uint64_t> replace,
+bool CopyWithChange(LineReader& reader, OsHandle fd, std::optional<std::uint64_t> replace,
                     std::optional<std::uint64_t> insertAfter, std::string_view text) {
   std::uint64_t line = 0;
   bool placed = false;
@@ -215,42 +207,6 @@ KeyChange ChangeFor(const KeyPlace& place, std::string_view section, std::string
   return change;
 }
 
-// A profile kept as a link (to a dotfiles folder, say) is replaced where it points.
-std::filesystem::path WhereLinkPoints(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_symlink(path, error)) return path;
-  const auto resolved = std::filesystem::weakly_canonical(path, error);
-  return error ? path : resolved;
-}
-
-// Serialises the writers of one profile: two programs that save their settings
-// at once each read and rewrite the file whole, one after the other. The lock
-// is held on a file of its own beside the profile, which the rename of the
-// profile itself cannot replace.
-class ProfileLock {
- public:
-  explicit ProfileLock(const std::filesystem::path& profile)
-      : fd_(::open((profile.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
-    if (fd_ < 0) return;
-    while (::flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
-        ::close(fd_);
-        fd_ = -1;
-        return;
-      }
-    }
-  }
-  ~ProfileLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-  }
-  ProfileLock(const ProfileLock&) = delete;
-  ProfileLock& operator=(const ProfileLock&) = delete;
-  bool Held() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
 bool IsUsableName(std::string_view name, bool isSection) {
   if (name.empty() || Trim(name) != name) return false;
   for (char c : name) {
@@ -260,40 +216,48 @@ bool IsUsableName(std::string_view name, bool isSection) {
   return name.find('=') == std::string_view::npos && !name.starts_with('[');
 }
 
-std::string EnvOrEmpty(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
+// A profile kept as a link (to a dotfiles folder, say) is replaced where it points.
+std::string WriteTarget(const std::filesystem::path& file) {
+  return WhereLinkPoints(Utf8FromPath(file));
 }
 
 }  // namespace
 
-Profile::Profile(std::filesystem::path file) : file_(std::move(file)) {}
+Profile::Profile(std::filesystem::path file) : file_(std::move(file)) {
+  // The user's own profile, before its first write, still reads the settings an
+  // earlier version of the program kept elsewhere.
+  if (EnvironmentVariable("QUELVANE_PROFILE").empty() && file_ == DefaultPath()) {
+    earlier_ = EarlierSettingsFiles();
+  }
+}
 
 std::filesystem::path Profile::DefaultPath() {
-  if (std::string own = EnvOrEmpty("QUELVANE_PROFILE"); !own.empty()) return own;
-  // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
-  if (std::string config = EnvOrEmpty("XDG_CONFIG_HOME"); config.starts_with('/')) {
-    return std::filesystem::path(config) / "quelvane" / "quelvane.ini";
+  if (std::string own = EnvironmentVariable("QUELVANE_PROFILE"); !own.empty()) {
+    return PathFromUtf8(own);
   }
-  std::string home = EnvOrEmpty("HOME");
-  if (home.empty()) {
-    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
-      home = user->pw_dir;
-    }
+  return PathFromUtf8(UserSettingsFolder()) / "quelvane.ini";
+}
+
+OpenedFile Profile::OpenForReading(const std::string& path) const {
+  OpenedFile opened = OpenRegularFile(path);
+  if (opened.file || opened.failure != OpenFailure::kMissing) return opened;
+  for (const std::string& earlier : earlier_) {
+    OpenedFile found = OpenRegularFile(earlier);
+    if (found.file) return found;
   }
-  return std::filesystem::path(home) / ".config" / "quelvane" / "quelvane.ini";
+  return opened;
 }
 
 std::int32_t Profile::GetProfileInt(std::string_view section, std::string_view key,
                                     std::int32_t defaultValue) const {
-  const auto place = FindKey(file_, section, key);
+  const auto place = FindKey(OpenForReading(Utf8FromPath(file_)), section, key);
   if (!place || !place->value) return defaultValue;
   return ReadAtoi(*place->value);
 }
 
 std::string Profile::GetProfileString(std::string_view section, std::string_view key,
                                       std::string_view defaultValue) const {
-  const auto place = FindKey(file_, section, key);
+  const auto place = FindKey(OpenForReading(Utf8FromPath(file_)), section, key);
   if (!place || !place->value) return std::string(defaultValue);
   return *place->value;
 }
@@ -310,15 +274,17 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
       value.find_first_of("\r\n") != std::string_view::npos) {
     return false;
   }
-  const std::filesystem::path target = WhereLinkPoints(file_);
-  std::error_code ignored;
-  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ignored);
-  const ProfileLock lock(target);
+  const std::string target = WriteTarget(file_);
+  if (const std::string_view folder = SplitPath(target).folder; !folder.empty()) {
+    CreateFolders(std::string(folder));
+  }
+  const FileLock lock(target + ".lock");
   if (!lock.Held()) return false;
 
   // The place of the key and the copy come from one open file, under the lock.
+  // The first write of the user's own profile starts from an earlier version's.
   KeyPlace place;
-  OpenedFile source = OpenRegularFile(target.string());
+  OpenedFile source = OpenForReading(target);
   std::optional<LineReader> reader;
   if (source.file) {
     reader.emplace(source.file.get(), kLineHeadLimit, kLineHeadLimit);
@@ -331,11 +297,11 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
   }
 
   const KeyChange change = ChangeFor(place, section, key, value);
-  AtomicReplacement replacement(target.string());
+  AtomicReplacement replacement(target);
   if (!replacement.Open()) return false;
-  const bool written = reader ? CopyWithChange(*reader, replacement.Fd(), change.replace,
+  const bool written = reader ? CopyWithChange(*reader, replacement.Handle(), change.replace,
                                                change.insertAfter, change.text)
-                              : WriteAll(replacement.Fd(), change.text);
+                              : WriteAll(replacement.Handle(), change.text);
   return written && replacement.Commit(/*durable=*/true);
 }
 

@@ -7,15 +7,22 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/os.h"
 
 namespace quelvane {
 
 class Profile {
  public:
+  // The user's own profile (DefaultPath, not set through QUELVANE_PROFILE) reads
+  // the settings of an earlier version of the program while it does not exist
+  // (see EarlierSettingsFiles); its first write starts from them.
   explicit Profile(std::filesystem::path file);
 
-  // $QUELVANE_PROFILE, else $XDG_CONFIG_HOME/quelvane/quelvane.ini, else
-  // ~/.config/quelvane/quelvane.ini.
+  // $QUELVANE_PROFILE, else quelvane.ini in UserSettingsFolder():
+  // $XDG_CONFIG_HOME/quelvane/quelvane.ini, else ~/.config/quelvane/quelvane.ini;
+  // %APPDATA%\Quelvane\quelvane.ini on Windows.
   static std::filesystem::path DefaultPath();
 
   const std::filesystem::path& Path() const { return file_; }
@@ -36,7 +43,10 @@ class Profile {
   bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value);
 
  private:
+  OpenedFile OpenForReading(const std::string& path) const;
+
   std::filesystem::path file_;
+  std::vector<std::string> earlier_;
 };
 
 }  // namespace quelvane

@@ -1,0 +1,5 @@
+# cmake -DIN=FILE -DOUT=FILE -P crlf.cmake: a copy of a text file with CR LF line ends.
+file(READ ${IN} text)
+string(REPLACE "\r\n" "\n" text "${text}")
+string(REPLACE "\n" "\r\n" text "${text}")
+file(WRITE ${OUT} "${text}")

@@ -1,1 +1,0 @@
-quelvane_add_test(profile_tests SOURCES profile_test.cpp LIBS quelvane_profile)
