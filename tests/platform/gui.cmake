@@ -9,7 +9,8 @@ target_include_directories(quelvane_gui_test_support PUBLIC ${PROJECT_SOURCE_DIR
 # Screenshots go to the build folder.
 target_compile_definitions(quelvane_gui_test_support PRIVATE QUELVANE_BUILD_DIR="${PROJECT_BINARY_DIR}")
 target_link_libraries(quelvane_gui_test_support
-  PUBLIC quelvane_platform Qt6::Widgets Qt6::Test GTest::gtest PRIVATE quelvane_warnings)
+  PUBLIC quelvane_platform quelvane_test_system Qt6::Widgets Qt6::Test GTest::gtest
+  PRIVATE quelvane_warnings)
 
 set(QUELVANE_GUI_TEST_ENV "QT_QPA_PLATFORM=offscreen")
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "res/resource_ids.h"
+#include "tests/core/test_system.h"
 #include "tests/platform/gui_test_support.h"
 #include "ui/converter_dlg.h"
 
@@ -19,14 +20,14 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     profilePath_ = folder_.Path() / "quelvane.ini";
-    ::setenv("QUELVANE_PROFILE", profilePath_.c_str(), 1);
+    SetEnvironment("QUELVANE_PROFILE", profilePath_.string());
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_.Path());  // where table.txt is read
   }
   void TearDown() override {
     if (window_ != nullptr) window_->DestroyWindow();
     std::filesystem::current_path(previousFolder_);
-    ::unsetenv("QUELVANE_PROFILE");
+    SetEnvironment("QUELVANE_PROFILE", std::nullopt);
   }
 
   void WriteProfile(const std::string& text) const { folder_.Write("quelvane.ini", text); }
