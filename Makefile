@@ -4,10 +4,12 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-release
 PACKAGE_BUILD ?= build-package
+WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 60
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install package package-check clean
+.PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install package package-check clean \
+        windows test-windows package-windows
 
 all: build
 
@@ -24,6 +26,7 @@ run: build
 test: build format-check
 	cd $(BUILD) && ctest --output-on-failure -j2
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory test-windows
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQUELVANE_WERROR=ON -DQUELVANE_SANITIZE=ON
@@ -78,5 +81,19 @@ package: deps
 package-check: package
 	scripts/check-package $(DEB)
 
+# Windows (64-bit), cross-built with mingw-w64 and statically linked; its tests
+# (all but the window's) run under wine, with no display.
+windows: deps
+	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON -DQUELVANE_GUI=OFF
+	cmake --build $(WINDOWS_BUILD) -j2
+
+test-windows: windows
+	scripts/wine-tests $(WINDOWS_BUILD) -j2
+
+package-windows: windows
+	cmake --build $(WINDOWS_BUILD) --target package_windows
+	@echo "Paquet : $(WINDOWS_BUILD)/quelvane-$(VERSION)-win64.zip"
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)

@@ -24,5 +24,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_C_FLAGS_INIT "-D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00 -DUNICODE -D_UNICODE")
 set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00 -DUNICODE -D_UNICODE")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# -O2 as the Linux builds: at -O3, GCC 12 warns wrongly inside libstdc++'s strings
+# (-Wrestrict, -Wmaybe-uninitialized), which -Werror would make errors.
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of Release builds")
 
 include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)

@@ -1,11 +1,14 @@
 // The operating-system layer on Windows: see core/os.h. UTF-8 inside the
 // program, UTF-16 at every call (the wide functions only). Paths that would be
 // too long for the classic limit take the \\?\ form.
+// windows.h first: the other Windows headers build on it.
+#include <windows.h>
+// clang-format off
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
+// clang-format on
 
 #include <algorithm>
 #include <array>
@@ -60,8 +63,8 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
-// The path as Windows calls take it: as given while it is short, in the \\?\
-// form (absolute, without '.' or '..', which that form does not resolve) when it
+// The path as Windows calls take it: as given while it is short, in the
+// "\\?\" form (absolute, without '.' or '..', which that form does not resolve) when it
 // is long.
 std::wstring WidePath(std::string_view path) {
   std::wstring wide = Widen(path);

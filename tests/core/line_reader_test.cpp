@@ -47,30 +47,6 @@ TEST(LineReader, ALimitHandsOutLongLinesInPiecesWithinBoundedMemory) {
   }
 }
 
-// A disk that fails half-way through a file: the lines before the failure come
-// out, and the reader says it stopped on an error, not at the end.
-TEST(LineReader, AReadErrorInTheMiddleIsNotTheEnd) {
-  struct Source {
-    std::string_view left = "one\ntwo\nthr";
-  } source;
-  cookie_io_functions_t io{};
-  io.read = [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
-    auto* from = static_cast<Source*>(cookie);
-    if (from->left.empty()) {
-      errno = EIO;
-      return -1;
-    }
-    const std::size_t n = std::min(size, from->left.size());
-    std::copy_n(from->left.data(), n, buffer);
-    from->left.remove_prefix(n);
-    return static_cast<ssize_t>(n);
-  };
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fopencookie(&source, "r", io), std::fclose);
-  LineReader reader(file.get(), 4);
-  EXPECT_EQ(ReadAll(reader), (std::vector<std::string>{"one\n", "two\n", "thr"}));
-  EXPECT_TRUE(reader.Failed());
-}
-
 TEST(LineReader, EmptyFileHasNoLine) {
   testing::ScratchFolder folder;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(

@@ -111,7 +111,7 @@ bool SameName(const Name& a, const Name& b) {
 }
 
 void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+  if (std::FILE* file = std::fopen(path.string().c_str(), "wb")) {
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
   }

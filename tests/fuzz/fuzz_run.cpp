@@ -48,7 +48,7 @@ std::string TakeSeparator(std::string_view& data) {
 }
 
 void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+  if (std::FILE* file = std::fopen(path.string().c_str(), "wb")) {
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
   }

@@ -9,8 +9,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
-  std::FILE* file = fmemopen(bytes.data(), bytes.size() == 0 ? 1 : bytes.size(), "rb");
+  // A file of the C library on every system, as the loader reads one.
+  std::FILE* file = std::tmpfile();
   if (file == nullptr) return 0;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+    std::fclose(file);
+    return 0;
+  }
+  std::rewind(file);
   std::vector<quelvane::CodeEntry> entries =
       bytes.empty() ? std::vector<quelvane::CodeEntry>{} : quelvane::ReadUserCodeStream(file);
   std::fclose(file);

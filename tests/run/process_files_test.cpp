@@ -358,6 +358,21 @@ TEST_F(ProcessFilesTest, LongNamesAreConverted) {
   }
 }
 
+// Names in any script: the outputs take the input's name and the extension, and
+// the log shows the name in UTF-8.
+TEST_F(ProcessFilesTest, NamesInAnyScriptAreConverted) {
+  for (const std::string name : {"\xC3\xA9t\xC3\xA9.txt", "\xE6\x97\xA5\xE6\x9C\xAC.txt"}) {
+    SCOPED_TRACE(name);
+    reporter_ = {};
+    const auto input = folder_.Path() / PathFromUtf8(name);
+    testing::WriteFile(input, "3007\t1\r\n");
+    const std::string path = Utf8FromPath(input);
+    EXPECT_EQ(Run({path}).warnings, 0);
+    EXPECT_EQ(reporter_.log[1], "==> Traitement fichier '" + path + "'");
+    EXPECT_EQ(ReadFile(folder_.Path() / PathFromUtf8(name + ".new")), "FR0000030074\t1\r\n");
+  }
+}
+
 // A run never replaces a file selected for that run, even under another name.
 TEST_F(ProcessFilesTest, AnOutputThatIsAlsoAnInputIsNotReplaced) {
   folder_.Write("a.txt", "3007\t1\r\n");
