@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <map>
 #include <string>
 #include <utility>
@@ -90,7 +91,10 @@ WindowsControl ToWindows(const DialogControl& control) {
     case ControlKind::kEdit:
       return {kEditClass, style | EditStyle(control), exStyle};
     case ControlKind::kListBox: {
-      DWORD list = LBS_NOINTEGRALHEIGHT;  // never LBS_SORT: lines stay in their order
+      // The lines live in the program (ListLines), the control only shows them:
+      // a log of a million lines that drops its oldest one at each new line
+      // costs no more than a short one. Never LBS_SORT: lines stay in order.
+      DWORD list = LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_NODATA;
       if (HasStyle(control, kNotify)) list |= LBS_NOTIFY;
       return {kListBoxClass, style | list, exStyle};
     }
@@ -331,6 +335,36 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
+// The lines of a list box, in the order they were added, up to a capacity.
+// While its drawing is off (a run), the control is told the new count only
+// when it is drawn or asked again: a run of a million lines sends it no
+// message per line.
+struct ListLines {
+  std::deque<std::string> lines;
+  std::size_t capacity = kDefaultListCapacity;
+  bool redraw = true;
+  bool countToTell = false;
+};
+
+// One line of a list box as the control asks for it to be drawn.
+void DrawListLine(const DRAWITEMSTRUCT& item, const ListLines& list) {
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  HDC context = item.hDC;
+  RECT rect = item.rcItem;
+  if (item.itemID != static_cast<UINT>(-1) && item.itemID < list.lines.size()) {
+    ::FillRect(context, &rect, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    ::SetBkMode(context, TRANSPARENT);
+    ::SetTextColor(context, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::wstring text = ToWide(list.lines[item.itemID]);
+    RECT textRect = rect;
+    textRect.left += 2;
+    ::DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &textRect,
+                DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_END_ELLIPSIS | DT_EXPANDTABS);
+  }
+  // An empty list with the focus shows it too.
+  if ((item.itemState & ODS_FOCUS) != 0) ::DrawFocusRect(context, &rect);
+}
+
 }  // namespace
 
 struct Dialog::Impl {
@@ -338,15 +372,28 @@ struct Dialog::Impl {
   HWND owner = nullptr;
   TemplateWriter memoryTemplate;
   std::vector<HWND> items;  // in template order
-  std::map<int, std::size_t> listCapacity;
+  std::map<int, ListLines> lists;
   int quietChangeId = 0;  // the edit whose text the program is setting
   bool ended = false;
   int result = 0;
 
   HWND Item(int id) const { return window == nullptr ? nullptr : ::GetDlgItem(window, id); }
-  HWND List(int id) const {
-    HWND list = Item(id);
-    return list != nullptr && ClassOf(list) == L"ListBox" ? list : nullptr;
+  ListLines* Lines(int id) {
+    const auto found = lists.find(id);
+    return found == lists.end() ? nullptr : &found->second;
+  }
+  // The control's count made the list's, before it is drawn or asked.
+  ListLines* SyncedLines(int id) const {
+    auto* list = const_cast<Impl*>(this)->Lines(id);
+    if (list != nullptr && list->countToTell) {
+      list->countToTell = false;
+      Send(id, LB_SETCOUNT, list->lines.size());
+    }
+    return list;
+  }
+  const ListLines* Lines(int id) const {
+    const auto found = lists.find(id);
+    return found == lists.end() ? nullptr : &found->second;
   }
   LRESULT Send(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return ::SendDlgItemMessageW(window, id, message, wParam, lParam);
@@ -361,9 +408,21 @@ struct DialogAccess {
       ::SendMessageW(window, WM_SETICON, big ? ICON_BIG : ICON_SMALL,
                      reinterpret_cast<LPARAM>(IconHandle(DefaultIcon(), big)));
     }
+    TEXTMETRICW font{};
+    HDC context = ::GetDC(window);
+    HGDIOBJ previous =
+        ::SelectObject(context, reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+    ::GetTextMetricsW(context, &font);
+    ::SelectObject(context, previous);
+    ::ReleaseDC(window, context);
     for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
       impl.items.push_back(child);
+      if (ClassOf(child) == L"ListBox") {
+        impl.lists[::GetDlgCtrlID(child)];
+        // A line of text high, as a list of strings would be.
+        ::SendMessageW(child, LB_SETITEMHEIGHT, 0, font.tmHeight);
+      }
     }
     return dialog.OnInitDialog() ? TRUE : FALSE;
   }
@@ -373,7 +432,7 @@ struct DialogAccess {
                        [&](const Dialog::Handler& h) { return h.event == event && h.id == id; });
   }
 
-  static INT_PTR Message(Dialog& dialog, UINT message, WPARAM wParam) {
+  static INT_PTR Message(Dialog& dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     Dialog::Impl& impl = *dialog.impl_;
     switch (message) {
       case WM_COMMAND: {
@@ -395,11 +454,19 @@ struct DialogAccess {
         dialog.Dispatch(Notification::kSysCommand, command);
         return TRUE;
       }
+      case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        const ListLines* lines = impl.Lines(static_cast<int>(item.CtlID));
+        if (item.CtlType != ODT_LISTBOX || lines == nullptr) return FALSE;
+        DrawListLine(item, *lines);
+        return TRUE;
+      }
       case WM_NCDESTROY:
         // Destroyed with its owner, or by the program: nothing refers to it now.
         ::SetWindowLongPtrW(impl.window, DWLP_USER, 0);
         impl.window = nullptr;
         impl.items.clear();
+        impl.lists.clear();
         return FALSE;
       default:
         return FALSE;
@@ -423,7 +490,7 @@ INT_PTR CALLBACK TemplateDialogProc(HWND window, UINT message, WPARAM wParam, LP
     return DialogAccess::InitDialog(*reinterpret_cast<Dialog*>(lParam), window);
   }
   auto* dialog = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(window, DWLP_USER));
-  return dialog == nullptr ? FALSE : DialogAccess::Message(*dialog, message, wParam);
+  return dialog == nullptr ? FALSE : DialogAccess::Message(*dialog, message, wParam, lParam);
 }
 
 }  // namespace
@@ -639,34 +706,49 @@ bool Dialog::AppendSystemMenuItem(int command, std::string_view text) {
 }
 
 int Dialog::ListAddString(int id, std::string_view text) {
-  if (!IsCreated() || impl_->List(id) == nullptr) return kListErr;
-  const auto capacity = impl_->listCapacity.find(id);
-  const std::size_t limit =
-      capacity == impl_->listCapacity.end() ? kDefaultListCapacity : capacity->second;
-  if (static_cast<std::size_t>(impl_->Send(id, LB_GETCOUNT)) >= limit) return kListErrSpace;
-  const std::wstring wide = ToWide(text);
-  const auto index = impl_->Send(id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-  if (index == LB_ERRSPACE) return kListErrSpace;
-  return index < 0 ? kListErr : static_cast<int>(index);
+  ListLines* list = IsCreated() ? impl_->Lines(id) : nullptr;
+  if (list == nullptr) return kListErr;
+  if (list->lines.size() >= list->capacity) return kListErrSpace;
+  list->lines.emplace_back(text);
+  const auto count = static_cast<WPARAM>(list->lines.size());
+  if (!list->redraw) {
+    list->countToTell = true;
+  } else if (impl_->Send(id, LB_SETCOUNT, count) < 0) {
+    list->lines.pop_back();
+    return kListErrSpace;
+  }
+  return static_cast<int>(count) - 1;
 }
 
 int Dialog::ListDeleteString(int id, int index) {
-  if (!IsCreated() || impl_->List(id) == nullptr) return kListErr;
-  const auto left = impl_->Send(id, LB_DELETESTRING, static_cast<WPARAM>(index));
-  return left < 0 ? kListErr : static_cast<int>(left);
+  ListLines* list = IsCreated() ? impl_->Lines(id) : nullptr;
+  if (list == nullptr || index < 0 || static_cast<std::size_t>(index) >= list->lines.size()) {
+    return kListErr;
+  }
+  list->lines.erase(list->lines.begin() + index);
+  if (list->redraw) {
+    impl_->Send(id, LB_DELETESTRING, static_cast<WPARAM>(index));
+  } else {
+    list->countToTell = true;
+  }
+  return static_cast<int>(list->lines.size());
 }
 
 int Dialog::ListGetCount(int id) const {
-  if (!IsCreated() || impl_->List(id) == nullptr) return kListErr;
-  return static_cast<int>(impl_->Send(id, LB_GETCOUNT));
+  const ListLines* list = IsCreated() ? impl_->Lines(id) : nullptr;
+  return list == nullptr ? kListErr : static_cast<int>(list->lines.size());
 }
 
 void Dialog::ListResetContent(int id) {
-  if (IsCreated() && impl_->List(id) != nullptr) impl_->Send(id, LB_RESETCONTENT);
+  ListLines* list = IsCreated() ? impl_->Lines(id) : nullptr;
+  if (list == nullptr) return;
+  list->lines.clear();
+  list->countToTell = false;
+  impl_->Send(id, LB_RESETCONTENT);
 }
 
 int Dialog::ListSetCurSel(int id, int index) {
-  if (!IsCreated() || impl_->List(id) == nullptr) return kListErr;
+  if (!IsCreated() || impl_->SyncedLines(id) == nullptr) return kListErr;
   if (index < 0 || index >= ListGetCount(id)) {
     impl_->Send(id, LB_SETCURSEL, static_cast<WPARAM>(-1));
     return kListErr;
@@ -676,34 +758,35 @@ int Dialog::ListSetCurSel(int id, int index) {
 }
 
 int Dialog::ListGetCurSel(int id) const {
-  if (!IsCreated() || impl_->List(id) == nullptr) return kListErr;
+  if (!IsCreated() || impl_->SyncedLines(id) == nullptr) return kListErr;
   const auto index = impl_->Send(id, LB_GETCURSEL);
   return index < 0 ? kListErr : static_cast<int>(index);
 }
 
 std::string Dialog::ListGetText(int id, int index) const {
-  if (!IsCreated() || impl_->List(id) == nullptr) return {};
-  const auto length = impl_->Send(id, LB_GETTEXTLEN, static_cast<WPARAM>(index));
-  if (length < 0) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const auto got = impl_->Send(id, LB_GETTEXT, static_cast<WPARAM>(index),
-                               reinterpret_cast<LPARAM>(text.data()));
-  text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-  return FromWide(text);
+  const ListLines* list = IsCreated() ? impl_->Lines(id) : nullptr;
+  if (list == nullptr || index < 0 || static_cast<std::size_t>(index) >= list->lines.size()) {
+    return {};
+  }
+  return list->lines[static_cast<std::size_t>(index)];
 }
 
 int Dialog::ListGetTopIndex(int id) const {
-  if (!IsCreated() || impl_->List(id) == nullptr) return kListErr;
+  if (!IsCreated() || impl_->SyncedLines(id) == nullptr) return kListErr;
   return static_cast<int>(impl_->Send(id, LB_GETTOPINDEX));
 }
 
 void Dialog::ListSetCapacity(int id, std::size_t capacity) {
-  if (IsCreated() && impl_->List(id) != nullptr) impl_->listCapacity[id] = capacity;
+  if (ListLines* list = IsCreated() ? impl_->Lines(id) : nullptr) list->capacity = capacity;
 }
 
 void Dialog::SetDlgItemRedraw(int id, bool redraw) {
   HWND item = IsCreated() ? impl_->Item(id) : nullptr;
   if (item == nullptr) return;
+  if (ListLines* list = impl_->Lines(id)) {
+    list->redraw = redraw;
+    if (redraw) impl_->SyncedLines(id);
+  }
   ::SendMessageW(item, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
   if (redraw) {
     ::RedrawWindow(item, nullptr, nullptr,

@@ -104,10 +104,14 @@ void SendKey(HWND window, UINT vk) {
   HWND focus = ::GetFocus();
   HWND target = focus != nullptr && (focus == window || ::IsChild(window, focus)) ? focus : window;
   const UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
-  for (const UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+  for (const UINT message : {UINT{WM_KEYDOWN}, UINT{WM_KEYUP}}) {
     LPARAM flags = 1 | static_cast<LPARAM>(scan) << 16;
     if (message == WM_KEYUP) flags |= static_cast<LPARAM>(3) << 30;
-    MSG msg{target, message, vk, flags, ::GetMessageTime(), {}};
+    MSG msg{};
+    msg.hwnd = target;
+    msg.message = message;
+    msg.wParam = vk;
+    msg.lParam = flags;
     if (!::IsWindow(window) || !::IsDialogMessageW(window, &msg)) {
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
@@ -179,10 +183,8 @@ bool WriteBitmap(HWND window, const std::string& path) {
   void* pixels = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
   HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  // The window draws itself into the picture, covered or not.
-  if (!::PrintWindow(window, memory, 0)) {
-    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  }
+  // What the screen shows (wine's PrintWindow draws a dialog without its controls).
+  ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
   ::GdiFlush();
   const auto imageSize = static_cast<DWORD>(width * height * 4);
   BITMAPFILEHEADER file{
@@ -348,7 +350,12 @@ void PostClick(const Dialog& dialog, int id) {
 }
 
 void PostChar(const Dialog& dialog, int id, char character) {
-  ::PostMessageW(DlgItemWindow(dialog, id), WM_CHAR, static_cast<unsigned char>(character), 1);
+  // Typed at the end of the text, where a person who clicked after it types
+  // (setting an edit's text leaves Windows' caret at its start).
+  HWND edit = DlgItemWindow(dialog, id);
+  const auto end = static_cast<WPARAM>(::GetWindowTextLengthW(edit));
+  ::SendMessageW(edit, EM_SETSEL, end, static_cast<LPARAM>(end));
+  ::PostMessageW(edit, WM_CHAR, static_cast<unsigned char>(character), 1);
 }
 
 std::function<bool()> PostDeletion() {
