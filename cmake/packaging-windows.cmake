@@ -6,6 +6,8 @@ add_custom_target(package_windows
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/package
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QUELVANE_WINDOWS_STAGE}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quelvane-cli> ${QUELVANE_WINDOWS_STAGE}/
+  COMMAND ${CMAKE_COMMAND} -E copy $<$<BOOL:${QUELVANE_GUI}>:$<TARGET_FILE:quelvane>>
+          ${QUELVANE_WINDOWS_STAGE}/
   # Text files with Windows line ends, readable in Notepad.
   COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/README.md -DOUT=${QUELVANE_WINDOWS_STAGE}/README.txt
           -P ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
@@ -16,6 +18,23 @@ add_custom_target(package_windows
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package
           ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${QUELVANE_WINDOWS_PACKAGE}.zip --format=zip
           ${QUELVANE_WINDOWS_PACKAGE}
-  DEPENDS quelvane-cli
+  DEPENDS quelvane-cli $<$<BOOL:${QUELVANE_GUI}>:quelvane>
   COMMENT "Zip ${QUELVANE_WINDOWS_PACKAGE}.zip"
   VERBATIM)
+
+# The installer, from the same folder: BUILD/quelvane-VERSION-win64-setup.exe,
+# made by Debian's nsis (installer/quelvane.nsi.in).
+if(QUELVANE_GUI)
+  find_program(QUELVANE_MAKENSIS makensis)
+  set(QUELVANE_SETUP ${CMAKE_BINARY_DIR}/${QUELVANE_WINDOWS_PACKAGE}-setup.exe)
+  set(STAGE ${QUELVANE_WINDOWS_STAGE})
+  set(QUELVANE_ICO ${CMAKE_BINARY_DIR}/res/quelvane.ico)
+  configure_file(${PROJECT_SOURCE_DIR}/installer/quelvane.nsi.in
+                 ${CMAKE_BINARY_DIR}/installer/quelvane.nsi @ONLY)
+  add_custom_target(installer_windows
+    COMMAND ${QUELVANE_MAKENSIS} -V2 ${CMAKE_BINARY_DIR}/installer/quelvane.nsi
+    DEPENDS quelvane_icon
+    COMMENT "Installer ${QUELVANE_WINDOWS_PACKAGE}-setup.exe"
+    VERBATIM)
+  add_dependencies(installer_windows package_windows)
+endif()
