@@ -200,9 +200,15 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
       }
       break;
     default:
-      break;
+      return FALSE;
   }
-  // The system's own handler then ends the program as it ends console programs.
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    // Ended at once, with the status Windows gives a console program ended by
+    // Ctrl-C (wine's own handler would say 0): nothing is left to do, and the
+    // main thread may hold locks a normal exit would wait for.
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+  }
+  // Closing the console, logging off, shutting down: the system ends the program.
   return FALSE;
 }
 

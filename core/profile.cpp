@@ -302,6 +302,10 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
   const bool written = reader ? CopyWithChange(*reader, replacement.Handle(), change.replace,
                                                change.insertAfter, change.text)
                               : WriteAll(replacement.Handle(), change.text);
+  // Windows replaces no file that is still open: the copy's source is closed
+  // first (the lock still keeps other writers out).
+  reader.reset();
+  source.file.reset();
   return written && replacement.Commit(/*durable=*/true);
 }
 

@@ -38,7 +38,7 @@ std::map<std::string, std::string> Files(const fs::path& folder) {
   if (!fs::exists(folder)) return files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) {
-      files[fs::relative(entry.path(), folder).string()] = ReadFile(entry.path());
+      files[Utf8FromPath(fs::relative(entry.path(), folder))] = ReadFile(entry.path());
     }
   }
   return files;
@@ -81,7 +81,7 @@ TEST_P(GoldenCaseTest, ConvertsByteForByte) {
 
   testing::ScratchFolder work;
   const auto inputs = Files(folder / "in");
-  for (const auto& [name, bytes] : inputs) WriteFile(work.Path() / name, bytes);
+  for (const auto& [name, bytes] : inputs) WriteFile(work.Path() / PathFromUtf8(name), bytes);
   const fs::path home = fs::current_path();
   fs::current_path(work.Path());
   const CommandResult result = RunConvert(arguments);
@@ -95,7 +95,9 @@ TEST_P(GoldenCaseTest, ConvertsByteForByte) {
 
   if (std::getenv("QUELVANE_UPDATE_GOLDEN") != nullptr) {
     fs::remove_all(folder / "expected");
-    for (const auto& [name, bytes] : created) WriteFile(folder / "expected" / name, bytes);
+    for (const auto& [name, bytes] : created) {
+      WriteFile(folder / "expected" / PathFromUtf8(name), bytes);
+    }
     WriteFile(folder / "stdout", result.out);
     WriteFile(folder / "stderr", result.err);
     WriteFile(folder / "status", std::to_string(result.status) + "\n");

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "core/os.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {
@@ -33,19 +34,21 @@ class Program {
  public:
   Program(const fs::path& folder, const std::wstring& arguments, DWORD flags = 0) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    out_ = ::CreateFileW((folder.parent_path() / (folder.filename().wstring() + L".out")).c_str(),
-                         GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+    outPath_ = folder.parent_path() / (folder.filename().wstring() + L".out");
+    errPath_ = folder.parent_path() / (folder.filename().wstring() + L".err");
+    out_ = ::CreateFileW(outPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    err_ = ::CreateFileW(errPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = INVALID_HANDLE_VALUE;
     startup.hStdOutput = out_;
-    startup.hStdError = out_;
+    startup.hStdError = separateErrors_ ? err_ : out_;
     std::wstring commandLine = L"\"" + fs::path(QUELVANE_CLI).wstring() + L"\" " + arguments;
     started_ = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
                                 folder.c_str(), &startup, &process_) != 0;
-    outPath_ = folder.parent_path() / (folder.filename().wstring() + L".out");
   }
   ~Program() {
     if (started_) {
@@ -53,8 +56,10 @@ class Program {
       ::CloseHandle(process_.hThread);
     }
     if (out_ != INVALID_HANDLE_VALUE) ::CloseHandle(out_);
+    if (err_ != INVALID_HANDLE_VALUE) ::CloseHandle(err_);
     std::error_code ignored;
     fs::remove(outPath_, ignored);
+    fs::remove(errPath_, ignored);
   }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -67,16 +72,21 @@ class Program {
     DWORD status = 0;
     ::GetExitCodeProcess(process_.hProcess, &status);
     ::CloseHandle(out_);
-    out_ = INVALID_HANDLE_VALUE;
+    ::CloseHandle(err_);
+    out_ = err_ = INVALID_HANDLE_VALUE;
     return status;
   }
   std::string Output() const { return ReadFile(outPath_); }
+  std::string Errors() const { return ReadFile(errPath_); }
 
  private:
   PROCESS_INFORMATION process_{};
   HANDLE out_ = INVALID_HANDLE_VALUE;
+  HANDLE err_ = INVALID_HANDLE_VALUE;
+  bool separateErrors_ = true;
   bool started_ = false;
   fs::path outPath_;
+  fs::path errPath_;
 };
 
 TEST(ConvertProcessTest, AnyNameComesThroughTheWideCommandLine) {
@@ -115,41 +125,95 @@ TEST(ConvertProcessTest, AnOutputHeldByAnotherProgramIsKept) {
   EXPECT_EQ(Files(work.Path()).size(), 2u);
 }
 
-// Ctrl-Break (Ctrl-C cannot be sent to one program alone) or a kill at any
-// moment leave the earlier output or the whole new one, and nothing else.
+// The golden cases through quelvane-cli.exe itself: the arguments from the wide
+// command line, the log and the messages through the standard handles, the
+// files: the same bytes as on Linux.
+TEST(ConvertProcessTest, GoldenCasesGiveTheSameBytesAsOnLinux) {
+  const fs::path cases = fs::path(QUELVANE_TEST_DATA) / "convert";
+  for (const auto& folder : fs::directory_iterator(cases)) {
+    SCOPED_TRACE(Utf8FromPath(folder.path().filename()));
+    std::wstring commandLine = L"convert";
+    const std::string args = ReadFile(folder.path() / "args");
+    std::size_t start = 0;
+    for (std::size_t end; (end = args.find('\n', start)) != std::string::npos; start = end + 1) {
+      commandLine += L" \"" + PathFromUtf8(args.substr(start, end - start)).wstring() + L"\"";
+    }
+    testing::ScratchFolder work;
+    std::map<std::wstring, std::string> inputs;
+    if (fs::exists(folder.path() / "in")) inputs = Files(folder.path() / "in");
+    for (const auto& [name, bytes] : inputs) testing::WriteFile(work.Path() / name, bytes);
+    Program program(work.Path(), commandLine);
+    ASSERT_TRUE(program.Started());
+    const DWORD status = program.Wait();
+    EXPECT_EQ(status, static_cast<DWORD>(std::stoi(ReadFile(folder.path() / "status"))));
+    EXPECT_EQ(program.Output(), ReadFile(folder.path() / "stdout"));
+    EXPECT_EQ(program.Errors(), ReadFile(folder.path() / "stderr"));
+    std::map<std::wstring, std::string> expected = inputs;
+    if (fs::exists(folder.path() / "expected")) {
+      for (const auto& [name, bytes] : Files(folder.path() / "expected")) expected[name] = bytes;
+    }
+    EXPECT_EQ(Files(work.Path()), expected);
+  }
+}
+
+// Sends Ctrl-C or Ctrl-Break to a program of a console of its own, as a user
+// at its console would: this process joins that console for the time it takes.
+bool PressKeys(DWORD processId, DWORD event) {
+  ::FreeConsole();
+  // The console may not be there yet when the program has just started.
+  bool attached = false;
+  for (int attempt = 0; attempt < 100 && !attached; ++attempt) {
+    attached = ::AttachConsole(processId) != 0;
+    if (!attached) ::Sleep(10);
+  }
+  if (!attached) return false;             // the program has ended already
+  ::SetConsoleCtrlHandler(nullptr, TRUE);  // not for this process
+  const bool sent = ::GenerateConsoleCtrlEvent(event, 0) != 0;
+  ::Sleep(50);
+  ::FreeConsole();
+  return sent;
+}
+
+// Ctrl-C, Ctrl-Break or a kill at any moment leave the earlier output or the
+// whole new one, and nothing else; an interrupted program ends as Windows
+// console programs end.
 TEST(ConvertProcessTest, InterruptsAndKillsLeaveNothingBehind) {
   testing::ScratchFolder work;
   std::string lines;
   std::string converted;
-  while (lines.size() < (std::size_t{16} << 20)) {
+  while (lines.size() < (std::size_t{32} << 20)) {
     lines += "3007\t20240102\t12.5\t13.0\r\n";
     converted += "FR0000030074\t20240102\t12.5\t13.0\r\n";
   }
   testing::WriteFile(work.Path() / "big.txt", lines);
-  const bool console = ::AllocConsole() != 0 || ::GetConsoleWindow() != nullptr;
-  for (const bool kill : {false, true}) {
-    for (const DWORD delayMs : {30, 150, 400}) {
-      SCOPED_TRACE(std::string(kill ? "kill" : "Ctrl-Break") + " after " + std::to_string(delayMs) +
-                   " ms");
+  int interrupted = 0;
+  for (const DWORD event : {DWORD{CTRL_C_EVENT}, DWORD{CTRL_BREAK_EVENT}, DWORD{99}}) {
+    for (const DWORD delayMs : {DWORD{20}, DWORD{150}, DWORD{400}}) {
+      const bool kill = event == 99;
+      SCOPED_TRACE((kill ? std::string("kill") : "event " + std::to_string(event)) + " after " +
+                   std::to_string(delayMs) + " ms");
       testing::WriteFile(work.Path() / "big.txt.new", "earlier");
-      Program program(work.Path(), L"convert -a big.txt", CREATE_NEW_PROCESS_GROUP);
+      Program program(work.Path(), L"convert -a big.txt", CREATE_NEW_CONSOLE);
       ASSERT_TRUE(program.Started());
       ::Sleep(delayMs);
       if (kill) {
         program.Kill();
-      } else if (!console || !::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, program.Id())) {
-        program.Kill();
-        GTEST_SKIP() << "no console to send Ctrl-Break through";
+      } else {
+        PressKeys(program.Id(), event);
       }
       const DWORD status = program.Wait();
       const std::string output = ReadFile(work.Path() / "big.txt.new");
       EXPECT_TRUE(output == "earlier" || output == converted);
       EXPECT_EQ(Files(work.Path()).size(), 2u) << "nothing but the input and its output";
-      if (output == "earlier" && !kill) {
+      if (!kill && status != static_cast<DWORD>(kExitOk)) {
         EXPECT_EQ(status, static_cast<DWORD>(STATUS_CONTROL_C_EXIT));
+        ++interrupted;
       }
     }
   }
+  // Wine hands a console's Ctrl-C to its program only now and then (see
+  // WINE.md); what came through was checked above.
+  if (interrupted == 0) GTEST_SKIP() << "no Ctrl-C or Ctrl-Break reached the program under wine";
 }
 
 TEST(ConvertProcessTest, StandardOutputOnAFullDisk) {

@@ -38,7 +38,10 @@ class ScratchFolder {
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
-  ~ScratchFolder() { std::filesystem::remove_all(path_); }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
