@@ -91,6 +91,9 @@ std::string WindowTitle(ScreenWindow window);
 std::string FocusedButtonText(ScreenWindow window);
 // The message of a real message box.
 std::string MessageBoxText(ScreenWindow box);
+// Chooses an item the program added to the dialog's system menu, as the mouse
+// does; false where the desktop gives windows no system menu.
+bool ChooseSystemMenuItem(const Dialog& dialog, int command);
 
 // ---- Items of a dialog -----------------------------------------------------------
 

@@ -121,6 +121,10 @@ std::string MessageBoxText(ScreenWindow box) {
   return label == nullptr ? std::string() : label->text().toStdString();
 }
 
+bool ChooseSystemMenuItem(const Dialog& /*dialog*/, int /*command*/) {
+  return false;  // Qt leaves the title bar's menu to the desktop
+}
+
 void ClickItem(const Dialog& dialog, int id) {
   auto* button = qobject_cast<QAbstractButton*>(DlgItemWidget(dialog, id));
   if (button != nullptr) button->click();

@@ -238,6 +238,16 @@ std::string MessageBoxText(ScreenWindow box) {
   return text == nullptr ? std::string() : FromWide(TextOf(text));
 }
 
+bool ChooseSystemMenuItem(const Dialog& dialog, int command) {
+  HWND window = DialogWindow(dialog);
+  HMENU menu = window == nullptr ? nullptr : ::GetSystemMenu(window, FALSE);
+  if (menu == nullptr || ::GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) == ~0u) {
+    return false;
+  }
+  ::SendMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(command), 0);
+  return true;
+}
+
 void ClickItem(const Dialog& dialog, int id) {
   if (HWND button = DlgItemWindow(dialog, id); button != nullptr && ::IsWindowEnabled(button)) {
     ::SendMessageW(button, BM_CLICK, 0, 0);

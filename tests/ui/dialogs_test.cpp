@@ -282,6 +282,46 @@ TEST(AboutDialog, ShowsVersionPublisherAndDocumentationAndClosesWithEscapeOrEnte
   }
 }
 
+TEST_F(MainWindowTest, TheSystemMenuAboutItemOpensTheAboutDialog) {
+  CConverterDlg& window = Open();
+  std::string title;
+  WhenModal([&](ScreenWindow dialog) {
+    title = WindowTitle(dialog);
+    PressKey(dialog, Key::kEscape);
+  });
+  if (!ChooseSystemMenuItem(window, kIdmAbout)) {
+    GTEST_SKIP() << "this desktop gives windows no system menu";
+  }
+  EXPECT_EQ(title, "A propos de QUELVANE");
+}
+
+// The desktop's own boxes, answered with the keyboard.
+TEST(MessageBoxes, RealBoxesShowTheirTextAndAnswerAsTheirKeysSay) {
+  struct Case {
+    BoxType type;
+    Key key;
+    BoxAnswer answer;
+  };
+  const Case cases[] = {
+      // "Oui" is the default. Escape on a question answers No with Qt and does
+      // nothing on Windows, whose Yes/No boxes cannot be escaped.
+      {BoxType::kQuestion, Key::kReturn, BoxAnswer::kYes},
+      {BoxType::kInformation, Key::kReturn, BoxAnswer::kOk},
+      {BoxType::kStop, Key::kEscape, BoxAnswer::kOk},
+      {BoxType::kOk, Key::kReturn, BoxAnswer::kOk},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.type));
+    std::string shown;
+    WhenModal([&](ScreenWindow box) {
+      shown = MessageBoxText(box);
+      PressKey(box, c.key);
+    });
+    EXPECT_EQ(ShowMessageBox(nullptr, "Paramètre inconnu.", "Attention", c.type), c.answer);
+    EXPECT_EQ(shown, "Paramètre inconnu.");
+  }
+}
+
 TEST_F(MainWindowTest, TheQuickDialogUsesTheWindowsTableTxtButNotItsOptions) {
   Folder().Write("table.txt", "12345\tSPECIAL-CODE-1\n");
   Open();
