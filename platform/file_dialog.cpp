@@ -72,8 +72,6 @@ void OpenLargeEnoughToRead(QFileDialog& dialog) {
 
 }  // namespace
 
-const char kPathSeparator = '/';
-
 // Qt's own file dialog, in French. It has no buffer of its own, so every
 // selection reaches FileDialog, which judges whether it fits.
 SystemFileSelection RunSystemFileDialog(const FileDialogRequest& request) {

@@ -24,9 +24,6 @@ class Dialog;
 
 inline constexpr std::size_t kSelectionBufferSize = 31'000;
 
-// The separator between a folder and a name in the system's paths.
-extern const char kPathSeparator;
-
 // Said when the user selects more files than the buffer holds, rather than
 // silently selecting nothing.
 inline constexpr BoxMessage kTooManyFilesBox{

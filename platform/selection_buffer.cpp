@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/os.h"
 #include "platform/dialog_template.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -11,18 +12,18 @@
 namespace quelvane {
 namespace {
 
-struct SplitPath {
+struct FolderAndName {
   std::string_view folder;
   std::string_view name;
 };
 
-// The folder keeps its separator only when it is a root: "/" on Linux, a drive's
-// "C:\\" on Windows.
-std::optional<SplitPath> Split(std::string_view path) {
-  const std::size_t slash = path.rfind(kPathSeparator);
-  if (slash == std::string_view::npos || slash + 1 == path.size()) return std::nullopt;
-  const bool root = slash == 0 || (slash == 2 && path[1] == ':' && kPathSeparator == '\\');
-  return SplitPath{path.substr(0, root ? slash + 1 : slash), path.substr(slash + 1)};
+// The folder keeps its separator only when it is the root.
+std::optional<FolderAndName> Split(std::string_view path) {
+  const PathParts parts = SplitPath(path);
+  if (parts.folder.empty() || parts.name.empty()) return std::nullopt;
+  std::string_view folder = parts.folder;
+  if (folder.size() > 1) folder.remove_suffix(1);
+  return FolderAndName{folder, parts.name};
 }
 
 FileDialogPresenter& Presenter() {
@@ -49,10 +50,10 @@ StoreOutcome SelectionBuffer::Store(const std::vector<std::string>& paths) {
     return StoreOutcome::kStored;
   }
 
-  std::vector<SplitPath> parts;
+  std::vector<FolderAndName> parts;
   std::size_t needed = 0;
   for (const std::string& path : paths) {
-    const std::optional<SplitPath> part = Split(path);
+    const std::optional<FolderAndName> part = Split(path);
     if (!part || (!parts.empty() && part->folder != parts.front().folder)) {
       return StoreOutcome::kRefused;
     }
@@ -64,7 +65,7 @@ StoreOutcome SelectionBuffer::Store(const std::vector<std::string>& paths) {
 
   auto out = std::copy(parts.front().folder.begin(), parts.front().folder.end(), chars_.begin());
   *out++ = '\0';
-  for (const SplitPath& part : parts) {
+  for (const FolderAndName& part : parts) {
     out = std::copy(part.name.begin(), part.name.end(), out);
     *out++ = '\0';
   }
@@ -97,9 +98,9 @@ std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
     position = offset;
   }
 
-  std::string path(folder);
-  if (path.empty() || path.back() != kPathSeparator) path += kPathSeparator;
-  return path + name;
+  // The folder, a separator, the name: none added after one.
+  const std::string root(1, PathSeparator());
+  return JoinPath(folder.empty() ? std::string_view(root) : std::string_view(folder), name);
 }
 
 FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter presenter) {
@@ -133,8 +134,9 @@ int FileDialog::DoModal() {
     return kIdCancel;
   }
   const std::string& first = paths->front();
-  const std::size_t slash = first.rfind(kPathSeparator);
-  if (slash != std::string::npos) lastFolder_ = first.substr(0, slash + 1);
+  if (const std::string_view folder = SplitPath(first).folder; !folder.empty()) {
+    lastFolder_ = std::string(folder);
+  }
   return kIdOk;
 }
 

@@ -9,9 +9,6 @@
 #include "platform/win32/windows_api.h"
 
 namespace quelvane {
-
-const char kPathSeparator = '\\';
-
 namespace {
 
 // "Description\0pattern\0...\0\0", as the dialog takes its filters.

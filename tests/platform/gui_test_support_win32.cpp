@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_access.h"
@@ -183,7 +184,8 @@ bool WriteBitmap(HWND window, const std::string& path) {
   void* pixels = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
   HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  // What the screen shows (wine's PrintWindow draws a dialog without its controls).
+  // What the screen shows (wine's PrintWindow and WM_PRINT draw a dialog
+  // without most of its controls).
   ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
   ::GdiFlush();
   const auto imageSize = static_cast<DWORD>(width * height * 4);
@@ -321,7 +323,13 @@ bool SaveScreenshot(const Dialog& dialog, std::string_view fileName) {
   std::string path = QUELVANE_BUILD_DIR "/" + std::string(fileName);
   if (path.ends_with(".png")) path.replace(path.size() - 4, 4, ".bmp");
   HWND window = DialogWindow(dialog);
+  ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // wine hands what a window painted to the X server a moment later.
+  for (int i = 0; i < 5; ++i) {
+    ProcessEvents();
+    ::Sleep(60);
+  }
   return window != nullptr && WriteBitmap(window, path);
 }
 
