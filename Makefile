@@ -81,19 +81,22 @@ package: deps
 package-check: package
 	scripts/check-package $(DEB)
 
-# Windows (64-bit), cross-built with mingw-w64 and statically linked; its tests
-# (all but the window's) run under wine, with no display.
+# Windows (64-bit), cross-built with mingw-w64 and statically linked: both
+# programs, the desktop one native Win32. Its tests run under wine; the window
+# tests on an Xvfb display their CTest fixture starts.
 windows: deps
 	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON -DQUELVANE_GUI=OFF
+	  -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON -DQUELVANE_GUI=ON
 	cmake --build $(WINDOWS_BUILD) -j2
 
 test-windows: windows
+	cmake --build $(WINDOWS_BUILD) --target installer_windows
 	scripts/wine-tests $(WINDOWS_BUILD) -j2
 
 package-windows: windows
-	cmake --build $(WINDOWS_BUILD) --target package_windows
+	cmake --build $(WINDOWS_BUILD) --target installer_windows
 	@echo "Paquet : $(WINDOWS_BUILD)/quelvane-$(VERSION)-win64.zip"
+	@echo "Installateur : $(WINDOWS_BUILD)/quelvane-$(VERSION)-win64-setup.exe"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)

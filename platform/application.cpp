@@ -88,4 +88,8 @@ void Application::SetIcon(const Icon& icon) {
   QApplication::setWindowIcon(ToQIcon(icon));
 }
 
+std::optional<std::string> SystemCommandLine() {
+  return std::nullopt;
+}
+
 }  // namespace quelvane

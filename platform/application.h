@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace quelvane {
@@ -26,5 +28,10 @@ class Application {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// The text after the program's name on the command line, where the system hands
+// the program one line of text (Windows, whose wide command line holds any
+// name); nothing where it hands over arguments, which the caller then joins.
+std::optional<std::string> SystemCommandLine();
 
 }  // namespace quelvane

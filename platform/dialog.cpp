@@ -589,6 +589,11 @@ void Dialog::SetIcon(const Icon& icon, bool /*bigIcon*/) {
   if (IsCreated()) impl_->window->setWindowIcon(ToQIcon(icon));
 }
 
+bool Dialog::AppendSystemMenuItem(int /*command*/, std::string_view /*text*/) {
+  // Qt leaves the title bar's menu to the desktop, which offers no place for one.
+  return false;
+}
+
 int Dialog::ListAddString(int id, std::string_view text) {
   ListBox* list = IsCreated() ? impl_->List(id) : nullptr;
   return list == nullptr ? kListErr : list->Lines().Add(text);

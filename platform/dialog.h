@@ -33,8 +33,9 @@ namespace quelvane {
 class Icon;
 
 enum class Notification : std::uint8_t {
-  kClicked,  // a push button, check box or radio button was clicked
-  kChange,   // an edit's text changed, by the user or by the program
+  kClicked,     // a push button, check box or radio button was clicked
+  kChange,      // an edit's text changed, by the user or by the program
+  kSysCommand,  // an item the program added to the window's system menu was chosen
 };
 
 template <class T>
@@ -107,6 +108,11 @@ class Dialog {
   void SetWindowText(std::string_view title);
   std::string GetWindowText() const;
   void SetIcon(const Icon& icon, bool bigIcon);
+  // Appends a separator and an item to the window's system menu; choosing it
+  // raises kSysCommand with that command (a multiple of 16, below 0xF000).
+  // False, and nothing added, where the desktop gives windows no system menu or
+  // the text is empty.
+  bool AppendSystemMenuItem(int command, std::string_view text);
 
   // List box operations.
   int ListAddString(int id, std::string_view text);  // index of the new line, or kListErrSpace

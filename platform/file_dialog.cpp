@@ -14,6 +14,7 @@
 #include "platform/dialog_template.h"
 #include "platform/message_box.h"
 #include "platform/qt_access.h"
+#include "platform/system_file_dialog.h"
 
 namespace quelvane {
 namespace {
@@ -70,8 +71,11 @@ void OpenLargeEnoughToRead(QFileDialog& dialog) {
   }
 }
 
-// Qt's own file dialog, in French.
-std::optional<std::vector<std::string>> RunQtFileDialog(const FileDialogRequest& request) {
+}  // namespace
+
+// Qt's own file dialog, in French. It has no buffer of its own, so every
+// selection reaches FileDialog, which judges whether it fits.
+SystemFileSelection RunSystemFileDialog(const FileDialogRequest& request) {
   QWidget* owner = request.owner != nullptr ? DialogWindow(*request.owner) : nullptr;
   if (owner == nullptr) owner = QApplication::activeModalWidget();
   QFileDialog dialog(owner);
@@ -89,53 +93,12 @@ std::optional<std::vector<std::string>> RunQtFileDialog(const FileDialogRequest&
   StartFrom(dialog, request.initialFileName);
   OpenLargeEnoughToRead(dialog);
 
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (dialog.exec() != QDialog::Accepted) return {};
   std::vector<std::string> paths;
   for (const QString& file : dialog.selectedFiles()) {
     paths.push_back(QFile::encodeName(file).toStdString());
   }
-  return paths;
-}
-
-FileDialogPresenter& Presenter() {
-  static FileDialogPresenter presenter;
-  return presenter;
-}
-
-}  // namespace
-
-FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter presenter) {
-  return std::exchange(Presenter(), std::move(presenter));
-}
-
-FileDialog::FileDialog(std::uint32_t flags, std::string_view filter, const Dialog* owner)
-    : flags_(flags), filters_(ParseFileFilter(filter)), owner_(owner) {}
-
-int FileDialog::DoModal() {
-  std::string start(buffer_->FirstString());
-  if (start.empty()) start = lastFolder_;
-  const FileDialogRequest request{owner_, start, filters_, flags_};
-  const FileDialogPresenter& presenter = Presenter();
-  const std::optional<std::vector<std::string>> chosen =
-      presenter ? presenter(request) : RunQtFileDialog(request);
-
-  const bool several = chosen && chosen->size() > 1;
-  const StoreOutcome stored = !chosen || (several && (flags_ & kOfnAllowMultiSelect) == 0)
-                                  ? StoreOutcome::kRefused
-                                  : buffer_->Store(*chosen);
-  if (stored != StoreOutcome::kStored) {
-    buffer_->Clear();
-    if (stored == StoreOutcome::kTooLong) {
-      ShowMessageBox(owner_, kTooManyFilesBox.text, kTooManyFilesBox.caption,
-                     kTooManyFilesBox.type);
-    }
-    return kIdCancel;
-  }
-  const std::string& first = chosen->front();
-  if (const std::string_view folder = SplitPath(first).folder; !folder.empty()) {
-    lastFolder_ = std::string(folder);
-  }
-  return kIdOk;
+  return {std::move(paths), false};
 }
 
 }  // namespace quelvane

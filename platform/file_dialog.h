@@ -3,9 +3,9 @@
 // The selection keeps the format the program was written for: one file gives its
 // full path and a zero; several files give their folder, a zero, then each name
 // followed by a zero, and one more zero after the last. GetNextPathName walks it:
-// the folder, a '/', the name ('/' left out when the folder already ends with
-// one). A buffer of zeros walks as exactly one empty path, which is how the
-// program tells that nothing is selected.
+// the folder, the system's separator ('/' on Linux, '\\' on Windows), the name
+// (the separator left out when the folder already ends with one). A buffer of zeros walks as
+// exactly one empty path, which is how the program tells that nothing is selected.
 #pragma once
 
 #include <cstddef>

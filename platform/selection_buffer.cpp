@@ -1,8 +1,13 @@
-// The selection buffer and its walk: plain C++, no dialog involved.
+// The selection buffer, its walk, and what FileDialog does around the desktop's
+// own dialog: plain C++, the same for every toolkit.
 #include <algorithm>
+#include <utility>
 
 #include "core/os.h"
+#include "platform/dialog_template.h"
 #include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/system_file_dialog.h"
 
 namespace quelvane {
 namespace {
@@ -19,6 +24,11 @@ std::optional<FolderAndName> Split(std::string_view path) {
   std::string_view folder = parts.folder;
   if (folder.size() > 1) folder.remove_suffix(1);
   return FolderAndName{folder, parts.name};
+}
+
+FileDialogPresenter& Presenter() {
+  static FileDialogPresenter presenter;
+  return presenter;
 }
 
 }  // namespace
@@ -91,6 +101,43 @@ std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
   // The folder, a separator, the name: none added after one.
   const std::string root(1, PathSeparator());
   return JoinPath(folder.empty() ? std::string_view(root) : std::string_view(folder), name);
+}
+
+FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter presenter) {
+  return std::exchange(Presenter(), std::move(presenter));
+}
+
+FileDialog::FileDialog(std::uint32_t flags, std::string_view filter, const Dialog* owner)
+    : flags_(flags), filters_(ParseFileFilter(filter)), owner_(owner) {}
+
+int FileDialog::DoModal() {
+  std::string start(buffer_->FirstString());
+  if (start.empty()) start = lastFolder_;
+  const FileDialogRequest request{owner_, start, filters_, flags_};
+  const FileDialogPresenter& presenter = Presenter();
+  const SystemFileSelection chosen =
+      presenter ? SystemFileSelection{presenter(request), false} : RunSystemFileDialog(request);
+
+  const std::optional<std::vector<std::string>>& paths = chosen.paths;
+  const bool several = paths && paths->size() > 1;
+  StoreOutcome stored = StoreOutcome::kTooLong;
+  if (!chosen.tooMany) {
+    stored = !paths || (several && (flags_ & kOfnAllowMultiSelect) == 0) ? StoreOutcome::kRefused
+                                                                         : buffer_->Store(*paths);
+  }
+  if (stored != StoreOutcome::kStored) {
+    buffer_->Clear();
+    if (stored == StoreOutcome::kTooLong) {
+      ShowMessageBox(owner_, kTooManyFilesBox.text, kTooManyFilesBox.caption,
+                     kTooManyFilesBox.type);
+    }
+    return kIdCancel;
+  }
+  const std::string& first = paths->front();
+  if (const std::string_view folder = SplitPath(first).folder; !folder.empty()) {
+    lastFolder_ = std::string(folder);
+  }
+  return kIdOk;
 }
 
 std::vector<FileFilter> ParseFileFilter(std::string_view filter) {

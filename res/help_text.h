@@ -10,6 +10,8 @@ namespace quelvane {
 // joins them, in order, at each opening.
 extern const std::array<std::string_view, 4> kHelpTextPieces;
 
+// String 101: the About item of the main window's system menu.
+inline constexpr std::string_view kAboutMenuItem = "&A propos de quelvane...";
 inline constexpr std::string_view kAboutVersionLine = "QUELVANE version 1.05 du 13/11/2003";
 inline constexpr std::string_view kPublisherLine = "Logiciel libre sous licence MIT";
 inline constexpr std::string_view kDocumentationLine =

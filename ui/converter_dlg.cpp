@@ -4,6 +4,7 @@
 
 #include "core/text.h"
 #include "platform/message_box.h"
+#include "res/help_text.h"
 #include "res/resources.h"
 #include "run/process_files.h"
 #include "ui/about_dlg.h"
@@ -42,6 +43,7 @@ const MessageMapEntry<CConverterDlg> kMessageMap[] = {
     {Notification::kClicked, kIdcExtensionNew, &CConverterDlg::OnExtensionNew},
     {Notification::kClicked, kIdcExtensionNewTxt, &CConverterDlg::OnExtensionNewTxt},
     {Notification::kClicked, kIdcSkipIgnored, &CConverterDlg::OnSkipIgnored},
+    {Notification::kSysCommand, kIdmAbout, &CConverterDlg::OnAbout},
 };
 
 }  // namespace
@@ -57,8 +59,9 @@ CConverterDlg::~CConverterDlg() = default;
 
 bool CConverterDlg::OnInitDialog() {
   Dialog::OnInitDialog();
-  // This desktop gives windows no system menu: the About dialog is reached by
-  // its button only.
+  // Where the desktop gives windows no system menu, the About dialog is reached
+  // by its button only.
+  AppendSystemMenuItem(kIdmAbout, kAboutMenuItem);
   SetIcon(windowIcon_, true);
   SetIcon(windowIcon_, false);
 

@@ -17,6 +17,7 @@
 
 #include "platform/qt_access.h"
 #include "tests/platform/gui_test_support.h"
+#include "tests/platform/qt_test_support.h"
 
 namespace quelvane {
 namespace {
@@ -255,10 +256,10 @@ TEST_F(DialogTest, AnEmptyListShowsWhenTheKeyboardBringsItTheFocus) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   QWidget* list = DlgItemWidget(dialog, kList);
   DlgItemWidget(dialog, kText)->setFocus();
-  testing::PressKey(window, Qt::Key_Tab);  // the edit before it takes no tab
+  testing::PressWidgetKey(window, Qt::Key_Tab);  // the edit before it takes no tab
   const QImage withFocus = list->grab().toImage();
   ASSERT_TRUE(list->hasFocus());
-  testing::PressKey(window, Qt::Key_Tab);
+  testing::PressWidgetKey(window, Qt::Key_Tab);
   ASSERT_FALSE(list->hasFocus());
   EXPECT_NE(withFocus, list->grab().toImage());
 }
@@ -270,14 +271,14 @@ TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
     int expected;
   };
   const std::vector<Case> cases = {
-      {"Enter on the default button", [](QWidget* w) { testing::PressKey(w, Qt::Key_Return); },
-       kIdOk},
-      {"Escape", [](QWidget* w) { testing::PressKey(w, Qt::Key_Escape); }, kIdCancel},
+      {"Enter on the default button",
+       [](QWidget* w) { testing::PressWidgetKey(w, Qt::Key_Return); }, kIdOk},
+      {"Escape", [](QWidget* w) { testing::PressWidgetKey(w, Qt::Key_Escape); }, kIdCancel},
       {"Alt and the mnemonic of \"&Valider\"",
        [](QWidget* w) {
          w->activateWindow();
          ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-         testing::PressKey(w, Qt::Key_V, Qt::AltModifier);
+         testing::PressWidgetKey(w, Qt::Key_V, Qt::AltModifier);
        },
        kIdOk},
       {"close box", [](QWidget* w) { w->close(); }, kIdCancel},
@@ -293,13 +294,13 @@ TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
          for (auto* button : w->findChildren<QAbstractButton*>()) {
            if (button->text() == "Annuler") button->setFocus();
          }
-         testing::PressKey(w, Qt::Key_Return);
+         testing::PressWidgetKey(w, Qt::Key_Return);
        },
        kIdCancel},
   };
   for (const Case& c : cases) {
     TestDialog dialog;
-    testing::WhenModal(c.act);
+    testing::WhenModalWidget(c.act);
     EXPECT_EQ(dialog.DoModal(), c.expected) << c.name;
     EXPECT_TRUE(dialog.destroyed) << c.name;
     EXPECT_FALSE(dialog.IsCreated()) << c.name;
@@ -309,7 +310,7 @@ TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
 TEST(DialogModalTest, EnterInAMultiLineEditPressesTheDefaultButtonInsteadOfANewLine) {
   TestDialog dialog;
   std::string text;
-  testing::WhenModal([&](QWidget* w) {
+  testing::WhenModalWidget([&](QWidget* w) {
     auto* edit = w->findChild<QPlainTextEdit*>();
     edit->setFocus();
     QTest::keyClicks(edit, "ab");
@@ -330,15 +331,15 @@ TEST(DialogModalTest, EndDialogDuringInitialisationEndsWithoutALoop) {
 TEST(DialogModalTest, ADialogWithoutParentIsOwnedByTheModalDialogOfTheMoment) {
   TestDialog outer;
   QWidget* innerParent = nullptr;
-  testing::WhenModal([&](QWidget* outerWindow) {
+  testing::WhenModalWidget([&](QWidget* outerWindow) {
     TestDialog inner;
-    testing::WhenModal([&](QWidget* innerWindow) {
+    testing::WhenModalWidget([&](QWidget* innerWindow) {
       innerParent = innerWindow->parentWidget();
-      testing::PressKey(innerWindow, Qt::Key_Escape);
+      testing::PressWidgetKey(innerWindow, Qt::Key_Escape);
     });
     inner.DoModal();
     EXPECT_EQ(innerParent, outerWindow);
-    testing::PressKey(outerWindow, Qt::Key_Escape);
+    testing::PressWidgetKey(outerWindow, Qt::Key_Escape);
   });
   outer.DoModal();
   EXPECT_NE(innerParent, nullptr);

@@ -13,6 +13,7 @@
 
 #include "platform/dialog_template.h"
 #include "tests/platform/gui_test_support.h"
+#include "tests/platform/qt_test_support.h"
 
 namespace quelvane {
 namespace {
@@ -144,7 +145,7 @@ TEST(FileDialogTest, TheRealDialogOffersTheFourFiltersAndReturnsSeveralExistingF
 
   QStringList shownFilters;
   QFileDialog::FileMode mode = QFileDialog::AnyFile;
-  testing::WhenModal([&](QWidget* window) {
+  testing::WhenModalWidget([&](QWidget* window) {
     auto* fileDialog = qobject_cast<QFileDialog*>(window);
     ASSERT_NE(fileDialog, nullptr);
     mode = fileDialog->fileMode();

@@ -3,10 +3,14 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 
 add_library(quelvane_gui_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
-                                             ${CMAKE_CURRENT_LIST_DIR}/gui_test_support.cpp)
+                                             ${CMAKE_CURRENT_LIST_DIR}/gui_test_support.cpp
+                                             ${CMAKE_CURRENT_LIST_DIR}/gui_test_support_qt.cpp)
 target_include_directories(quelvane_gui_test_support PUBLIC ${PROJECT_SOURCE_DIR})
+# Screenshots go to the build folder.
+target_compile_definitions(quelvane_gui_test_support PRIVATE QUELVANE_BUILD_DIR="${PROJECT_BINARY_DIR}")
 target_link_libraries(quelvane_gui_test_support
-  PUBLIC quelvane_platform Qt6::Widgets Qt6::Test GTest::gtest PRIVATE quelvane_warnings)
+  PUBLIC quelvane_platform quelvane_test_system Qt6::Widgets Qt6::Test GTest::gtest
+  PRIVATE quelvane_warnings)
 
 set(QUELVANE_GUI_TEST_ENV "QT_QPA_PLATFORM=offscreen")
 

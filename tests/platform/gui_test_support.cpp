@@ -1,14 +1,6 @@
 #include "tests/platform/gui_test_support.h"
 
-#include <QApplication>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
-#include <fstream>
-#include <random>
-#include <sstream>
-
-#include "platform/qt_ownership.h"
+// The scripted boxes and selections, the same for every toolkit.
 
 namespace quelvane::testing {
 
@@ -47,25 +39,6 @@ FileSelectionScript::FileSelectionScript() {
 
 FileSelectionScript::~FileSelectionScript() {
   SetFileDialogPresenter(std::move(previous_));
-}
-
-void WhenModal(std::function<void(QWidget*)> script) {
-  // Polls, as the modal window opens only once the caller has entered its loop.
-  auto* timer = MakeForQt<QTimer>(qApp);
-  QWidget* before = QApplication::activeModalWidget();
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, before, script = std::move(script)] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || modal == before || !modal->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    script(modal);
-  });
-  timer->start(0);
-}
-
-void PressKey(QWidget* window, int key, int modifiers) {
-  QWidget* target = window->focusWidget() != nullptr ? window->focusWidget() : window;
-  QTest::keyClick(target, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
 }
 
 }  // namespace quelvane::testing

@@ -1,20 +1,25 @@
 // Helpers of the GUI tests: scripted message boxes and file selections, temporary
-// folders, and running a dialog modally while a script acts on it.
+// folders, and a person's actions on the real windows (find the window on
+// screen, press a key, click an item, type into an edit). Nothing here names a
+// toolkit type: each toolkit gives its own implementation (gui_test_support_qt.cpp,
+// gui_test_support_win32.cpp), so that the tests of ui/ run on both.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "tests/core/test_files.h"
-
-class QDialog;
-class QWidget;
 
 namespace quelvane::testing {
 
@@ -64,12 +69,86 @@ class FileSelectionScript {
 
 using TempFolder = ScratchFolder;
 
-// Runs `script` once a modal window other than the one open now is up (a
-// dialog's or a box's); the script usually ends it.
-void WhenModal(std::function<void(QWidget*)> script);
+// ---- Windows on screen ---------------------------------------------------------
 
-// Sends a key press and release to the widget that has the focus in `window`
-// (or to the window itself).
-void PressKey(QWidget* window, int key, int modifiers = 0);
+// A top-level window on screen, a dialog's or a message box's, as the toolkit
+// knows it.
+struct ScreenWindow {
+  void* handle = nullptr;
+};
+
+enum class Key : std::uint8_t { kReturn, kEscape, kDelete };
+
+// Runs `script` once a modal window other than those open now is up (a dialog's
+// or a box's); the script usually ends it.
+void WhenModal(std::function<void(ScreenWindow)> script);
+// Whether a modal window of the program is on screen.
+bool ModalWindowShown();
+// A key pressed and released where the window has the focus (or on the window).
+void PressKey(ScreenWindow window, Key key);
+std::string WindowTitle(ScreenWindow window);
+// The text of the push button that has the focus; empty when no button has it.
+std::string FocusedButtonText(ScreenWindow window);
+// The message of a real message box.
+std::string MessageBoxText(ScreenWindow box);
+// Chooses an item the program added to the dialog's system menu, as the mouse
+// does; false where the desktop gives windows no system menu.
+bool ChooseSystemMenuItem(const Dialog& dialog, int command);
+
+// ---- Items of a dialog -----------------------------------------------------------
+
+// A click on a button, check box or radio button, as the mouse gives it.
+void ClickItem(const Dialog& dialog, int id);
+// Characters typed one key each into the control, at its cursor, as a person
+// types them (an edit that refuses a character does not show it).
+void TypeKeys(const Dialog& dialog, int id, std::string_view text);
+// Selects the whole text of an edit, as Ctrl+A does; the Delete key then
+// removes what is selected.
+void SelectAllText(const Dialog& dialog, int id);
+void DeleteSelectedText(const Dialog& dialog, int id);
+bool HasSelectedText(const Dialog& dialog, int id);
+bool IsReadOnly(const Dialog& dialog, int id);
+// The text shown by the control at that place in the template ('&' markers
+// taken out where the control shows a mnemonic).
+std::string ShownTextAt(const Dialog& dialog, std::size_t index);
+// How many whole lines a list box shows.
+int VisibleListLines(const Dialog& dialog, int id);
+
+// Shows a created dialog and waits until it is drawn.
+void ShowAndWaitDrawn(const Dialog& dialog);
+// The texts of the dialog's controls that are not shown whole (clipped, cut
+// short, wrapped onto a line that does not show).
+std::vector<std::string> TextsNotShownWhole(const Dialog& dialog);
+// Writes a picture of the shown dialog into the build folder under that name.
+bool SaveScreenshot(const Dialog& dialog, std::string_view fileName);
+
+// Counts the paints of one control from now on.
+class PaintCounter {
+ public:
+  PaintCounter(const Dialog& dialog, int id);
+  ~PaintCounter();
+  PaintCounter(const PaintCounter&) = delete;
+  PaintCounter& operator=(const PaintCounter&) = delete;
+  int Paints() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// ---- Input that waits in the queue --------------------------------------------------
+
+// A mouse click and a typed character, queued as the window system queues a
+// person's input: they act when the program next takes its input.
+void PostClick(const Dialog& dialog, int id);
+void PostChar(const Dialog& dialog, int id, char character);
+// Queues the deletion of an object of the toolkit's own; the answer tells
+// whether the object still exists.
+std::function<bool()> PostDeletion();
+// Runs `body` from the toolkit's event loop, as a handler runs in the program,
+// and returns once it has run.
+void RunFromEventLoop(const std::function<void()>& body);
+// Handles every event waiting, input included.
+void ProcessEvents();
 
 }  // namespace quelvane::testing

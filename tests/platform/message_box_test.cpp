@@ -11,6 +11,7 @@
 
 #include "core/quick_convert.h"
 #include "tests/platform/gui_test_support.h"
+#include "tests/platform/qt_test_support.h"
 
 namespace quelvane {
 namespace {
@@ -38,7 +39,7 @@ TEST(MessageBoxTest, RealBoxesShowTheirIconAndFrenchButtonsAndReturnTheAnswer) {
     QString text;
     Qt::TextFormat format = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    testing::WhenModal([&](QWidget* window) {
+    testing::WhenModalWidget([&](QWidget* window) {
       auto* box = qobject_cast<QMessageBox*>(window);
       ASSERT_NE(box, nullptr);
       title = box->windowTitle();
@@ -77,7 +78,7 @@ TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
     SCOPED_TRACE(c.screenshot);
     int labelWidth = 0, longestLine = 0, boxWidth = 0, captionWidth = 0;
     int wrappedHeight = 0, writtenHeight = 0;
-    testing::WhenModal([&](QWidget* window) {
+    testing::WhenModalWidget([&](QWidget* window) {
       const auto* label = window->findChild<QLabel*>("qt_msgbox_label");
       ASSERT_NE(label, nullptr);
       const QFontMetrics metrics(label->font());
@@ -94,7 +95,7 @@ TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
       captionWidth = QFontMetrics(titleFont).horizontalAdvance(window->windowTitle());
       boxWidth = window->width();
       EXPECT_TRUE(window->grab().save(QString(QUELVANE_BUILD_DIR "/") + c.screenshot));
-      testing::PressKey(window, Qt::Key_Return);
+      testing::PressWidgetKey(window, Qt::Key_Return);
     });
     ShowMessageBox(nullptr, c.message.text, c.message.caption, c.message.type);
     EXPECT_GE(labelWidth, longestLine);
@@ -106,7 +107,8 @@ TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
 }
 
 TEST(MessageBoxTest, EscapeOnAQuestionAnswersNo) {
-  testing::WhenModal([](QWidget* window) { testing::PressKey(window, Qt::Key_Escape); });
+  testing::WhenModalWidget(
+      [](QWidget* window) { testing::PressWidgetKey(window, Qt::Key_Escape); });
   EXPECT_EQ(ShowMessageBox(nullptr, "Voulez-vous continuer ?", "Allo ?", BoxType::kQuestion),
             BoxAnswer::kNo);
 }

@@ -1,12 +1,6 @@
 // Start-up: the command line's words and their boxes, before the main window.
 #include "ui/converter_app.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QLabel>
-#include <QStyle>
-#include <algorithm>
-
 #include "tests/ui/main_window_fixture.h"
 #include "ui/command_line.h"
 
@@ -34,19 +28,6 @@ TEST(CommandLineTest, ArgumentsAreJoinedAndSplitAtSpacesOnly) {
   }
 }
 
-// CTest starts these tests with "-reverse -style windows" after the program's
-// name, and their main builds the program's Application from that command line.
-TEST(ApplicationTest, QtsOwnOptionsOnTheCommandLineDoNothing) {
-  std::string commandLine = ReadFile("/proc/self/cmdline");
-  std::replace(commandLine.begin(), commandLine.end(), '\0', ' ');
-  if (commandLine.find(" -reverse -style windows") == std::string::npos) {
-    GTEST_SKIP() << "started without Qt's options: " << commandLine;
-  }
-  EXPECT_EQ(QGuiApplication::layoutDirection(), Qt::LeftToRight);
-  EXPECT_NE(QApplication::style()->name(), "windows");
-  EXPECT_EQ(QCoreApplication::arguments().size(), 1);
-}
-
 class StartUpTest : public MainWindowTest {};
 
 TEST_F(StartUpTest, EachWordThatIsNoOptionGivesOneBoxBeforeTheMainWindow) {
@@ -62,12 +43,12 @@ TEST_F(StartUpTest, EachWordThatIsNoOptionGivesOneBoxBeforeTheMainWindow) {
     BoxRecorder boxes;
     bool windowShownAtABox = false;
     boxes.OnBox([&](const MessageBoxRequest&) {
-      windowShownAtABox = windowShownAtABox || QApplication::activeModalWidget() != nullptr;
+      windowShownAtABox = windowShownAtABox || ModalWindowShown();
     });
     bool mainWindowRan = false;
-    WhenModal([&](QWidget* window) {
-      mainWindowRan = window->windowTitle().startsWith("QUELVANE v1.05");
-      PressKey(window, Qt::Key_Escape);
+    WhenModal([&](ScreenWindow window) {
+      mainWindowRan = WindowTitle(window).starts_with("QUELVANE v1.05");
+      PressKey(window, Key::kEscape);
     });
     EXPECT_EQ(CConverterApp().InitInstance(c.commandLine), 0);
     EXPECT_TRUE(mainWindowRan);
@@ -83,14 +64,14 @@ TEST_F(StartUpTest, EachWordThatIsNoOptionGivesOneBoxBeforeTheMainWindow) {
 }
 
 TEST_F(StartUpTest, RealBoxesClosedBeforeTheMainWindowDoNotEndTheProgram) {
-  QString boxText;
+  std::string boxText;
   bool mainWindowRan = false;
-  WhenModal([&](QWidget* box) {
-    boxText = box->findChild<QLabel*>("qt_msgbox_label")->text();
-    PressKey(box, Qt::Key_Return);
-    WhenModal([&](QWidget* window) {
-      mainWindowRan = window->windowTitle().startsWith("QUELVANE v1.05");
-      PressKey(window, Qt::Key_Escape);
+  WhenModal([&](ScreenWindow box) {
+    boxText = MessageBoxText(box);
+    PressKey(box, Key::kReturn);
+    WhenModal([&](ScreenWindow window) {
+      mainWindowRan = WindowTitle(window).starts_with("QUELVANE v1.05");
+      PressKey(window, Key::kEscape);
     });
   });
   CConverterApp().InitInstance("mot");
@@ -99,7 +80,7 @@ TEST_F(StartUpTest, RealBoxesClosedBeforeTheMainWindowDoNotEndTheProgram) {
 }
 
 TEST_F(StartUpTest, EndingTheMainWindowWritesTheSettings) {
-  WhenModal([](QWidget* window) { PressKey(window, Qt::Key_Return); });  // "&Quitter"
+  WhenModal([](ScreenWindow window) { PressKey(window, Key::kReturn); });  // "&Quitter"
   CConverterApp().InitInstance("");
   EXPECT_NE(ProfileText().find("[Separateur Destination]\ntabulation=1\n"), std::string::npos);
 }

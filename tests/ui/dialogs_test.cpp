@@ -1,15 +1,6 @@
 // The quick conversion, help and About dialogs, driven through their real widgets.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDialog>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTest>
-
 #include "core/code_tables.h"
 #include "core/quick_convert.h"
-#include "platform/controls.h"
-#include "platform/qt_access.h"
 #include "res/help_text.h"
 #include "res/resource_ids.h"
 #include "tests/platform/gui_test_support.h"
@@ -28,10 +19,8 @@ const std::string kRefusedBox(kNotACodeBox.text);
 
 // Types a code into the quick dialog's edit and presses "Convertir".
 void Convert(CQuickConvertDlg& dialog, const std::string& text) {
-  auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(dialog, kIdcTypedCode));
-  ASSERT_NE(edit, nullptr);
-  edit->setText(QString::fromStdString(text));
-  qobject_cast<QAbstractButton*>(DlgItemWidget(dialog, kIdcConvert))->click();
+  dialog.SetDlgItemText(kIdcTypedCode, text);
+  ClickItem(dialog, kIdcConvert);
 }
 
 struct QuickCase {
@@ -128,18 +117,13 @@ TEST(QuickConvertDialog, FocusStartsOnFermerEnterConvertsAndEscapeCloses) {
   CQuickConvertDlg dialog(tables);
   BoxRecorder boxes;
   std::string focusedAtStart, sicovamLine;
-  WhenModal([&](QWidget* window) {
-    if (auto* focused = qobject_cast<QAbstractButton*>(window->focusWidget())) {
-      focusedAtStart = focused->text().toStdString();
-    }
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(dialog, kIdcTypedCode));
-    edit->setFocus();
-    QTest::keyClicks(edit, "3007");
-    QTest::keyClick(edit, Qt::Key_Return);
+  WhenModal([&](ScreenWindow window) {
+    focusedAtStart = FocusedButtonText(window);
+    dialog.GotoDlgCtrl(kIdcTypedCode);
+    TypeKeys(dialog, kIdcTypedCode, "3007");
+    PressKey(window, Key::kReturn);
     sicovamLine = dialog.GetDlgItemText(kIdcSicovamLine);
-    PressKey(window, Qt::Key_Escape);
+    PressKey(window, Key::kEscape);
   });
   EXPECT_EQ(dialog.DoModal(), kIdCancel);
   EXPECT_EQ(focusedAtStart, "&Fermer");
@@ -152,15 +136,10 @@ TEST(QuickConvertDialog, ScreenshotOfAConversionShowsBothResultLinesWhole) {
   CQuickConvertDlg dialog(tables);
   dialog.Create();
   Convert(dialog, "10728");
-  QDialog* window = DialogWindow(dialog);
-  window->show();
-  for (const int id : {kIdcSicovamLine, kIdcIsinLine}) {
-    const auto* line = dynamic_cast<StaticText*>(DlgItemWidget(dialog, id));
-    ASSERT_NE(line, nullptr);
-    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->width())
-        << "the result line is shown whole: " << line->text().toStdString();
-  }
-  EXPECT_TRUE(window->grab().save(QString::fromUtf8(QUELVANE_BUILD_DIR "/quick_dialog.png")));
+  ShowAndWaitDrawn(dialog);
+  EXPECT_EQ(TextsNotShownWhole(dialog), std::vector<std::string>{})
+      << "every text, the result lines included, is shown whole";
+  EXPECT_TRUE(SaveScreenshot(dialog, "quick_dialog.png"));
   dialog.DestroyWindow();
 }
 
@@ -265,17 +244,17 @@ TEST(HelpDialog, ShowsTheTextWithTheFocusOnFermerAndForgetsEdits) {
     CHelpDlg dialog;
     std::string shown, focused;
     bool selected = true;
-    WhenModal([&](QWidget* window) {
-      auto* edit = window->findChild<QPlainTextEdit*>();
+    WhenModal([&](ScreenWindow window) {
       shown = dialog.GetDlgItemText(kIdcHelpText);
-      selected = edit->textCursor().hasSelection();
-      if (auto* button = qobject_cast<QAbstractButton*>(window->focusWidget())) {
-        focused = button->text().toStdString();
+      selected = HasSelectedText(dialog, kIdcHelpText);
+      focused = FocusedButtonText(window);
+      EXPECT_FALSE(IsReadOnly(dialog, kIdcHelpText));
+      if (opening == 0) {
+        EXPECT_TRUE(SaveScreenshot(dialog, "help_dialog.png"));
       }
-      EXPECT_FALSE(edit->isReadOnly());
-      edit->setFocus();
-      QTest::keyClicks(edit, "texte en plus");  // forgotten at the next opening
-      PressKey(window, Qt::Key_Escape);
+      dialog.GotoDlgCtrl(kIdcHelpText);
+      TypeKeys(dialog, kIdcHelpText, "texte en plus");  // forgotten at the next opening
+      PressKey(window, Key::kEscape);
     });
     EXPECT_EQ(dialog.DoModal(), kIdCancel);
     EXPECT_EQ(shown, CHelpDlg::HelpText()) << opening;
@@ -286,29 +265,70 @@ TEST(HelpDialog, ShowsTheTextWithTheFocusOnFermerAndForgetsEdits) {
 
 TEST(HelpDialog, EnterClosesIt) {
   CHelpDlg dialog;
-  WhenModal([](QWidget* window) { PressKey(window, Qt::Key_Return); });
+  WhenModal([](ScreenWindow window) { PressKey(window, Key::kReturn); });
   EXPECT_EQ(dialog.DoModal(), kIdOk);
 }
 
 TEST(AboutDialog, ShowsVersionPublisherAndDocumentationAndClosesWithEscapeOrEnter) {
-  for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+  for (const Key key : {Key::kEscape, Key::kReturn}) {
     CAboutDlg dialog;
     std::vector<std::string> texts;
     std::string title;
-    WhenModal([&](QWidget* window) {
-      title = window->windowTitle().toStdString();
+    WhenModal([&](ScreenWindow window) {
+      title = WindowTitle(window);
       for (std::size_t index : {0u, 1u, 3u}) {  // the three lines, in template order
-        if (auto* line = dynamic_cast<StaticText*>(DlgItemWidgetAt(dialog, index))) {
-          texts.push_back(line->text().toStdString());
-        }
+        texts.push_back(ShownTextAt(dialog, index));
+      }
+      if (key == Key::kEscape) {
+        EXPECT_TRUE(SaveScreenshot(dialog, "about_dialog.png"));
       }
       PressKey(window, key);
     });
-    EXPECT_EQ(dialog.DoModal(), key == Qt::Key_Escape ? kIdCancel : kIdOk);
+    EXPECT_EQ(dialog.DoModal(), key == Key::kEscape ? kIdCancel : kIdOk);
     EXPECT_EQ(title, "A propos de QUELVANE");
     EXPECT_EQ(texts,
               (std::vector<std::string>{std::string(kAboutVersionLine), std::string(kPublisherLine),
                                         std::string(kDocumentationLine)}));
+  }
+}
+
+TEST_F(MainWindowTest, TheSystemMenuAboutItemOpensTheAboutDialog) {
+  CConverterDlg& window = Open();
+  std::string title;
+  WhenModal([&](ScreenWindow dialog) {
+    title = WindowTitle(dialog);
+    PressKey(dialog, Key::kEscape);
+  });
+  if (!ChooseSystemMenuItem(window, kIdmAbout)) {
+    GTEST_SKIP() << "this desktop gives windows no system menu";
+  }
+  EXPECT_EQ(title, "A propos de QUELVANE");
+}
+
+// The desktop's own boxes, answered with the keyboard.
+TEST(MessageBoxes, RealBoxesShowTheirTextAndAnswerAsTheirKeysSay) {
+  struct Case {
+    BoxType type;
+    Key key;
+    BoxAnswer answer;
+  };
+  const Case cases[] = {
+      // "Oui" is the default. Escape on a question answers No with Qt and does
+      // nothing on Windows, whose Yes/No boxes cannot be escaped.
+      {BoxType::kQuestion, Key::kReturn, BoxAnswer::kYes},
+      {BoxType::kInformation, Key::kReturn, BoxAnswer::kOk},
+      {BoxType::kStop, Key::kEscape, BoxAnswer::kOk},
+      {BoxType::kOk, Key::kReturn, BoxAnswer::kOk},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.type));
+    std::string shown;
+    WhenModal([&](ScreenWindow box) {
+      shown = MessageBoxText(box);
+      PressKey(box, c.key);
+    });
+    EXPECT_EQ(ShowMessageBox(nullptr, "Paramètre inconnu.", "Attention", c.type), c.answer);
+    EXPECT_EQ(shown, "Paramètre inconnu.");
   }
 }
 

@@ -1,6 +1,4 @@
 // The status lines and the log list as a run writes them.
-#include <QDialog>
-
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
@@ -53,7 +51,7 @@ TEST_F(MainWindowTest, AFullLogDropsItsOldestLinesToTakeANewOne) {
 TEST_F(MainWindowTest, EndOfRunScrollShowsTheLastLineOnlyPastTenLines) {
   for (int count : {10, 11, 200}) {
     CConverterDlg& window = Open();
-    DialogWindow(window)->show();
+    ShowAndWaitDrawn(window);
     for (int i = 0; i < count; ++i) window.AddLogLine("ligne " + std::to_string(i) + "\r\n");
     window.ScrollLogToEnd();
     const int top = window.ListGetTopIndex(kIdcLog);
@@ -61,8 +59,7 @@ TEST_F(MainWindowTest, EndOfRunScrollShowsTheLastLineOnlyPastTenLines) {
       EXPECT_EQ(top, 0) << count;
     } else {
       EXPECT_GT(top, 0) << count;
-      const QWidget* list = DlgItemWidget(window, kIdcLog);
-      const int visible = list->height() / list->fontMetrics().height();
+      const int visible = VisibleListLines(window, kIdcLog);
       EXPECT_GE(top, count - visible) << "the last line is in view";
     }
     EXPECT_EQ(window.ListGetCurSel(kIdcLog), kListErr) << "no line stays selected";
@@ -78,7 +75,7 @@ TEST_F(MainWindowTest, ARunLoggingTwoMillionLinesKeepsTheNewestMillionInView) {
   script.Select({file});
   BoxRecorder boxes;
   CConverterDlg& window = Open();
-  DialogWindow(window)->show();
+  ShowAndWaitDrawn(window);
   Click(kIdcSelectFiles);
   Click(kIdcProcessFiles);
 

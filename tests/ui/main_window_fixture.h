@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
-#include "platform/qt_access.h"
 #include "res/resource_ids.h"
+#include "tests/core/test_system.h"
 #include "tests/platform/gui_test_support.h"
 #include "ui/converter_dlg.h"
 
@@ -23,14 +20,14 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     profilePath_ = folder_.Path() / "quelvane.ini";
-    ::setenv("QUELVANE_PROFILE", profilePath_.c_str(), 1);
+    SetEnvironment("QUELVANE_PROFILE", profilePath_.string());
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_.Path());  // where table.txt is read
   }
   void TearDown() override {
     if (window_ != nullptr) window_->DestroyWindow();
     std::filesystem::current_path(previousFolder_);
-    ::unsetenv("QUELVANE_PROFILE");
+    SetEnvironment("QUELVANE_PROFILE", std::nullopt);
   }
 
   void WriteProfile(const std::string& text) const { folder_.Write("quelvane.ini", text); }
@@ -48,21 +45,12 @@ class MainWindowTest : public ::testing::Test {
   }
   CConverterDlg& Window() { return *window_; }
 
-  void Click(int id) {
-    auto* button = qobject_cast<QAbstractButton*>(DlgItemWidget(*window_, id));
-    ASSERT_NE(button, nullptr) << id;
-    button->click();
-  }
+  void Click(int id) { ClickItem(*window_, id); }
   // Replaces the text of an edit as a person would: select all, type.
   void Type(int id, const std::string& text) {
-    auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(*window_, id));
-    ASSERT_NE(edit, nullptr) << id;
-    edit->selectAll();
-    if (text.empty()) QTest::keyClick(edit, Qt::Key_Delete);
-    // One key per character, accented ones included.
-    for (const QChar c : QString::fromStdString(text)) {
-      QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
+    SelectAllText(*window_, id);
+    if (text.empty()) DeleteSelectedText(*window_, id);
+    TypeKeys(*window_, id, text);
   }
   int Checked(int id) const { return window_->IsDlgButtonChecked(id); }
   bool Enabled(int id) const { return window_->IsDlgItemEnabled(id); }

@@ -1,11 +1,5 @@
 // The main window at start and at its end: the settings read into the controls,
 // the fourteen keys written back, the window as a person sees it.
-#include <QAbstractButton>
-#include <QDialog>
-#include <QPushButton>
-#include <QStyle>
-
-#include "platform/controls.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
@@ -180,30 +174,9 @@ TEST_F(MainWindowTest, ScreenshotShowsEveryTextWhole) {
   window.AddLogLine("Code SICOVAM trouvé dans la colonne 1\r\n");
   window.SetStatusLines("1/1 fichiers traités", "/home/utilisateur/cotations/cours.prn",
                         std::nullopt, std::nullopt);
-  QDialog* dialog = DialogWindow(window);
-  dialog->show();
-  for (QWidget* widget : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    QString text;
-    int needed = 0;  // the width that shows the control's whole text
-    if (const auto* button = qobject_cast<QPushButton*>(widget)) {
-      text = button->text();
-      needed = button->fontMetrics().horizontalAdvance(QString(text).remove('&')) +
-               2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-    } else if (const auto* box = qobject_cast<QAbstractButton*>(widget)) {
-      text = box->text();
-      needed = box->sizeHint().width();  // box or circle, gap and text
-    } else if (const auto* label = dynamic_cast<StaticText*>(widget)) {
-      text = label->text();
-      needed = label->fontMetrics().horizontalAdvance(text);
-    } else if (const auto* frame = dynamic_cast<GroupFrame*>(widget)) {
-      text = frame->text();
-      needed = frame->NeededWidth();
-    }
-    SCOPED_TRACE(text.toStdString());
-    EXPECT_LE(needed, widget->contentsRect().width());
-    EXPECT_LE(widget->fontMetrics().height(), widget->contentsRect().height());
-  }
-  EXPECT_TRUE(dialog->grab().save(QString::fromUtf8(QUELVANE_BUILD_DIR "/main_window.png")));
+  ShowAndWaitDrawn(window);
+  EXPECT_EQ(TextsNotShownWhole(window), std::vector<std::string>{});
+  EXPECT_TRUE(SaveScreenshot(window, "main_window.png"));
 }
 
 }  // namespace

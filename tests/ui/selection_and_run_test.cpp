@@ -1,15 +1,7 @@
 // File selection and whole runs through the window: what the list shows, what the
 // run walks, the question about the separator, what a run writes and logs.
-#include <QApplication>
-#include <QDialog>
-#include <QEvent>
-#include <QEventLoop>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QTimer>
+#include <functional>
 
-#include "platform/qt_ownership.h"
 #include "run/process_files.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -212,18 +204,6 @@ TEST_F(MainWindowTest, AnsweringNoForTheSecondOfThreeFilesAbandonsTheRun) {
   EXPECT_TRUE(std::filesystem::exists(a + ".new"));
 }
 
-// Counts the paints of a widget while the run holds the thread.
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return QObject::eventFilter(watched, event);
-  }
-};
-
 TEST_F(MainWindowTest, StatusLinesArePaintedWhileTheRunHoldsTheThread) {
   std::vector<std::string> paths;
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
@@ -232,13 +212,11 @@ TEST_F(MainWindowTest, StatusLinesArePaintedWhileTheRunHoldsTheThread) {
   FileSelectionScript script;
   script.Select(paths);
   CConverterDlg& window = Open();
-  DialogWindow(window)->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(DialogWindow(window)));
+  ShowAndWaitDrawn(window);
   Click(kIdcSelectFiles);
-  PaintCounter counter;
-  DlgItemWidget(window, kIdcStatusLine2)->installEventFilter(&counter);
+  const PaintCounter counter(window, kIdcStatusLine2);
   Click(kIdcProcessFiles);  // returns after the run; no event loop ran meanwhile
-  EXPECT_GE(counter.paints, 3) << "one paint per file path at least";
+  EXPECT_GE(counter.Paints(), 3) << "one paint per file path at least";
 }
 
 TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
@@ -250,94 +228,30 @@ TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
   script.Select({a, b});
   BoxRecorder boxes(BoxAnswer::kYes);
   CConverterDlg& window = Open();
-  DialogWindow(window)->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(DialogWindow(window)));
+  ShowAndWaitDrawn(window);
   Click(kIdcSelectFiles);
-  QWidget* check = DlgItemWidget(window, kIdcKnownValuesOnly);
-  auto* edit = qobject_cast<QLineEdit*>(DlgItemWidget(window, kIdcLengthText));
   window.EnableDlgItem(kIdcLengthText, true);
-  QPointer<QObject> doomed = MakeForQt<QObject>();
+  std::function<bool()> stillThere;
   boxes.OnBox([&](const MessageBoxRequest&) {
-    const QPointF centre = check->rect().center();
-    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      QCoreApplication::postEvent(
-          check, MakeForQt<QMouseEvent>(type, centre, check->mapToGlobal(centre), Qt::LeftButton,
-                                        Qt::LeftButton, Qt::NoModifier));
-    }
-    QCoreApplication::postEvent(edit, MakeForQt<QKeyEvent>(QEvent::KeyPress, Qt::Key_9,
-                                                           Qt::NoModifier, QStringLiteral("9")));
-    doomed->deleteLater();
+    PostClick(window, kIdcKnownValuesOnly);
+    PostChar(window, kIdcLengthText, '9');
+    stillThere = PostDeletion();
   });
   bool ran = false;
-  QEventLoop loop;  // the run starts from an event, as it does in the program
-  QTimer::singleShot(0, &loop, [&] {
+  // The run starts from an event, as it does in the program.
+  RunFromEventLoop([&] {
     Click(kIdcProcessFiles);
     ran = true;
     EXPECT_EQ(Checked(kIdcKnownValuesOnly), 1) << "the click waited";
     EXPECT_EQ(Text(kIdcLengthText), "6") << "the key waited";
-    EXPECT_FALSE(doomed.isNull()) << "nothing is deleted under the run";
-    loop.quit();
+    EXPECT_TRUE(stillThere && stillThere()) << "nothing is deleted under the run";
   });
-  loop.exec();
   ASSERT_TRUE(ran);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(ReadFile(b + ".new"), "FR0000003402\t1\r\n") << "the run went on past the question";
-  QCoreApplication::processEvents();
+  ProcessEvents();
   EXPECT_EQ(Checked(kIdcKnownValuesOnly), 0) << "the click acts after the run";
   EXPECT_EQ(Text(kIdcLengthText), "69");
-}
-
-// Sends one Return key event as the window system gives it: at a time, and
-// marked as a repeat or not (a repeat Qt fails to mark comes at its release's time).
-void SendReturn(QWidget* target, QEvent::Type type, std::uint64_t time, bool markedRepeat) {
-  QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, QString(), markedRepeat);
-  event.setTimestamp(time);
-  QApplication::sendEvent(target, &event);
-}
-
-TEST_F(MainWindowTest, AHeldReturnClosesTheBoxAfterARunOnceAndStartsNoOtherRun) {
-  // The header line draws a warning: the run ends with the "Attention" box, a
-  // real one, answered by Return. The key stays down: its repeats reach the
-  // window, whose focus is on "Traiter les fichiers".
-  const std::string file = Folder().Write("a.txt", "Code\tNom\r\n10728\t1\r\n").string();
-  FileSelectionScript script;
-  script.Select({file});
-  CConverterDlg& window = Open();
-  DialogWindow(window)->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(DialogWindow(window)));
-  Click(kIdcSelectFiles);
-  QWidget* process = DlgItemWidget(window, kIdcProcessFiles);
-  process->setFocus();
-
-  // Boxes of further runs are closed rather than waited on.
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && modal->isVisible()) PressKey(modal, Qt::Key_Escape);
-  });
-  WhenModal([&](QWidget* box) {
-    SendReturn(box->focusWidget(), QEvent::KeyPress, 1000, false);
-    closer.start(5);
-    QTimer::singleShot(0, process, [&] {
-      for (const auto& [time, marked] :
-           {std::pair<std::uint64_t, bool>{1040, false}, {1080, true}, {1120, false}}) {
-        SendReturn(process, QEvent::KeyRelease, time, marked);
-        SendReturn(process, QEvent::KeyPress, time, marked);
-      }
-    });
-  });
-  Click(kIdcProcessFiles);
-  QTest::qWait(50);
-  closer.stop();
-  const std::vector<std::string> log = ListLines(window, kIdcLog);
-  EXPECT_EQ(std::count(log.begin(), log.end(), "Bilan global :"), 1);
-
-  // A Return pressed afresh still presses the focused button.
-  WhenModal([](QWidget* box) { PressKey(box, Qt::Key_Return); });
-  SendReturn(process, QEvent::KeyRelease, 1200, false);
-  SendReturn(process, QEvent::KeyPress, 1300, false);
-  const std::vector<std::string> after = ListLines(window, kIdcLog);
-  EXPECT_EQ(std::count(after.begin(), after.end(), "Bilan global :"), 2);
 }
 
 TEST_F(MainWindowTest, TheThreeDialogButtonsOpenModalDialogsThatChangeNothing) {
@@ -348,18 +262,18 @@ TEST_F(MainWindowTest, TheThreeDialogButtonsOpenModalDialogsThatChangeNothing) {
   Click(kIdcSelectFiles);
   window.AddLogLine("ligne\r\n");
   const ConversionOptions before = Window().Options();
-  for (const auto& [id, caption] : std::vector<std::pair<int, QString>>{
+  for (const auto& [id, caption] : std::vector<std::pair<int, std::string>>{
            {kIdcHelp, "Aide"},
            {kIdcAbout, "A propos de QUELVANE"},
            {kIdcQuickConvert, "Conversion de code SICOVAM <-> ISIN"}}) {
-    QString shown;
-    WhenModal([&shown](QWidget* dialog) {
-      shown = dialog->windowTitle();
-      PressKey(dialog, Qt::Key_Escape);
+    std::string shown;
+    WhenModal([&shown](ScreenWindow dialog) {
+      shown = WindowTitle(dialog);
+      PressKey(dialog, Key::kEscape);
     });
     Click(id);
     EXPECT_EQ(shown, caption);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "closed with Escape";
+    EXPECT_FALSE(ModalWindowShown()) << "closed with Escape";
   }
   EXPECT_EQ(Window().Options().SeparateurSource, before.SeparateurSource);
   EXPECT_EQ(Window().Options().ValeursConnuesOnly, before.ValeursConnuesOnly);
