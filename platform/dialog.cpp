@@ -457,17 +457,6 @@ bool Dialog::DestroyWindow() {
   return true;
 }
 
-void Dialog::Dispatch(Notification event, int id) {
-  for (const Handler& handler : handlers_) {
-    if (handler.event == event && handler.id == id) {
-      handler.call();
-      return;
-    }
-  }
-  if (event == Notification::kClicked && id == kIdOk) OnOK();
-  if (event == Notification::kClicked && id == kIdCancel) OnCancel();
-}
-
 void Dialog::CheckDlgButton(int id, int check) {
   if (!IsCreated()) return;
   if (auto* button = impl_->Widget<QAbstractButton>(id)) button->setChecked(check != 0);

@@ -10,10 +10,10 @@
 #include <QSpacerItem>
 #include <QStyle>
 #include <algorithm>
-#include <utility>
 
 #include "platform/qt_access.h"
 #include "platform/qt_ownership.h"
+#include "platform/system_message_box.h"
 
 namespace quelvane {
 namespace {
@@ -72,7 +72,9 @@ void FitToTextAndCaption(QMessageBox& box) {
   }
 }
 
-BoxAnswer ShowQtMessageBox(const MessageBoxRequest& request) {
+}  // namespace
+
+BoxAnswer ShowSystemMessageBox(const MessageBoxRequest& request) {
   QWidget* owner = request.owner != nullptr ? DialogWindow(*request.owner) : nullptr;
   QMessageBox box(IconOf(request.type), ToQString(request.caption), ToQString(request.text),
                   QMessageBox::NoButton, owner);
@@ -93,24 +95,6 @@ BoxAnswer ShowQtMessageBox(const MessageBoxRequest& request) {
   box.setEscapeButton(ok);
   box.exec();
   return BoxAnswer::kOk;
-}
-
-MessageBoxPresenter& Presenter() {
-  static MessageBoxPresenter presenter;
-  return presenter;
-}
-
-}  // namespace
-
-BoxAnswer ShowMessageBox(const Dialog* owner, std::string_view text, std::string_view caption,
-                         BoxType type) {
-  const MessageBoxRequest request{owner, std::string(text), std::string(caption), type};
-  const MessageBoxPresenter& presenter = Presenter();
-  return presenter ? presenter(request) : ShowQtMessageBox(request);
-}
-
-MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
-  return std::exchange(Presenter(), std::move(presenter));
 }
 
 }  // namespace quelvane

@@ -602,17 +602,6 @@ bool Dialog::DestroyWindow() {
   return true;
 }
 
-void Dialog::Dispatch(Notification event, int id) {
-  for (const Handler& handler : handlers_) {
-    if (handler.event == event && handler.id == id) {
-      handler.call();
-      return;
-    }
-  }
-  if (event == Notification::kClicked && id == kIdOk) OnOK();
-  if (event == Notification::kClicked && id == kIdCancel) OnCancel();
-}
-
 void Dialog::CheckDlgButton(int id, int check) {
   if (IsCreated()) ::CheckDlgButton(impl_->window, id, check != 0 ? BST_CHECKED : BST_UNCHECKED);
 }

@@ -2,16 +2,15 @@
 // MessageBoxW takes, and its buttons speak the system's language.
 #include "platform/message_box.h"
 
-#include <utility>
-
+#include "platform/system_message_box.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_access.h"
 #include "platform/win32/windows_api.h"
 
 namespace quelvane {
-namespace {
+namespace {}  // namespace
 
-BoxAnswer ShowWindowsMessageBox(const MessageBoxRequest& request) {
+BoxAnswer ShowSystemMessageBox(const MessageBoxRequest& request) {
   HWND owner = request.owner != nullptr ? DialogWindow(*request.owner) : nullptr;
   // A box of its own (the start-up boxes) holds back every window of the program.
   const UINT modality = owner == nullptr ? MB_TASKMODAL : MB_APPLMODAL;
@@ -27,24 +26,6 @@ BoxAnswer ShowWindowsMessageBox(const MessageBoxRequest& request) {
       // The close box of a Yes/No box is disabled; of an OK box it answers OK.
       return request.type == BoxType::kQuestion ? BoxAnswer::kNo : BoxAnswer::kOk;
   }
-}
-
-MessageBoxPresenter& Presenter() {
-  static MessageBoxPresenter presenter;
-  return presenter;
-}
-
-}  // namespace
-
-BoxAnswer ShowMessageBox(const Dialog* owner, std::string_view text, std::string_view caption,
-                         BoxType type) {
-  const MessageBoxRequest request{owner, std::string(text), std::string(caption), type};
-  const MessageBoxPresenter& presenter = Presenter();
-  return presenter ? presenter(request) : ShowWindowsMessageBox(request);
-}
-
-MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
-  return std::exchange(Presenter(), std::move(presenter));
 }
 
 }  // namespace quelvane
