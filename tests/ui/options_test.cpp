@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/convert_command.h"
+#include "core/os.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
@@ -189,6 +190,55 @@ TEST_F(MainWindowTest, TheWindowAndQuelvaneCliReadAProfileAlike) {
   Console console{out, err};
   EXPECT_EQ(RunCli(argv, console), kExitOk);
   EXPECT_EQ(ReadFile(input + ".new"), fromWindow);
+}
+
+// The same profile, table and quote file give the same bytes and the same log
+// through the window and through "quelvane-cli convert --profile", on every
+// system: both are held to one stored result, which the Linux and the Windows
+// suites share. QUELVANE_UPDATE_GOLDEN=1 rewrites it from the window's run.
+TEST_F(MainWindowTest, TheWindowAndQuelvaneCliGiveTheStoredBytesAndLog) {
+  const std::filesystem::path golden =
+      std::filesystem::path(QUELVANE_TEST_DATA) / "window" / "profile_run";
+  for (const char* name : {"quelvane.ini", "table.txt", "cours.txt"}) {
+    Folder().Write(name, ReadFile(golden / "in" / name));
+  }
+  const std::string input = Utf8FromPath(Folder().Path() / "cours.txt");
+  const std::filesystem::path output = Folder().Path() / "cours.txt.new.txt";
+  // The log names the file by its full path, which differs from run to run.
+  const auto logText = [&](std::string log) {
+    for (std::size_t at = 0; (at = log.find(input, at)) != std::string::npos;) {
+      log.replace(at, input.size(), "<FICHIER>");
+    }
+    return log;
+  };
+
+  FileSelectionScript script;
+  script.Select({input});
+  BoxRecorder boxes;
+  CConverterDlg& window = Open();
+  Click(kIdcSelectFiles);
+  Click(kIdcProcessFiles);
+  std::string windowLog;
+  for (int i = 0; i < window.ListGetCount(kIdcLog); ++i) {
+    windowLog += window.ListGetText(kIdcLog, i) + "\n";
+  }
+  const std::string windowBytes = ReadFile(output);
+  if (std::getenv("QUELVANE_UPDATE_GOLDEN") != nullptr) {
+    WriteFile(golden / "expected" / "cours.txt.new.txt", windowBytes);
+    WriteFile(golden / "log", logText(windowLog));
+  }
+  const std::string expectedBytes = ReadFile(golden / "expected" / "cours.txt.new.txt");
+  const std::string expectedLog = ReadFile(golden / "log");
+  EXPECT_EQ(windowBytes, expectedBytes);
+  EXPECT_EQ(logText(windowLog), expectedLog);
+
+  std::filesystem::remove(output);
+  const char* argv[] = {"quelvane-cli", "convert", "--profile", input.c_str()};
+  std::ostringstream out, err;
+  Console console{out, err};
+  EXPECT_EQ(RunCli(argv, console), kExitWarnings);
+  EXPECT_EQ(ReadFile(output), expectedBytes);
+  EXPECT_EQ(logText(out.str()), expectedLog);
 }
 
 }  // namespace
