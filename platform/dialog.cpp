@@ -440,16 +440,6 @@ void Dialog::EndDialog(int result) {
   impl_->window->done(result);
 }
 
-bool Dialog::OnInitDialog() {
-  return true;
-}
-void Dialog::OnOK() {
-  EndDialog(kIdOk);
-}
-void Dialog::OnCancel() {
-  EndDialog(kIdCancel);
-}
-
 bool Dialog::DestroyWindow() {
   if (!IsCreated()) return false;
   DeleteNow(impl_->window);

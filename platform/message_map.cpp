@@ -1,8 +1,19 @@
 // Which handler an event of a dialog calls, whatever the toolkit: the first entry
-// of the message map that matches, else OK and Cancel end the dialog.
+// of the message map that matches, else OK and Cancel end the dialog; and what
+// the dialog's own handlers do unless a dialog overrides them.
 #include "platform/dialog.h"
 
 namespace quelvane {
+
+bool Dialog::OnInitDialog() {
+  return true;
+}
+void Dialog::OnOK() {
+  EndDialog(kIdOk);
+}
+void Dialog::OnCancel() {
+  EndDialog(kIdCancel);
+}
 
 void Dialog::Dispatch(Notification event, int id) {
   for (const Handler& handler : handlers_) {

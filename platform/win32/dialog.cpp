@@ -129,19 +129,6 @@ class TemplateWriter {
   std::vector<WORD> words_;
 };
 
-// "&&" stands for '&'; any other '&' only marks the next character as a mnemonic.
-std::wstring WithoutMnemonics(std::wstring_view text) {
-  std::wstring shown;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != L'&') {
-      shown += text[i];
-    } else if (i + 1 < text.size()) {
-      shown += text[++i];
-    }
-  }
-  return shown;
-}
-
 // The dialog font as Windows will make it for the template, on a screen context.
 class DialogFontMeasure {
  public:
@@ -584,16 +571,6 @@ void Dialog::EndDialog(int result) {
   ::ShowWindow(impl_->window, SW_HIDE);
   // Wakes the modal loop, which may be waiting for a message.
   ::PostMessageW(impl_->window, WM_NULL, 0, 0);
-}
-
-bool Dialog::OnInitDialog() {
-  return true;
-}
-void Dialog::OnOK() {
-  EndDialog(kIdOk);
-}
-void Dialog::OnCancel() {
-  EndDialog(kIdCancel);
 }
 
 bool Dialog::DestroyWindow() {

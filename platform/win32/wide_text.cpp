@@ -23,4 +23,16 @@ std::string FromWide(std::wstring_view wide) {
   return utf8;
 }
 
+std::wstring WithoutMnemonics(std::wstring_view text) {
+  std::wstring shown;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != L'&') {
+      shown += text[i];
+    } else if (i + 1 < text.size()) {
+      shown += text[++i];
+    }
+  }
+  return shown;
+}
+
 }  // namespace quelvane

@@ -10,4 +10,8 @@ namespace quelvane {
 std::wstring ToWide(std::string_view utf8);
 std::string FromWide(std::wstring_view wide);
 
+// A label as Windows shows it: "&&" stands for '&'; any other '&' only marks the
+// next character as a mnemonic.
+std::wstring WithoutMnemonics(std::wstring_view text);
+
 }  // namespace quelvane

@@ -36,18 +36,6 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-std::wstring WithoutMnemonics(std::wstring_view text) {
-  std::wstring shown;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != L'&') {
-      shown += text[i];
-    } else if (i + 1 < text.size()) {
-      shown += text[++i];
-    }
-  }
-  return shown;
-}
-
 LONG StyleOf(HWND window) {
   return ::GetWindowLongW(window, GWL_STYLE);
 }
