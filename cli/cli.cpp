@@ -19,7 +19,7 @@
 namespace quelvane {
 namespace {
 
-constexpr std::string_view kVersion = "quelvane-cli 1.05";
+constexpr std::string_view kVersion = "quelvane-cli " QUELVANE_VERSION;
 
 // "--" and the long name of a command's option that takes a value of its own,
 // when the word names one ("-d" or "--dest-sep"), as the commands declare them.

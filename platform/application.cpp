@@ -50,7 +50,7 @@ struct Application::Impl {
   explicit Impl(std::string_view programName)
       : name(programName), argv{name.data(), nullptr}, app(argc, argv.data()) {
     QApplication::setApplicationName(QStringLiteral("quelvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.05"));
+    QApplication::setApplicationVersion(QStringLiteral(QUELVANE_VERSION));
     // Desktops match the window to quelvane.desktop, for its name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("quelvane"));
     // The program lives as long as its main window's modal loop, never in an

@@ -12,7 +12,8 @@ extern const std::array<std::string_view, 4> kHelpTextPieces;
 
 // String 101: the About item of the main window's system menu.
 inline constexpr std::string_view kAboutMenuItem = "&A propos de quelvane...";
-inline constexpr std::string_view kAboutVersionLine = "QUELVANE version 1.05 du 13/11/2003";
+inline constexpr std::string_view kAboutVersionLine =
+    "QUELVANE version " QUELVANE_VERSION " du 13/11/2003";
 inline constexpr std::string_view kPublisherLine = "Logiciel libre sous licence MIT";
 inline constexpr std::string_view kDocumentationLine =
     "Documentation : " QUELVANE_DOC_DIR "/README.md";

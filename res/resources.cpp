@@ -82,7 +82,8 @@ constexpr std::array kQuickConvertControls = std::to_array<DialogControl>({
 });
 
 constexpr DialogTemplate kMainWindow{kIddMainWindow,
-                                     "QUELVANE v1.05 - Conversion de codes SICOVAM <-> ISIN",
+                                     "QUELVANE v" QUELVANE_VERSION
+                                     " - Conversion de codes SICOVAM <-> ISIN",
                                      414,
                                      351,
                                      kDialogFont,
