@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/message_box.h"
+#include "core/box_types.h"
 
 namespace quelvane {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/message_box.h"
+#include "core/box_types.h"
 
 namespace quelvane {
 

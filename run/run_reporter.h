@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/message_box.h"
+#include "core/box_types.h"
 #include "run/run_texts.h"
 
 namespace quelvane {
