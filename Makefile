@@ -6,7 +6,8 @@ BENCH_BUILD ?= build-release
 PACKAGE_BUILD ?= build-package
 WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 60
-CMAKE_GEN  := -G Ninja
+# Each build is configured by its preset of CMakePresets.json, which holds its
+# generator and cache variables; the folders above only let a build move.
 
 .PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install package package-check clean \
         windows test-windows package-windows
@@ -17,7 +18,7 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DQUELVANE_WERROR=ON
+	cmake --preset dev -B $(BUILD)
 	cmake --build $(BUILD)
 
 run: build
@@ -29,7 +30,7 @@ test: build format-check
 	$(MAKE) --no-print-directory test-windows
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQUELVANE_WERROR=ON -DQUELVANE_SANITIZE=ON
+	cmake --preset asan -B $(ASAN_BUILD)
 	cmake --build $(ASAN_BUILD)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j2
 
@@ -37,12 +38,12 @@ gui: build
 	$(BUILD)/ui/quelvane
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUELVANE_TESTS=OFF -DQUELVANE_GUI=OFF -DQUELVANE_BENCH=ON
+	cmake --preset release -B $(BENCH_BUILD)
 	cmake --build $(BENCH_BUILD)
 	@bench/run-benchmarks $(BENCH_BUILD)
 
 fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVANE_TESTS=OFF -DQUELVANE_GUI=OFF -DQUELVANE_LIBFUZZER=ON
+	cmake --preset fuzz -B $(FUZZ_BUILD)
 	cmake --build $(FUZZ_BUILD) --target quelvane_fuzzers -j2
 	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
@@ -70,8 +71,7 @@ DEB     := $(PACKAGE_BUILD)/quelvane_$(VERSION)-1_$(shell dpkg --print-architect
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
 package: deps
-	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUELVANE_GUI=ON -DQUELVANE_TESTS=OFF \
-	  -DCMAKE_INSTALL_PREFIX=/usr \
+	cmake --preset package -B $(PACKAGE_BUILD) \
 	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
 	cmake --build $(PACKAGE_BUILD) -j2
@@ -85,8 +85,7 @@ package-check: package
 # programs, the desktop one native Win32. Its tests run under wine; the window
 # tests on an Xvfb display their CTest fixture starts.
 windows: deps
-	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DQUELVANE_WERROR=ON -DQUELVANE_GUI=ON
+	cmake --preset windows -B $(WINDOWS_BUILD)
 	cmake --build $(WINDOWS_BUILD) -j2
 
 test-windows: windows
