@@ -24,7 +24,11 @@ void UseFrenchHelp(CLI::App& app) {
   formatter->label("INT", "ENTIER");
   formatter->column_width(28);
   app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
-  app.footer("Documentation complète : man quelvane-cli, et " QUELVANE_DOC_DIR "/README.md.");
+#ifdef _WIN32
+  app.footer("Documentation complète : " QUELVANE_README ".");
+#else
+  app.footer("Documentation complète : man quelvane-cli, et " QUELVANE_README ".");
+#endif
 }
 
 int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console& console) {

@@ -107,8 +107,7 @@ constexpr std::string_view kPiece4 =
     "Version 1.01 - 11/06/2003\r\n"
     "\r\n"
     "\r\n"
-    "Logiciel libre sous licence MIT\r\n"
-    "Documentation : " QUELVANE_DOC_DIR "/README.md\r\n";
+    "Logiciel libre sous licence MIT\r\n" QUELVANE_DOCUMENTATION_LINE "\r\n";
 
 }  // namespace
 

@@ -15,7 +15,7 @@ inline constexpr std::string_view kAboutMenuItem = "&A propos de quelvane...";
 inline constexpr std::string_view kAboutVersionLine =
     "QUELVANE version " QUELVANE_VERSION " du 13/11/2003";
 inline constexpr std::string_view kPublisherLine = "Logiciel libre sous licence MIT";
-inline constexpr std::string_view kDocumentationLine =
-    "Documentation : " QUELVANE_DOC_DIR "/README.md";
+#define QUELVANE_DOCUMENTATION_LINE "Documentation : " QUELVANE_README
+inline constexpr std::string_view kDocumentationLine = QUELVANE_DOCUMENTATION_LINE;
 
 }  // namespace quelvane
