@@ -65,7 +65,7 @@ void RunOverFile(benchmark::State& state, bool isin) {
 
   ConversionOptions options;
   options.ValeursConnuesOnly = 0;
-  if (isin) options.SetDirection(ConversionDirection::kIsinToSicovam);
+  if (isin) options.SetDirection(quelvane::ConversionDirection::kIsinToSicovam);
   const CodeTables tables;
   SilentReporter reporter;
   for (auto _ : state) {
