@@ -68,8 +68,9 @@ constexpr SettingKey kSettingKeys[] = {
 
 // How the profile spells the typed values. "SensDeConversion": 3, and any number
 // but 3 is the other direction. "CodeSource" and "CodeDestination": 1 and 2, any
-// other number names no type. "ExtensionDestination": ".new" exactly, and any
-// other text is ".new.txt".
+// other number names no type (written as 0, though the window never writes one:
+// it sets both types from its direction buttons first). "ExtensionDestination":
+// ".new" exactly, and any other text is ".new.txt".
 constexpr std::int32_t kSicovamToIsinNumber = 3;
 constexpr std::int32_t kIsinToSicovamNumber = 4;
 constexpr std::int32_t kSicovamNumber = 1;
