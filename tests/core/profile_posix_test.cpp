@@ -79,8 +79,10 @@ TEST(ProfileTest, KeysWrittenTogetherLandAllOrNone) {
   testing::ScratchFolder folder;
   const std::string original = "[General]\nA=old\n";
   Profile profile(folder.Write("q.ini", original));
+  std::vector<std::string> keys;
+  for (int i = 0; i < 20; ++i) keys.push_back("K" + std::to_string(i));
   std::vector<ProfileWrite> writes = {{"General", "A", "new"}};
-  for (int i = 0; i < 20; ++i) writes.push_back({"General", "K" + std::to_string(i), "v"});
+  for (const std::string& key : keys) writes.push_back({"General", key, "v"});
   writes.push_back({"General", "Last", std::string(2000, 'x')});
 
   rlimit saved{};
