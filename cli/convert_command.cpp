@@ -255,10 +255,7 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
     }
     options = ReadSettings(profile).options;
   }
-  if (args.isinToSicovam) {
-    options.CodeSource = 2;
-    options.CodeDestination = 1;
-  }
+  if (args.isinToSicovam) options.SetDirection(ConversionDirection::kIsinToSicovam);
   for (const auto& [value, option, limit, target] :
        {std::tuple{&args.sourceSeparator, "--source-sep", kSeparatorMaxLength,
                    &options.SeparateurSource},
@@ -284,12 +281,18 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
   if (args.allValues) options.ValeursConnuesOnly = 0;
   if (args.skipIgnored) options.NePasRecopierValeursIgnorees = 1;
   if (args.extension) {
-    if (*args.extension != ".new" && *args.extension != ".new.txt") {
+    const auto named = [&](OutputExtension extension) {
+      return *args.extension == ExtensionText(extension);
+    };
+    if (named(OutputExtension::kNew)) {
+      options.ExtensionDestination = OutputExtension::kNew;
+    } else if (named(OutputExtension::kNewTxt)) {
+      options.ExtensionDestination = OutputExtension::kNewTxt;
+    } else {
       UsageError(console, "valeur invalide pour --ext : « " + DisplayText(*args.extension) +
                               " » (.new ou .new.txt)");
       return std::nullopt;
     }
-    options.ExtensionDestination = options.OutputExtension = *args.extension;
   }
   return options;
 }

@@ -18,9 +18,6 @@ class CodeTables;
 // How a conversion obtained its result. Callers compare the numbers.
 enum class MatchKind : int { FoundBuiltin = 1, Computed = 2, FoundUser = 3 };
 
-// The type of a column's codes. Options read from a profile may hold other numbers.
-enum class CodeType : std::int32_t { Sicovam = 1, Isin = 2 };
-
 // The number a SICOVAM code stands for: the text after the prefix (compared
 // folding A to Z; an empty prefix means none), read as atoi reads it over at most
 // 199 characters. Nothing when the text does not begin with the prefix. Inline:

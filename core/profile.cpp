@@ -1,8 +1,12 @@
 #include "core/profile.h"
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <optional>
+#include <span>
 #include <system_error>
+#include <vector>
 
 #include "core/line_reader.h"
 #include "core/os.h"
@@ -102,6 +106,18 @@ ParsedLine Parse(const LineHead& line) {
   return parsed;
 }
 
+// The file as a whole, for where added lines go and how they end.
+struct FileShape {
+  std::uint64_t lineCount = 0;
+  bool lastLineEnded = true;  // the file is empty or ends with a line feed
+  bool crlf = false;          // the file's first line ends with CR LF
+};
+
+struct KeyName {
+  std::string_view section;
+  std::string_view key;
+};
+
 // Where a key stands in the file, or where it would go.
 struct KeyPlace {
   bool sectionFound = false;
@@ -110,101 +126,136 @@ struct KeyPlace {
   std::string keyLineEnd;                // that line's line end
   std::uint64_t lastSectionLine = 0;     // last non-blank line of the section
   std::optional<std::string> value;
-  std::uint64_t lineCount = 0;
-  bool lastLineEnded = true;  // the file is empty or ends with a line feed
-  bool crlf = false;          // the file's first line ends with CR LF
 };
 
-// The first section of that name holds the key; its first line with the key wins.
-std::optional<KeyPlace> FindKey(LineReader& reader, std::string_view section,
-                                std::string_view key) {
-  KeyPlace place;
-  bool inSection = false;
+struct FoundKeys {
+  FileShape shape;
+  std::vector<KeyPlace> places;  // one for each name asked for, in order
+};
+
+// Every key in one reading of the file. The first section of a name holds the
+// key; its first line with the key wins.
+std::optional<FoundKeys> FindKeys(LineReader& reader, std::span<const KeyName> names) {
+  FoundKeys found;
+  found.places.resize(names.size());
+  std::vector<bool> inSection(names.size(), false);
   const bool read = ForEachLine(reader, [&](std::uint64_t index, const LineHead& line) {
-    if (index == 0) place.crlf = line.endsWithCrLf;
-    place.lineCount = index + 1;
-    place.lastLineEnded = line.endsWithLf;
+    if (index == 0) found.shape.crlf = line.endsWithCrLf;
+    found.shape.lineCount = index + 1;
+    found.shape.lastLineEnded = line.endsWithLf;
     const ParsedLine parsed = Parse(line);
-    if (parsed.kind == ParsedLine::kSection) {
-      inSection = false;
-      if (!place.sectionFound && EqualsFoldingAsciiLetters(parsed.name, section)) {
-        place.sectionFound = true;
-        inSection = true;
-        place.lastSectionLine = index;
+    const bool blank = Trim(line.text).empty();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      KeyPlace& place = found.places[i];
+      if (parsed.kind == ParsedLine::kSection) {
+        inSection[i] =
+            !place.sectionFound && EqualsFoldingAsciiLetters(parsed.name, names[i].section);
+        if (inSection[i]) {
+          place.sectionFound = true;
+          place.lastSectionLine = index;
+        }
+        continue;
       }
-      return true;
-    }
-    if (!inSection) return true;
-    if (!Trim(line.text).empty()) place.lastSectionLine = index;
-    if (parsed.kind == ParsedLine::kKey && !place.keyLine &&
-        EqualsFoldingAsciiLetters(parsed.name, key)) {
-      place.keyLine = index;
-      place.value = std::string(parsed.value);
-      place.keyLineStart = std::string(line.text.substr(0, parsed.valueStart));
-      place.keyLineEnd = line.endsWithCrLf ? "\r\n" : line.endsWithLf ? "\n" : "";
+      if (!inSection[i]) continue;
+      if (!blank) place.lastSectionLine = index;
+      if (parsed.kind == ParsedLine::kKey && !place.keyLine &&
+          EqualsFoldingAsciiLetters(parsed.name, names[i].key)) {
+        place.keyLine = index;
+        place.value = std::string(parsed.value);
+        place.keyLineStart = std::string(line.text.substr(0, parsed.valueStart));
+        place.keyLineEnd = line.endsWithCrLf ? "\r\n" : line.endsWithLf ? "\n" : "";
+      }
     }
     return true;
   });
   if (!read) return std::nullopt;
-  return place;
+  return found;
 }
 
 std::optional<KeyPlace> FindKey(const OpenedFile& opened, std::string_view section,
                                 std::string_view key) {
   if (!opened.file) return std::nullopt;
   LineReader reader(opened.file.get(), kLineHeadLimit, kLineHeadLimit);
-  return FindKey(reader, section, key);
+  const KeyName name{section, key};
+  auto found = FindKeys(reader, {&name, 1});
+  if (!found) return std::nullopt;
+  return std::move(found->places.front());
 }
 
-// Copies the file into fd line by line, putting `text` in place of line `replace`
-// or after line `insertAfter`, or at the end when neither is given.
-bool CopyWithChange(LineReader& reader, OsHandle fd, std::optional<std::uint64_t> replace,
-                    std::optional<std::uint64_t> insertAfter, std::string_view text) {
+// What a rewrite puts where: lines put in place of others, lines added after
+// others, and lines added at the end.
+struct FileChanges {
+  std::map<std::uint64_t, std::string> replace;
+  std::map<std::uint64_t, std::string> insertAfter;
+  std::string append;
+};
+
+// Copies the file into fd line by line with the changes made.
+bool CopyWithChanges(LineReader& reader, OsHandle fd, const FileChanges& changes) {
   std::uint64_t line = 0;
-  bool placed = false;
+  bool lineOpen = false;  // a line whose line feed has not come yet
+  const auto endLine = [&] {
+    const auto replaced = changes.replace.find(line);
+    if (replaced != changes.replace.end() && !WriteAll(fd, replaced->second)) return false;
+    const auto added = changes.insertAfter.find(line);
+    return added == changes.insertAfter.end() || WriteAll(fd, added->second);
+  };
   while (const auto piece = reader.Next()) {
-    const bool replacing = replace && *replace == line;
-    if (!replacing && !WriteAll(fd, *piece)) return false;
-    if (!piece->ends_with('\n')) continue;
-    if ((replacing || (insertAfter && *insertAfter == line)) && !WriteAll(fd, text)) return false;
-    placed = placed || replacing || (insertAfter && *insertAfter == line);
+    if (!changes.replace.contains(line) && !WriteAll(fd, *piece)) return false;
+    lineOpen = !piece->ends_with('\n');
+    if (lineOpen) continue;
+    if (!endLine()) return false;
     ++line;
   }
   if (reader.Failed()) return false;
-  // The change belongs after the last line, which had no line feed, or at the end.
-  return placed || WriteAll(fd, text);
+  // A last line without a line feed still gets its change, before the end.
+  if (lineOpen && !endLine()) return false;
+  return WriteAll(fd, changes.append);
 }
 
-// What a write puts where: the key's line replaced, a line added after the
-// section's last one, or a new section at the end.
-struct KeyChange {
-  std::optional<std::uint64_t> replace;
-  std::optional<std::uint64_t> insertAfter;
-  std::string text;
-};
-
-KeyChange ChangeFor(const KeyPlace& place, std::string_view section, std::string_view key,
-                    std::string_view value) {
-  const std::string lineEnd = place.crlf ? "\r\n" : "\n";
-  KeyChange change;
-  std::string& text = change.text;
-  if (place.keyLine) {
-    change.replace = place.keyLine;
-    text = place.keyLineStart;
-    text += value;
-    text += place.keyLineEnd;
-  } else if (place.sectionFound) {
-    change.insertAfter = place.lastSectionLine;
-    // An anchor line that is the last of a file without a final line feed gets one.
-    if (place.lastSectionLine + 1 == place.lineCount && !place.lastLineEnded) text = lineEnd;
-    text.append(key).append("=").append(value).append(lineEnd);
-  } else {
-    if (!place.lastLineEnded) text = lineEnd;
-    if (place.lineCount > 0) text += lineEnd;
-    text.append("[").append(section).append("]").append(lineEnd);
-    text.append(key).append("=").append(value).append(lineEnd);
+// The writes, made one after another, as changes to the file that was read: a
+// key's line replaced, lines added after the last non-blank line of their
+// section, new sections at the end in the order they were first written to.
+FileChanges ChangesFor(const FoundKeys& found, std::span<const ProfileWrite> writes) {
+  const FileShape& shape = found.shape;
+  const std::string lineEnd = shape.crlf ? "\r\n" : "\n";
+  FileChanges changes;
+  std::vector<std::pair<std::string_view, std::string>> newSections;  // name, its lines
+  for (std::size_t i = 0; i < writes.size(); ++i) {
+    const ProfileWrite& write = writes[i];
+    const KeyPlace& place = found.places[i];
+    const std::string keyLine = std::string(write.key) + "=" + write.value + lineEnd;
+    if (place.keyLine) {
+      changes.replace[*place.keyLine] = place.keyLineStart + write.value + place.keyLineEnd;
+    } else if (place.sectionFound) {
+      changes.insertAfter[place.lastSectionLine] += keyLine;
+    } else {
+      auto section = std::find_if(newSections.begin(), newSections.end(), [&](const auto& s) {
+        return EqualsFoldingAsciiLetters(s.first, write.section);
+      });
+      if (section == newSections.end()) {
+        section = newSections.insert(newSections.end(), {write.section, std::string()});
+      }
+      section->second += keyLine;
+    }
   }
-  return change;
+  // A last line without a line feed gets one before whatever comes after it.
+  if (!shape.lastLineEnded) {
+    const auto after = changes.insertAfter.find(shape.lineCount - 1);
+    if (after != changes.insertAfter.end()) {
+      after->second.insert(0, lineEnd);
+    } else if (!newSections.empty()) {
+      changes.append = lineEnd;
+    }
+  }
+  // A blank line stands between sections.
+  bool first = shape.lineCount == 0;
+  for (const auto& [name, lines] : newSections) {
+    if (!first) changes.append += lineEnd;
+    first = false;
+    changes.append.append("[").append(name).append("]").append(lineEnd).append(lines);
+  }
+  return changes;
 }
 
 bool IsUsableName(std::string_view name, bool isSection) {
@@ -214,6 +265,36 @@ bool IsUsableName(std::string_view name, bool isSection) {
   }
   if (isSection) return name.find(']') == std::string_view::npos;
   return name.find('=') == std::string_view::npos && !name.starts_with('[');
+}
+
+// The writes the file can hold, each key once with the last value written to it.
+// A line break in a value would make lines of its own, which could read back as
+// other keys or sections: such a write is refused rather than made.
+struct UsableWrites {
+  std::vector<ProfileWrite> writes;
+  bool refused = false;  // one or more were left out
+};
+
+UsableWrites SortOut(std::span<const ProfileWrite> writes) {
+  UsableWrites usable;
+  for (const ProfileWrite& write : writes) {
+    if (!IsUsableName(write.section, true) || !IsUsableName(write.key, false) ||
+        write.value.find_first_of("\r\n") != std::string::npos) {
+      usable.refused = true;
+      continue;
+    }
+    const auto same =
+        std::find_if(usable.writes.begin(), usable.writes.end(), [&](const ProfileWrite& w) {
+          return EqualsFoldingAsciiLetters(w.section, write.section) &&
+                 EqualsFoldingAsciiLetters(w.key, write.key);
+        });
+    if (same != usable.writes.end()) {
+      same->value = write.value;
+    } else {
+      usable.writes.push_back(write);
+    }
+  }
+  return usable;
 }
 
 // A profile kept as a link (to a dotfiles folder, say) is replaced where it points.
@@ -268,12 +349,13 @@ bool Profile::WriteProfileInt(std::string_view section, std::string_view key, st
 
 bool Profile::WriteProfileString(std::string_view section, std::string_view key,
                                  std::string_view value) {
-  // A line break in a value would make lines of its own, which could read back as
-  // other keys or sections: such a value is refused rather than written.
-  if (!IsUsableName(section, true) || !IsUsableName(key, false) ||
-      value.find_first_of("\r\n") != std::string_view::npos) {
-    return false;
-  }
+  const ProfileWrite write{section, key, std::string(value)};
+  return WriteKeys({&write, 1});
+}
+
+bool Profile::WriteKeys(std::span<const ProfileWrite> allWrites) {
+  const auto [writes, refused] = SortOut(allWrites);
+  if (writes.empty()) return !refused;
   const std::string target = WriteTarget(file_);
   if (const std::string_view folder = SplitPath(target).folder; !folder.empty()) {
     CreateFolders(std::string(folder));
@@ -281,32 +363,34 @@ bool Profile::WriteProfileString(std::string_view section, std::string_view key,
   const FileLock lock(target + ".lock");
   if (!lock.Held()) return false;
 
-  // The place of the key and the copy come from one open file, under the lock.
+  // The places of the keys and the copy come from one open file, under the lock.
   // The first write of the user's own profile starts from an earlier version's.
-  KeyPlace place;
+  FoundKeys found;
+  found.places.resize(writes.size());
   OpenedFile source = OpenForReading(target);
   std::optional<LineReader> reader;
   if (source.file) {
     reader.emplace(source.file.get(), kLineHeadLimit, kLineHeadLimit);
-    auto found = FindKey(*reader, section, key);
+    std::vector<KeyName> names;
+    for (const ProfileWrite& write : writes) names.push_back({write.section, write.key});
+    auto places = FindKeys(*reader, names);
     // Unreadable: better not to replace it with less.
-    if (!found || !reader->Rewind()) return false;
-    place = std::move(*found);
+    if (!places || !reader->Rewind()) return false;
+    found = std::move(*places);
   } else if (source.failure != OpenFailure::kMissing) {
     return false;
   }
 
-  const KeyChange change = ChangeFor(place, section, key, value);
+  const FileChanges changes = ChangesFor(found, writes);
   AtomicReplacement replacement(target);
   if (!replacement.Open()) return false;
-  const bool written = reader ? CopyWithChange(*reader, replacement.Handle(), change.replace,
-                                               change.insertAfter, change.text)
-                              : WriteAll(replacement.Handle(), change.text);
+  const bool written = reader ? CopyWithChanges(*reader, replacement.Handle(), changes)
+                              : WriteAll(replacement.Handle(), changes.append);
   // Windows replaces no file that is still open: the copy's source is closed
   // first (the lock still keeps other writers out).
   reader.reset();
   source.file.reset();
-  return written && replacement.Commit(/*durable=*/true);
+  return written && replacement.Commit(/*durable=*/true) && !refused;
 }
 
 }  // namespace quelvane

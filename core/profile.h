@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,13 @@
 #include "core/os.h"
 
 namespace quelvane {
+
+// One key to write and its value.
+struct ProfileWrite {
+  std::string_view section;
+  std::string_view key;
+  std::string value;
+};
 
 class Profile {
  public:
@@ -41,6 +49,13 @@ class Profile {
   // lose each other's keys. Only a regular file is read. False on failure.
   bool WriteProfileInt(std::string_view section, std::string_view key, std::int32_t value);
   bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value);
+
+  // The writes one after another would leave the file as this leaves it, but it
+  // is read once and replaced once, under one lock: it holds all of them or, when
+  // it cannot be rewritten, none. A write that would break the file (a line break
+  // in its value, a name the file cannot hold) is left out and the others are
+  // made. False when one was left out or the file was not rewritten.
+  bool WriteKeys(std::span<const ProfileWrite> writes);
 
  private:
   OpenedFile OpenForReading(const std::string& path) const;

@@ -3,27 +3,61 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace quelvane {
 
+// The type of a column's codes. A profile edited by hand may name neither type:
+// such a code column is never found, or copied as it is.
+enum class CodeType { kSicovam, kIsin, kOther };
+
+// Which way a run converts: the main window's radio pair "SICOVAM ==> ISIN" /
+// "ISIN ==> SICOVAM", quelvane-cli's -r.
+enum class ConversionDirection { kSicovamToIsin, kIsinToSicovam };
+
+// What a run appends to an input's name to name its output.
+enum class OutputExtension { kNew, kNewTxt };
+
+constexpr std::string_view ExtensionText(OutputExtension extension) {
+  return extension == OutputExtension::kNew ? ".new" : ".new.txt";
+}
+
 struct ConversionOptions {
-  std::string ExtensionDestination = ".new";  // as the profile keeps it
-  std::int32_t NePasRecopierValeursIgnorees = 0;
-  std::int32_t LgSicoFixe = 0;
-  std::int32_t NbCharSico = 6;
-  std::int32_t ValeursConnuesOnly = 1;
+  // Every option as a first start without a profile has it: the defaults of the
+  // settings schema (run/settings.h).
+  ConversionOptions();
+
+  OutputExtension ExtensionDestination{};
+  std::int32_t NePasRecopierValeursIgnorees{};
+  std::int32_t LgSicoFixe{};
+  std::int32_t NbCharSico{};
+  std::int32_t ValeursConnuesOnly{};
   std::string PrefixeSicovam;        // "X" or empty
   std::string CheminFichiersSource;  // carried through the profile, used by nothing else
-  std::int32_t CodeDestination = 2;  // CodeType
-  std::int32_t CodeSource = 1;       // CodeType
-  std::string SeparateurDestination = "\t";
-  std::string SeparateurSource = "\t";
+  CodeType CodeDestination{};
+  CodeType CodeSource{};
+  std::string SeparateurDestination;
+  std::string SeparateurSource;
 
-  // The extension the run appends to output names: ".new.txt" when the ".new.txt"
-  // button is checked, else ".new". Not a profile key: the window's radio button
-  // decides it, and it agrees with ExtensionDestination only for those two texts.
-  std::string OutputExtension = ".new";
+  // Both code types, one of each, as a direction button sets them.
+  void SetDirection(ConversionDirection direction) {
+    const bool fromSicovam = direction == ConversionDirection::kSicovamToIsin;
+    CodeSource = fromSicovam ? CodeType::kSicovam : CodeType::kIsin;
+    CodeDestination = fromSicovam ? CodeType::kIsin : CodeType::kSicovam;
+  }
+  // The direction of the code types; nothing for a pair that is not one of each
+  // (read from a profile), whose code column a run copies as it is.
+  std::optional<ConversionDirection> Direction() const {
+    if (CodeSource == CodeType::kSicovam && CodeDestination == CodeType::kIsin) {
+      return ConversionDirection::kSicovamToIsin;
+    }
+    if (CodeSource == CodeType::kIsin && CodeDestination == CodeType::kSicovam) {
+      return ConversionDirection::kIsinToSicovam;
+    }
+    return std::nullopt;
+  }
 
   bool operator==(const ConversionOptions&) const = default;
 };

@@ -49,14 +49,12 @@ struct RunSettings {
         skipIgnored(options.NePasRecopierValeursIgnorees != 0),
         fixedLength(options.LgSicoFixe != 0),
         width(options.NbCharSico),
-        // The ".new.txt" radio button decides; anything but that text means ".new".
-        extension(options.OutputExtension == ".new.txt" ? ".new.txt" : ".new"),
+        extension(ExtensionText(options.ExtensionDestination)),
         sameSingleSeparator(delimiters.IsSingle() && destinationSeparator.size() == 1 &&
                             destinationSeparator.front() == delimiters.Single()) {
-    if (options.CodeSource == 1 && options.CodeDestination == 2) {
-      rule = CodeRule::kSicovamToIsin;
-    } else if (options.CodeSource == 2 && options.CodeDestination == 1) {
-      rule = CodeRule::kIsinToSicovam;
+    if (const auto direction = options.Direction()) {
+      rule = *direction == ConversionDirection::kSicovamToIsin ? CodeRule::kSicovamToIsin
+                                                               : CodeRule::kIsinToSicovam;
     }
   }
 
@@ -64,7 +62,7 @@ struct RunSettings {
   DelimiterSet delimiters;
   std::string_view destinationSeparator;
   std::string_view prefix;
-  std::int32_t codeSource;
+  CodeType codeSource;
   bool knownValuesOnly;
   bool skipIgnored;
   bool fixedLength;
@@ -264,8 +262,9 @@ FileResult FileConversion::Run() {
   if (places_.codeColumn > 0) {
     codeColumn_ = places_.codeColumn - 1;
     const auto shownColumn = static_cast<std::int64_t>(places_.codeColumn);
-    reporter_.AddLogLine(settings_.codeSource == 1 ? texts::SicovamColumnGiven(shownColumn)
-                                                   : texts::IsinColumnGiven(shownColumn));
+    reporter_.AddLogLine(settings_.codeSource == CodeType::kSicovam
+                             ? texts::SicovamColumnGiven(shownColumn)
+                             : texts::IsinColumnGiven(shownColumn));
   } else if (!FindCodeColumn(reader)) {
     return result_;
   }
@@ -279,27 +278,28 @@ bool FileConversion::FindCodeColumn(LineReader& reader) {
       Fail(texts::kCannotRead);
       return false;
     case Detection::kNone:
-      Warn(settings_.codeSource == 1   ? texts::kNoSicovamCode
-           : settings_.codeSource == 2 ? texts::kNoIsinCode
-                                       : texts::kNoCode);
+      Warn(settings_.codeSource == CodeType::kSicovam ? texts::kNoSicovamCode
+           : settings_.codeSource == CodeType::kIsin  ? texts::kNoIsinCode
+                                                      : texts::kNoCode);
       return false;
     case Detection::kFound:
       break;
   }
   const auto shownColumn = static_cast<std::int64_t>(codeColumn_) + 1;
-  reporter_.AddLogLine(settings_.codeSource == 1 ? texts::SicovamColumnFound(shownColumn)
-                                                 : texts::IsinColumnFound(shownColumn));
+  reporter_.AddLogLine(settings_.codeSource == CodeType::kSicovam
+                           ? texts::SicovamColumnFound(shownColumn)
+                           : texts::IsinColumnFound(shownColumn));
   return true;
 }
 
 bool FileConversion::Recognised(std::string_view token) const {
-  if (settings_.codeSource == 1) return IsSicovamCode(token, settings_.prefix);
+  if (settings_.codeSource == CodeType::kSicovam) return IsSicovamCode(token, settings_.prefix);
   return IsIsinShape(token) || tables_.IsUserTableIsin(token);
 }
 
 FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
   // Any other source type recognises no token: no need to read the file.
-  if (settings_.codeSource != 1 && settings_.codeSource != 2) return Detection::kNone;
+  if (settings_.codeSource == CodeType::kOther) return Detection::kNone;
   if (!reader.Rewind()) return Detection::kReadError;
   StartProgress();
   // The leftmost column with a hit wins, so a line only needs looking at left of

@@ -44,8 +44,8 @@ struct RunPlaces {
 // Every file is read as bytes and streamed: lines of any length, NUL bytes kept.
 // A file that cannot be opened or read, or whose output cannot be written, gets a
 // warning in the log and the run goes on; an output appears only once complete.
-// A CodeSource/CodeDestination pair other than (1, 2) and (2, 1) finds its code
-// column as usual (none for a CodeSource other than 1 or 2) and copies it as it is.
+// A CodeSource/CodeDestination pair that is not one of each type finds its code
+// column as usual (none for CodeType::kOther) and copies it as it is.
 RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::string>& paths,
                        const CodeTables& tables, RunReporter& reporter,
                        const RunPlaces& places = {});

@@ -1,11 +1,15 @@
 // The program's settings as the profile keeps them: fourteen keys in three
 // sections, their defaults, the fields their texts are cut to, and what they mean
-// for a run and for the main window's buttons. The window (at its start and its
-// close) and "quelvane-cli convert --profile" both read through here, so the two
-// can never understand a saved profile differently.
+// for a run and for the main window's buttons, written once as one table that
+// reading, writing and the defaults of ConversionOptions all walk. The window (at
+// its start and its close) and "quelvane-cli convert --profile" both read through
+// here, so the two can never understand a saved profile differently.
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/profile.h"
 #include "run/conversion_options.h"
@@ -19,22 +23,34 @@ inline constexpr std::size_t kPrefixMaxLength = 9;
 inline constexpr std::size_t kExtensionMaxLength = 99;
 inline constexpr std::size_t kFolderMaxLength = 259;
 
-struct Settings {
-  // A separator whose "Tabulation" button is on is a tab here, whatever text
-  // the profile keeps for it. OutputExtension follows the ".new.txt" button.
-  ConversionOptions options;
-  bool sourceTabulation = true;       // "Tabulation" rather than "Autre :"
-  bool destinationTabulation = true;  // likewise for the destination
+// What the profile keeps of the main window besides the options of a run.
+struct WindowSettings {
+  bool sourceTabulation{};       // "Tabulation" rather than "Autre :"
+  bool destinationTabulation{};  // likewise for the destination
   // The direction buttons. They are a key of their own, apart from the code
   // types of the options: a profile may say one direction and the other types.
-  bool sicovamToIsin = true;
+  ConversionDirection direction{};
+  // An "ExtensionDestination" text other than ".new" and ".new.txt" (a profile
+  // edited by hand, even an empty text) selects ".new.txt" and is written back as
+  // it was until an extension button is clicked; nothing for those two texts.
+  std::optional<std::string> otherExtension;
+};
+
+// A separator whose "Tabulation" button is on is a tab in the options, whatever
+// text the profile keeps for it.
+struct Settings : WindowSettings {
+  Settings();  // as a first start without a profile
+  ConversionOptions options;
 };
 
 // What the window shows, and a run started at once would use, for this profile.
 Settings ReadSettings(const Profile& profile);
 
-// Writes every key, each in place; false when one could not be written (the
-// others are still tried).
+// Every key with its value as the profile spells it, in the order of a new file.
+std::vector<ProfileWrite> SettingsWrites(const Settings& settings);
+
+// Writes every key in one rewrite of the profile (Profile::WriteKeys), so that it
+// holds all of them or none; false when it could not.
 bool WriteSettings(Profile& profile, const Settings& settings);
 
 }  // namespace quelvane

@@ -85,17 +85,19 @@ bool CConverterDlg::OnInitDialog() {
 
 void CConverterDlg::ShowSettings(const Settings& settings) {
   options_ = settings.options;
+  otherExtension_ = settings.otherExtension;
   CheckDlgButton(kIdcKnownValuesOnly, options_.ValeursConnuesOnly);
   CheckDlgButton(kIdcSkipIgnored, options_.NePasRecopierValeursIgnorees);
   ShowSeparator(kSourceSeparator, settings.sourceTabulation);
-  CheckDlgButton(kIdcSicovamToIsin, settings.sicovamToIsin ? 1 : 0);
-  CheckDlgButton(kIdcIsinToSicovam, settings.sicovamToIsin ? 0 : 1);
+  const bool sicovamToIsin = settings.direction == ConversionDirection::kSicovamToIsin;
+  CheckDlgButton(kIdcSicovamToIsin, sicovamToIsin ? 1 : 0);
+  CheckDlgButton(kIdcIsinToSicovam, sicovamToIsin ? 0 : 1);
   CheckDlgButton(kIdcPrefix, options_.PrefixeSicovam.starts_with('X') ? 1 : 0);
   ShowSeparator(kDestinationSeparator, settings.destinationTabulation);
   SetDlgItemInt(kIdcLengthText, options_.NbCharSico);
   CheckDlgButton(kIdcFixedLength, options_.LgSicoFixe);
   EnableDlgItem(kIdcLengthText, options_.LgSicoFixe != 0);
-  const bool plainNew = options_.OutputExtension == ".new";
+  const bool plainNew = options_.ExtensionDestination == OutputExtension::kNew;
   CheckDlgButton(kIdcExtensionNewTxt, plainNew ? 0 : 1);
   CheckDlgButton(kIdcExtensionNew, plainNew ? 1 : 0);
 }
@@ -106,12 +108,14 @@ bool CConverterDlg::DestroyWindow() {
 
   // Every key, at every end of the window; a failed write is not reported.
   Settings settings;
-  settings.sicovamToIsin = IsDlgButtonChecked(kIdcSicovamToIsin) != 0;
-  options_.CodeSource = settings.sicovamToIsin ? 1 : 2;
-  options_.CodeDestination = settings.sicovamToIsin ? 2 : 1;
+  settings.direction = IsDlgButtonChecked(kIdcSicovamToIsin) != 0
+                           ? ConversionDirection::kSicovamToIsin
+                           : ConversionDirection::kIsinToSicovam;
+  options_.SetDirection(settings.direction);
   settings.options = options_;
   settings.sourceTabulation = IsDlgButtonChecked(kIdcSourceTab) != 0;
   settings.destinationTabulation = IsDlgButtonChecked(kIdcDestinationTab) != 0;
+  settings.otherExtension = otherExtension_;
   WriteSettings(profile_, settings);
 
   return Dialog::DestroyWindow();
@@ -175,7 +179,9 @@ void CConverterDlg::OnProcessFiles() {
   }
   ConversionOptions options = options_;
   options.NePasRecopierValeursIgnorees = IsDlgButtonChecked(kIdcSkipIgnored);
-  options.OutputExtension = IsDlgButtonChecked(kIdcExtensionNewTxt) != 0 ? ".new.txt" : ".new";
+  options.ExtensionDestination = IsDlgButtonChecked(kIdcExtensionNewTxt) != 0
+                                     ? OutputExtension::kNewTxt
+                                     : OutputExtension::kNew;
   ProcessFiles(options, paths, tables_, *this);
 }
 
@@ -266,16 +272,14 @@ void CConverterDlg::OnSourceTextChange() {
 
 void CConverterDlg::OnSicovamToIsin() {
   CheckDlgButton(kIdcIsinToSicovam, 0);
-  options_.CodeSource = 1;
-  options_.CodeDestination = 2;
+  options_.SetDirection(ConversionDirection::kSicovamToIsin);
   EnableDlgItem(kIdcFixedLength, false);
   EnableDlgItem(kIdcLengthText, false);
 }
 
 void CConverterDlg::OnIsinToSicovam() {
   CheckDlgButton(kIdcSicovamToIsin, 0);
-  options_.CodeSource = 2;
-  options_.CodeDestination = 1;
+  options_.SetDirection(ConversionDirection::kIsinToSicovam);
   EnableDlgItem(kIdcFixedLength, true);
   if (IsDlgButtonChecked(kIdcFixedLength) != 0) {
     EnableDlgItem(kIdcLengthText, true);
@@ -315,12 +319,14 @@ void CConverterDlg::OnDestinationTextChange() {
 
 void CConverterDlg::OnExtensionNew() {
   CheckDlgButton(kIdcExtensionNewTxt, 0);
-  options_.ExtensionDestination = ".new";
+  options_.ExtensionDestination = OutputExtension::kNew;
+  otherExtension_.reset();
 }
 
 void CConverterDlg::OnExtensionNewTxt() {
   CheckDlgButton(kIdcExtensionNew, 0);
-  options_.ExtensionDestination = ".new.txt";
+  options_.ExtensionDestination = OutputExtension::kNewTxt;
+  otherExtension_.reset();
 }
 
 }  // namespace quelvane

@@ -93,6 +93,7 @@ class CConverterDlg : public Dialog, public RunReporter {
   void ReadSeparatorText(const SeparatorControls& controls);
 
   ConversionOptions options_;
+  std::optional<std::string> otherExtension_;  // see WindowSettings::otherExtension
   SelectionBuffer selectionBuffer_;
   std::unique_ptr<FileDialog> sourceFileDialog_;
   Icon windowIcon_;

@@ -1,9 +1,13 @@
 // Where the profile lives on POSIX systems, and writers in separate processes.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <vector>
 
 #include "core/profile.h"
 #include "tests/core/test_files.h"
@@ -66,6 +70,45 @@ TEST(ProfileTest, ConcurrentWritersNeverCorruptTheFile) {
     EXPECT_EQ(profile.GetProfileInt("General", "Cle0_" + std::to_string(i), -1), last);
     EXPECT_EQ(profile.GetProfileInt("Separateur Source", "Cle1_" + std::to_string(i), -1), last);
   }
+}
+
+// The keys of one write are written in one rewrite of the file: a failure on the
+// way (here, the file size limit reached while the new file is written) leaves
+// the file as it was, never with some keys new and others old.
+TEST(ProfileTest, KeysWrittenTogetherLandAllOrNone) {
+  testing::ScratchFolder folder;
+  const std::string original = "[General]\nA=old\n";
+  Profile profile(folder.Write("q.ini", original));
+  std::vector<std::string> keys;
+  for (int i = 0; i < 20; ++i) keys.push_back("K" + std::to_string(i));
+  std::vector<ProfileWrite> writes = {{"General", "A", "new"}};
+  for (const std::string& key : keys) writes.push_back({"General", key, "v"});
+  writes.push_back({"General", "Last", std::string(2000, 'x')});
+
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous = signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool written = profile.WriteKeys(writes);
+  // Under the same limit a smaller write still goes through: the limit only
+  // stops the whole set of keys.
+  Profile other(folder.Write("other.ini", original));
+  const bool smallWritten = other.WriteProfileString("General", "A", "new");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadFile(profile.Path()), original);
+  EXPECT_TRUE(smallWritten);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"other.ini", "other.ini.lock", "q.ini", "q.ini.lock"}))
+      << "no temporary file left";
 }
 
 }  // namespace

@@ -152,6 +152,55 @@ TEST(ProfileTest, RefusesWhatWouldBreakTheFile) {
   EXPECT_EQ(ReadFile(profile.Path()), "[General]\nA=1\n");
 }
 
+// Keys written together leave the file as the same writes one after another
+// would: replaced in place, added after their section's last line, new sections
+// at the end; a key written twice keeps its last value. The file is read and
+// replaced once.
+TEST(ProfileTest, KeysWrittenTogetherLeaveTheFileAsWritesOneByOne) {
+  testing::ScratchFolder folder;
+  const std::optional<std::string> files[] = {
+      std::nullopt,  // no file yet
+      "",
+      "[General]\nA=1",  // no line feed after the last line
+      "[General]\nZ=1\n\n[Other]\nx=y",
+      "; r\xE9glages\r\n[General]\r\nA=1\r\n\r\n[Other]\r\nx=y\r\n",
+      "[general]\nb=old\n[General]\nC=in the second section of the name\n",
+      "[Separateur Source]\n\n\n",
+      "orphan=1\n",
+  };
+  const std::vector<ProfileWrite> writes = {
+      {"General", "A", "2"},   {"Separateur Source", "tabulation", "1"},
+      {"General", "B", "x"},   {"New", "k", ""},
+      {"General", "a", "3"},   {"Separateur Source", "separateurs", "\t"},
+      {"NEW", "other", " v "},
+  };
+  int n = 0;
+  for (const std::optional<std::string>& file : files) {
+    SCOPED_TRACE(file.value_or("(no file)"));
+    const std::string one = "one" + std::to_string(n) + ".ini";
+    const std::string all = "all" + std::to_string(n) + ".ini";
+    if (file) {
+      folder.Write(one, *file);
+      folder.Write(all, *file);
+    }
+    Profile oneByOne(folder.Path() / one);
+    for (const ProfileWrite& write : writes) {
+      ASSERT_TRUE(oneByOne.WriteProfileString(write.section, write.key, write.value));
+    }
+    Profile together(folder.Path() / all);
+    ASSERT_TRUE(together.WriteKeys(writes));
+    EXPECT_EQ(ReadFile(together.Path()), ReadFile(oneByOne.Path()));
+    EXPECT_EQ(together.GetProfileString("general", "A", ""), "3");
+    ++n;
+  }
+
+  // A write the file cannot hold is left out, and the others are made.
+  Profile profile(folder.Write("q.ini", "[General]\nA=1\n"));
+  EXPECT_FALSE(profile.WriteKeys(std::vector<ProfileWrite>{
+      {"General", "A", "2\n[Other]"}, {"General", "B", "2"}, {"Gen]eral", "C", "2"}}));
+  EXPECT_EQ(ReadFile(profile.Path()), "[General]\nA=1\nB=2\n");
+}
+
 TEST(ProfileTest, AProfileKeptAsALinkIsWrittenWhereItPoints) {
   if (testing::kOnWindows) GTEST_SKIP() << "symbolic links need a privilege on Windows";
   testing::ScratchFolder folder;

@@ -123,16 +123,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::string_view table = TakeTable(data, tableFlags);
 
   quelvane::ConversionOptions options;
-  if ((flags & 1u) != 0) {
-    options.CodeSource = 2;
-    options.CodeDestination = 1;
-  }
+  if ((flags & 1u) != 0) options.SetDirection(quelvane::ConversionDirection::kIsinToSicovam);
   if ((flags & 0x80u) != 0) options.CodeDestination = options.CodeSource;  // no conversion
   options.ValeursConnuesOnly = (flags >> 1) & 1;
   options.NePasRecopierValeursIgnorees = (flags >> 2) & 1;
   options.LgSicoFixe = (flags >> 3) & 1;
   options.NbCharSico = length;
-  options.OutputExtension = (flags & 0x10u) != 0 ? ".new.txt" : ".new";
+  options.ExtensionDestination =
+      (flags & 0x10u) != 0 ? quelvane::OutputExtension::kNewTxt : quelvane::OutputExtension::kNew;
   if ((flags & 0x40u) != 0) options.PrefixeSicovam = "X";
   options.SeparateurSource = TakeSeparator(data);
   options.SeparateurDestination = TakeSeparator(data);

@@ -19,7 +19,7 @@ TEST_F(ProcessFilesTest, AWriteThatFailsHalfWayKeepsTheEarlierOutput) {
   while (lines.size() < (std::size_t{3} << 20)) lines += "3007\t20240102\t12.5\t13.0\r\n";
   folder_.Write("big.txt", lines);
   folder_.Write("big.txt.new.txt", "earlier output");
-  options_.OutputExtension = ".new.txt";
+  options_.ExtensionDestination = OutputExtension::kNewTxt;
 
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);

@@ -43,27 +43,31 @@ TEST_F(ProcessFilesTest, FixedLengthIsCheckedInEitherDirection) {
   const std::string file = Path("a.txt");
   folder_.Write("a.txt", "3007\t1\r\n");
   struct Case {
-    std::int32_t fixed, length, source, destination;
+    std::int32_t fixed, length;
+    ConversionDirection direction;
     const char* refusal;  // start of the box text, or nullptr when the run proceeds
   };
+  constexpr auto kSicovamToIsin = ConversionDirection::kSicovamToIsin;
+  constexpr auto kIsinToSicovam = ConversionDirection::kIsinToSicovam;
   const Case cases[] = {
-      {1, 4, 1, 2, "Vous avez coché la case"},  // unused in this direction, checked anyway
-      {1, 4, 2, 1, "Vous avez coché la case"},
-      {1, -2, 2, 1, "Vous avez coché la case"},
-      {1, 5, 1, 2, nullptr},
-      {1, 99, 2, 1, nullptr},
-      {1, 100, 2, 1, "Vous avez demandé des codes SICOVAM de longueur fixe\nsupérieure à 99"},
-      {1, INT_MAX, 1, 2, "Vous avez demandé"},
-      {0, 4, 2, 1, nullptr},
-      {0, 100000, 2, 1, nullptr},
+      {1, 4, kSicovamToIsin,
+       "Vous avez coché la case"},  // unused in this direction, checked anyway
+      {1, 4, kIsinToSicovam, "Vous avez coché la case"},
+      {1, -2, kIsinToSicovam, "Vous avez coché la case"},
+      {1, 5, kSicovamToIsin, nullptr},
+      {1, 99, kIsinToSicovam, nullptr},
+      {1, 100, kIsinToSicovam,
+       "Vous avez demandé des codes SICOVAM de longueur fixe\nsupérieure à 99"},
+      {1, INT_MAX, kSicovamToIsin, "Vous avez demandé"},
+      {0, 4, kIsinToSicovam, nullptr},
+      {0, 100000, kIsinToSicovam, nullptr},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.fixed << " " << c.length << " " << c.source);
+    SCOPED_TRACE(::testing::Message() << c.fixed << " " << c.length);
     reporter_ = {};
     options_.LgSicoFixe = c.fixed;
     options_.NbCharSico = c.length;
-    options_.CodeSource = c.source;
-    options_.CodeDestination = c.destination;
+    options_.SetDirection(c.direction);
     const RunTotals totals = Run({file});
     EXPECT_EQ(totals.refused, c.refusal != nullptr);
     if (c.refusal != nullptr) {
@@ -189,11 +193,10 @@ TEST_F(ProcessFilesTest, AnEmptyFileIsNotAskedAboutAndHasNoCodeColumn) {
 
 TEST_F(ProcessFilesTest, NoCodeColumnNamesTheSourceType) {
   folder_.Write("f.txt", "abc\tdef\r\n");
-  const std::pair<std::int32_t, const char*> cases[] = {
-      {1, "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !"},
-      {2, "  WARNING -> Aucun code ISIN trouvé dans le fichier !"},
-      {0, "  WARNING -> Aucun code trouvé dans le fichier !"},
-      {7, "  WARNING -> Aucun code trouvé dans le fichier !"},
+  const std::pair<CodeType, const char*> cases[] = {
+      {CodeType::kSicovam, "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !"},
+      {CodeType::kIsin, "  WARNING -> Aucun code ISIN trouvé dans le fichier !"},
+      {CodeType::kOther, "  WARNING -> Aucun code trouvé dans le fichier !"},
   };
   for (const auto& [source, line] : cases) {
     reporter_ = {};
@@ -207,8 +210,8 @@ TEST_F(ProcessFilesTest, NoCodeColumnNamesTheSourceType) {
 
 TEST_F(ProcessFilesTest, APairWithoutAConversionCopiesTheCodeColumn) {
   folder_.Write("f.txt", "x\t3007\r\n5\t6\r\n");
-  options_.CodeSource = 1;
-  options_.CodeDestination = 1;
+  options_.CodeSource = CodeType::kSicovam;
+  options_.CodeDestination = CodeType::kSicovam;
   options_.SeparateurDestination = ";";
   const RunTotals totals = Run({Path("f.txt")});
   EXPECT_EQ(totals.warnings, 0);
@@ -237,7 +240,7 @@ TEST_F(ProcessFilesTest, AnOutputThatCannotBeReplacedLeavesNothingBehind) {
   folder_.Write("a.txt", "3007\t1\r\n");
   std::filesystem::create_directory(Path("a.txt.new"));  // rename cannot replace a folder
   folder_.Write("b.txt", "3007\t1\r\n");
-  options_.OutputExtension = ".new";
+  options_.ExtensionDestination = OutputExtension::kNew;
   const RunTotals totals = Run({Path("a.txt"), Path("b.txt")});
   EXPECT_EQ(totals.warnings, 1);
   EXPECT_EQ(totals.filesDone, 2);

@@ -70,8 +70,7 @@ TEST_F(MainWindowTest, DirectionDisablesOrRestoresTheFixedLengthControls) {
   Open();
   Click(kIdcIsinToSicovam);
   EXPECT_EQ(Checked(kIdcSicovamToIsin), 0);
-  EXPECT_EQ(Window().Options().CodeSource, 2);
-  EXPECT_EQ(Window().Options().CodeDestination, 1);
+  EXPECT_EQ(Window().Options().Direction(), ConversionDirection::kIsinToSicovam);
   EXPECT_TRUE(Enabled(kIdcFixedLength));
   EXPECT_FALSE(Enabled(kIdcLengthText)) << "box 1033 unchecked";
 
@@ -79,8 +78,7 @@ TEST_F(MainWindowTest, DirectionDisablesOrRestoresTheFixedLengthControls) {
   EXPECT_EQ(Window().Options().LgSicoFixe, 1);
   EXPECT_TRUE(Enabled(kIdcLengthText));
   Click(kIdcSicovamToIsin);
-  EXPECT_EQ(Window().Options().CodeSource, 1);
-  EXPECT_EQ(Window().Options().CodeDestination, 2);
+  EXPECT_EQ(Window().Options().Direction(), ConversionDirection::kSicovamToIsin);
   EXPECT_FALSE(Enabled(kIdcFixedLength));
   EXPECT_FALSE(Enabled(kIdcLengthText));
   EXPECT_EQ(Checked(kIdcFixedLength), 1) << "state and option stay";
@@ -128,10 +126,10 @@ TEST_F(MainWindowTest, ExtensionButtonsUncheckEachOther) {
   EXPECT_EQ(Checked(kIdcExtensionNewTxt), 1);
   Click(kIdcExtensionNew);
   EXPECT_EQ(Checked(kIdcExtensionNewTxt), 0);
-  EXPECT_EQ(Window().Options().ExtensionDestination, ".new");
+  EXPECT_EQ(Window().Options().ExtensionDestination, OutputExtension::kNew);
   Click(kIdcExtensionNewTxt);
   EXPECT_EQ(Checked(kIdcExtensionNew), 0);
-  EXPECT_EQ(Window().Options().ExtensionDestination, ".new.txt");
+  EXPECT_EQ(Window().Options().ExtensionDestination, OutputExtension::kNewTxt);
   Close();
   EXPECT_NE(ProfileText().find("ExtensionDestination=.new.txt\n"), std::string::npos);
 }

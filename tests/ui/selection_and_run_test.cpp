@@ -154,14 +154,12 @@ TEST_F(MainWindowTest, ARunFromTheWindowWritesAndLogsWhatTheRunItselfDoes) {
   ConversionOptions options;
   options.SeparateurSource = ";";
   options.SeparateurDestination = " | ";
-  options.CodeSource = 2;
-  options.CodeDestination = 1;
+  options.SetDirection(ConversionDirection::kIsinToSicovam);
   options.PrefixeSicovam = "X";
   options.LgSicoFixe = 1;
   options.NbCharSico = 7;
   options.ValeursConnuesOnly = 0;
-  options.ExtensionDestination = ".new.txt";
-  options.OutputExtension = ".new.txt";
+  options.ExtensionDestination = OutputExtension::kNewTxt;
   CodeTables tables;
   tables.LoadUserCodeTable(Folder().Path() / "table.txt");
   RecordingReporter direct;
