@@ -1,8 +1,9 @@
 // Helpers of the GUI tests: scripted message boxes and file selections, temporary
-// folders, and a person's actions on the real windows (find the window on
-// screen, press a key, click an item, type into an edit). Nothing here names a
-// toolkit type: each toolkit gives its own implementation (gui_test_support_qt.cpp,
-// gui_test_support_win32.cpp), so that the tests of ui/ run on both.
+// folders, a person's actions on the real windows (find the window on screen,
+// press a key, click an item, type into an edit) and what the windows show
+// (texts, places in pixels, pictures). Nothing here names a toolkit type: each
+// toolkit gives its own implementation (gui_test_support_qt.cpp,
+// gui_test_support_win32.cpp), so that the tests of platform/ and ui/ run on both.
 #pragma once
 
 #include <cstddef>
@@ -172,7 +173,7 @@ std::optional<std::size_t> ItemHitAtCentreOf(const Dialog& dialog, std::size_t i
 
 enum class BoxIcon : std::uint8_t { kNone, kStop, kQuestion, kInformation, kWarning };
 BoxIcon MessageBoxIcon(ScreenWindow box);
-// The answers of the box's buttons, in the box's order.
+// The answers of the box's buttons, in the order of their values.
 std::vector<BoxAnswer> MessageBoxButtons(ScreenWindow box);
 void PressMessageBoxButton(ScreenWindow box, BoxAnswer answer);
 // How a box lays out its message and caption, in pixels.
