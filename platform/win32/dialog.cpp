@@ -67,11 +67,20 @@ DWORD EditStyle(const DialogControl& control) {
 
 // One line of static text keeps its whole text; what does not fit ends in an
 // ellipsis, in the middle of a path for centred lines (the status lines show
-// the file being converted, whose name is at its end).
+// the file being converted, whose name is at its end). A static never shows a
+// mnemonic: the program writes paths into them ("a&b" is shown as written), and
+// its template's "&&" is turned into the '&' it stands for (TemplateText).
 DWORD StaticStyle(const DialogControl& control) {
-  DWORD style = HasStyle(control, kCentered) ? (SS_CENTER | SS_PATHELLIPSIS) : SS_LEFT;
-  if (HasStyle(control, kNoPrefix)) style |= SS_NOPREFIX;
-  return style;
+  return (HasStyle(control, kCentered) ? (SS_CENTER | SS_PATHELLIPSIS) : SS_LEFT) | SS_NOPREFIX;
+}
+
+// The text a control is created with: a static's as it is to be shown.
+std::wstring TemplateText(const DialogControl& control) {
+  std::wstring text = ToWide(control.text);
+  if (control.kind == ControlKind::kStatic && !HasStyle(control, kNoPrefix)) {
+    text = WithoutMnemonics(text);
+  }
+  return text;
 }
 
 WindowsControl ToWindows(const DialogControl& control) {
@@ -242,7 +251,7 @@ TemplateWriter WriteTemplate(const DialogTemplate& dialogTemplate, bool appWindo
     out.DWord(static_cast<DWORD>(control.id));
     out.Word(0xFFFF);
     out.Word(windows.windowClass);
-    out.Text(ToWide(control.text));
+    out.Text(TemplateText(control));
     out.Word(0);  // no creation data
   }
   return out;

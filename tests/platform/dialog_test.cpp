@@ -4,25 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDialog>
-#include <QFontMetrics>
-#include <QImage>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTest>
+#include <functional>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/qt_access.h"
 #include "tests/platform/gui_test_support.h"
-#include "tests/platform/qt_test_support.h"
 
 namespace quelvane {
 namespace {
 
 using enum ControlKind;
+using namespace testing;
 
 constexpr int kRadioOne = 10, kRadioTwo = 11, kRadioThree = 12, kRadioFour = 13;
 constexpr int kLine = 20, kCheck = 21, kText = 22, kList = 30, kLabel = 40;
@@ -90,10 +84,6 @@ class TestDialog : public Dialog {
   };
 };
 
-QAbstractButton* Button(const Dialog& dialog, int id) {
-  return qobject_cast<QAbstractButton*>(DlgItemWidget(dialog, id));
-}
-
 class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override { dialog.Create(); }
@@ -102,23 +92,19 @@ class DialogTest : public ::testing::Test {
 };
 
 TEST_F(DialogTest, PlacesControlsWithTheBaseUnitsOfItsFont) {
-  QDialog* window = DialogWindow(dialog);
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->font().pointSize(), 8);
-  const QFontMetrics metrics(window->font());
-  const int baseX =
-      (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) /
-      2;
-  const int baseY = metrics.height();
+  const FontUnits font = DialogFontUnits(dialog);
+  EXPECT_EQ(font.points, 8);
   const auto px = [](int units, int base, int per) { return (units * base + per / 2) / per; };
 
-  EXPECT_EQ(window->size(), QSize(px(210, baseX, 4), px(130, baseY, 8)));
+  const PixelRect client = ClientRect(dialog);
+  EXPECT_EQ(client.width, px(210, font.baseX, 4));
+  EXPECT_EQ(client.height, px(130, font.baseY, 8));
   // Edges convert one by one, so neighbouring controls stay flush.
-  const QRect list = DlgItemWidget(dialog, kList)->geometry();
-  EXPECT_EQ(list.left(), px(7, baseX, 4));
-  EXPECT_EQ(list.top(), px(70, baseY, 8));
-  EXPECT_EQ(list.left() + list.width(), px(147, baseX, 4));
-  EXPECT_EQ(list.top() + list.height(), px(110, baseY, 8));
+  const PixelRect list = ItemRect(dialog, kList);
+  EXPECT_EQ(list.x, px(7, font.baseX, 4));
+  EXPECT_EQ(list.y, px(70, font.baseY, 8));
+  EXPECT_EQ(list.Right(), px(147, font.baseX, 4));
+  EXPECT_EQ(list.Bottom(), px(110, font.baseY, 8));
   EXPECT_EQ(dialog.GetWindowText(), "Essai");
 }
 
@@ -132,13 +118,14 @@ TEST(DialogLayoutTest, ATextWiderThanItsControlWidensTheWholeWindowUntilItFits) 
   narrow.Create();
   Dialog plain(kTemplate);
   plain.Create();
-  const QWidget* label = DlgItemWidgetAt(narrow, 1);
-  EXPECT_GE(label->width(), label->sizeHint().width());
-  EXPECT_EQ(label->height(), QFontMetrics(label->font()).height()) << "heights keep their unit";
+  EXPECT_EQ(TextsNotShownWhole(narrow), std::vector<std::string>{});
+  EXPECT_EQ(ItemRectAt(narrow, 1).height, DialogFontUnits(narrow).baseY)
+      << "heights keep their unit";
   // Positions scale with the same unit as widths.
-  const double unit = DialogWindow(narrow)->width() / 100.0;
-  EXPECT_NEAR(DlgItemWidget(narrow, kIdOk)->x(), 10 * unit, 1.0);
-  EXPECT_NEAR(DlgItemWidget(narrow, kIdOk)->width(), 50 * unit, 1.0);
+  const double unit = ClientRect(narrow).width / 100.0;
+  EXPECT_NEAR(ItemRect(narrow, kIdOk).x, 10 * unit, 1.0);
+  EXPECT_NEAR(ItemRect(narrow, kIdOk).width, 50 * unit, 1.0);
+  EXPECT_GT(ClientRect(narrow).width, ClientRect(plain).width * 100 / 210);
   narrow.DestroyWindow();
   plain.DestroyWindow();
 }
@@ -155,8 +142,7 @@ TEST_F(DialogTest, SettingAnEditRaisesExactlyOneChangeBeforeReturning) {
 }
 
 TEST_F(DialogTest, TypingRaisesAChangePerKeystroke) {
-  auto* line = qobject_cast<QLineEdit*>(DlgItemWidget(dialog, kLine));
-  QTest::keyClicks(line, ";,");
+  TypeKeys(dialog, kLine, ";,");
   EXPECT_EQ(dialog.events, (std::vector<Event>{{Notification::kChange, kLine, ";"},
                                                {Notification::kChange, kLine, ";,"}}));
 }
@@ -167,8 +153,8 @@ TEST_F(DialogTest, AClickNeverUnchecksARadioButtonAndOnlyItsGroupIsCleared) {
   dialog.CheckDlgButton(kRadioFour, 1);
   EXPECT_TRUE(dialog.events.empty()) << "checking from the program notifies nobody";
 
-  Button(dialog, kRadioOne)->click();  // already checked
-  Button(dialog, kRadioThree)->click();
+  ClickItem(dialog, kRadioOne);  // already checked
+  ClickItem(dialog, kRadioThree);
   EXPECT_EQ(dialog.IsDlgButtonChecked(kRadioOne), 1);
   EXPECT_EQ(dialog.IsDlgButtonChecked(kRadioTwo), 1) << "a group of its own: left to the handlers";
   EXPECT_EQ(dialog.IsDlgButtonChecked(kRadioThree), 1);
@@ -178,39 +164,38 @@ TEST_F(DialogTest, AClickNeverUnchecksARadioButtonAndOnlyItsGroupIsCleared) {
 }
 
 TEST_F(DialogTest, ACheckBoxToggledByAClickNotifiesWithItsNewState) {
-  Button(dialog, kCheck)->click();
-  Button(dialog, kCheck)->click();
+  ClickItem(dialog, kCheck);
+  ClickItem(dialog, kCheck);
   EXPECT_EQ(dialog.events, (std::vector<Event>{{Notification::kClicked, kCheck, "1"},
                                                {Notification::kClicked, kCheck, "0"}}));
 }
 
 TEST_F(DialogTest, TabFollowsTheTemplateOrderOfTabStopsAndTheFirstHasTheFocus) {
-  QDialog* window = DialogWindow(dialog);
-  EXPECT_EQ(window->focusWidget(), DlgItemWidget(dialog, kIdOk));
-  std::vector<QWidget*> chain;
-  QWidget* widget = DlgItemWidget(dialog, kIdOk);
-  do {
-    if (widget->focusPolicy() & Qt::TabFocus) chain.push_back(widget);
-    widget = widget->nextInFocusChain();
-  } while (widget != DlgItemWidget(dialog, kIdOk));
-  std::vector<QWidget*> expected;
-  for (int id : {kIdOk, kIdCancel, kLine, kCheck, kText, kList}) {
-    expected.push_back(DlgItemWidget(dialog, id));
+  ShowAndWaitDrawn(dialog);
+  EXPECT_EQ(FocusedItem(dialog), kIdOk);
+  std::vector<std::optional<int>> chain;
+  for (int i = 0; i < 6; ++i) {
+    PressKey(WindowOf(dialog), Key::kTab);
+    chain.push_back(FocusedItem(dialog));
   }
-  EXPECT_EQ(chain, expected) << "radio buttons without a tab stop are left out";
+  EXPECT_EQ(chain, (std::vector<std::optional<int>>{kIdCancel, kLine, kCheck, kText, kList, kIdOk}))
+      << "radio buttons without a tab stop are left out";
 }
 
 TEST_F(DialogTest, StaticTextsShowADoubledAmpersandOnceAndProgramTextsAsGiven) {
+  constexpr std::size_t kLabelIndex = 10;
   EXPECT_EQ(dialog.GetDlgItemText(kLabel), "A & B");
+  EXPECT_EQ(ShownTextAt(dialog, kLabelIndex), "A & B");
   dialog.SetDlgItemText(kLabel, "/home/a&b/cours.txt");
   EXPECT_EQ(dialog.GetDlgItemText(kLabel), "/home/a&b/cours.txt");
+  EXPECT_EQ(ShownTextAt(dialog, kLabelIndex), "/home/a&b/cours.txt")
+      << "no mnemonic made of a path";
   EXPECT_EQ(dialog.GetDlgItemText(kIdOk), "&Valider");
 }
 
 TEST_F(DialogTest, EnablingIsByIdAndUnknownIdsAreHarmless) {
   dialog.EnableDlgItem(kLine, false);
   EXPECT_FALSE(dialog.IsDlgItemEnabled(kLine));
-  EXPECT_FALSE(DlgItemWidget(dialog, kLine)->isEnabled());
   dialog.EnableDlgItem(kLine, true);
   EXPECT_TRUE(dialog.IsDlgItemEnabled(kLine));
 
@@ -237,7 +222,7 @@ TEST_F(DialogTest, ListBoxKeepsOrderAndAnswersNoSpaceAtItsCapacity) {
 }
 
 TEST_F(DialogTest, SelectingALineScrollsItIntoViewAndMinusOneClearsTheSelection) {
-  DialogWindow(dialog)->show();
+  ShowAndWaitDrawn(dialog);
   for (int i = 0; i < 50; ++i) dialog.ListAddString(kList, "ligne " + std::to_string(i));
   EXPECT_EQ(dialog.ListGetTopIndex(kList), 0);
   EXPECT_EQ(dialog.ListSetCurSel(kList, 49), 49);
@@ -250,57 +235,48 @@ TEST_F(DialogTest, SelectingALineScrollsItIntoViewAndMinusOneClearsTheSelection)
 }
 
 TEST_F(DialogTest, AnEmptyListShowsWhenTheKeyboardBringsItTheFocus) {
-  QDialog* window = DialogWindow(dialog);
-  window->show();
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-  QWidget* list = DlgItemWidget(dialog, kList);
-  DlgItemWidget(dialog, kText)->setFocus();
-  testing::PressWidgetKey(window, Qt::Key_Tab);  // the edit before it takes no tab
-  const QImage withFocus = list->grab().toImage();
-  ASSERT_TRUE(list->hasFocus());
-  testing::PressWidgetKey(window, Qt::Key_Tab);
-  ASSERT_FALSE(list->hasFocus());
-  EXPECT_NE(withFocus, list->grab().toImage());
+  ShowAndWaitDrawn(dialog);
+  dialog.GotoDlgCtrl(kText);
+  PressKey(WindowOf(dialog), Key::kTab);  // the edit before it takes no tab
+  ProcessEvents();
+  const std::vector<std::uint32_t> withFocus = ItemPicture(dialog, kList);
+  ASSERT_EQ(FocusedItem(dialog), kList);
+  PressKey(WindowOf(dialog), Key::kTab);
+  ProcessEvents();
+  ASSERT_NE(FocusedItem(dialog), kList);
+  ASSERT_FALSE(withFocus.empty());
+  EXPECT_NE(withFocus, ItemPicture(dialog, kList));
 }
 
 TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
   struct Case {
     const char* name;
-    std::function<void(QWidget*)> act;
+    std::function<void(TestDialog&, ScreenWindow)> act;
     int expected;
   };
   const std::vector<Case> cases = {
       {"Enter on the default button",
-       [](QWidget* w) { testing::PressWidgetKey(w, Qt::Key_Return); }, kIdOk},
-      {"Escape", [](QWidget* w) { testing::PressWidgetKey(w, Qt::Key_Escape); }, kIdCancel},
+       [](TestDialog&, ScreenWindow w) { PressKey(w, Key::kReturn); }, kIdOk},
+      {"Escape", [](TestDialog&, ScreenWindow w) { PressKey(w, Key::kEscape); }, kIdCancel},
       {"Alt and the mnemonic of \"&Valider\"",
-       [](QWidget* w) {
-         w->activateWindow();
-         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-         testing::PressWidgetKey(w, Qt::Key_V, Qt::AltModifier);
-       },
-       kIdOk},
-      {"close box", [](QWidget* w) { w->close(); }, kIdCancel},
+       [](TestDialog&, ScreenWindow w) { PressMnemonic(w, 'V'); }, kIdOk},
+      {"close box", [](TestDialog&, ScreenWindow w) { CloseWithCloseBox(w); }, kIdCancel},
       {"Enter in a line edit",
-       [](QWidget* w) {
-         auto* line = w->findChild<QLineEdit*>();
-         line->setFocus();
-         QTest::keyClick(line, Qt::Key_Return);
+       [](TestDialog& d, ScreenWindow w) {
+         d.GotoDlgCtrl(kLine);
+         PressKey(w, Key::kReturn);
        },
        kIdOk},
       {"Enter on another focused button",
-       [](QWidget* w) {
-         for (auto* button : w->findChildren<QAbstractButton*>()) {
-           if (button->text() == "Annuler") button->setFocus();
-         }
-         testing::PressWidgetKey(w, Qt::Key_Return);
+       [](TestDialog& d, ScreenWindow w) {
+         d.GotoDlgCtrl(kIdCancel);
+         PressKey(w, Key::kReturn);
        },
        kIdCancel},
   };
   for (const Case& c : cases) {
     TestDialog dialog;
-    testing::WhenModalWidget(c.act);
+    WhenModal([&](ScreenWindow window) { c.act(dialog, window); });
     EXPECT_EQ(dialog.DoModal(), c.expected) << c.name;
     EXPECT_TRUE(dialog.destroyed) << c.name;
     EXPECT_FALSE(dialog.IsCreated()) << c.name;
@@ -309,12 +285,10 @@ TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
 
 TEST(DialogModalTest, EnterInAMultiLineEditPressesTheDefaultButtonInsteadOfANewLine) {
   TestDialog dialog;
-  std::string text;
-  testing::WhenModalWidget([&](QWidget* w) {
-    auto* edit = w->findChild<QPlainTextEdit*>();
-    edit->setFocus();
-    QTest::keyClicks(edit, "ab");
-    QTest::keyClick(edit, Qt::Key_Return);
+  WhenModal([&](ScreenWindow window) {
+    dialog.GotoDlgCtrl(kText);
+    TypeKeys(dialog, kText, "ab");
+    PressKey(window, Key::kReturn);
   });
   EXPECT_EQ(dialog.DoModal(), kIdOk);
   ASSERT_FALSE(dialog.events.empty());
@@ -330,19 +304,19 @@ TEST(DialogModalTest, EndDialogDuringInitialisationEndsWithoutALoop) {
 
 TEST(DialogModalTest, ADialogWithoutParentIsOwnedByTheModalDialogOfTheMoment) {
   TestDialog outer;
-  QWidget* innerParent = nullptr;
-  testing::WhenModalWidget([&](QWidget* outerWindow) {
+  void* innerOwner = nullptr;
+  WhenModal([&](ScreenWindow outerWindow) {
     TestDialog inner;
-    testing::WhenModalWidget([&](QWidget* innerWindow) {
-      innerParent = innerWindow->parentWidget();
-      testing::PressWidgetKey(innerWindow, Qt::Key_Escape);
+    WhenModal([&](ScreenWindow innerWindow) {
+      innerOwner = OwnerOf(innerWindow).handle;
+      PressKey(innerWindow, Key::kEscape);
     });
     inner.DoModal();
-    EXPECT_EQ(innerParent, outerWindow);
-    testing::PressWidgetKey(outerWindow, Qt::Key_Escape);
+    EXPECT_EQ(innerOwner, outerWindow.handle);
+    PressKey(outerWindow, Key::kEscape);
   });
   outer.DoModal();
-  EXPECT_NE(innerParent, nullptr);
+  EXPECT_NE(innerOwner, nullptr);
 }
 
 TEST(DialogOwnershipTest, AChildWindowThatWentWithItsParentIsNotDeletedAgain) {
@@ -350,8 +324,8 @@ TEST(DialogOwnershipTest, AChildWindowThatWentWithItsParentIsNotDeletedAgain) {
   parent.Create();
   Dialog child(kTemplate, &parent);
   child.Create();
-  ASSERT_EQ(DialogWindow(child)->parentWidget(), DialogWindow(parent));
-  parent.DestroyWindow();  // Qt deletes the child's window with its parent's
+  ASSERT_EQ(OwnerOf(WindowOf(child)).handle, WindowOf(parent).handle);
+  parent.DestroyWindow();  // the toolkit destroys the child's window with its parent's
   EXPECT_FALSE(child.IsCreated());
   child.SetDlgItemText(kLine, "x");
   EXPECT_EQ(child.GetDlgItemText(kLine), "");

@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QFileDialog>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QStyle>
-#include <QTreeView>
+#include <algorithm>
+#include <string>
+#include <vector>
 
+#include "core/os.h"
 #include "platform/dialog_template.h"
 #include "tests/platform/gui_test_support.h"
-#include "tests/platform/qt_test_support.h"
 
 namespace quelvane {
 namespace {
@@ -22,6 +19,16 @@ constexpr std::string_view kFilter =
     "Fichiers textes (*.txt)|*.txt|Fichiers Métastock (*.prn)|*.prn|Fichiers ASCII "
     "(*.asc)|*.asc|Tous (*.*)|*.*||";
 constexpr std::uint32_t kFlags = kOfnAllowMultiSelect | kOfnFileMustExist | kOfnEnableSizing;
+
+// A path written with '/' in the system's own notation.
+std::string Native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', PathSeparator());
+  return path;
+}
+std::vector<std::string> NativePaths(std::vector<std::string> paths) {
+  for (std::string& path : paths) path = Native(path);
+  return paths;
+}
 
 std::vector<std::string> Walk(const FileDialog& dialog) {
   std::vector<std::string> paths;
@@ -49,9 +56,9 @@ TEST(SelectionBufferTest, SelectionsAreStoredInTheirFormatAndWalkedBackAsFullPat
     SelectionBuffer buffer;
     FileDialog dialog(kFlags, kFilter);
     dialog.SetFileNameBuffer(buffer);
-    ASSERT_EQ(buffer.Store(c.chosen), StoreOutcome::kStored);
-    EXPECT_EQ(buffer.Chars().substr(0, c.buffer.size()), c.buffer);
-    EXPECT_EQ(Walk(dialog), c.walked);
+    ASSERT_EQ(buffer.Store(NativePaths(c.chosen)), StoreOutcome::kStored);
+    EXPECT_EQ(buffer.Chars().substr(0, c.buffer.size()), Native(std::string(c.buffer)));
+    EXPECT_EQ(Walk(dialog), NativePaths(c.walked));
   }
 }
 
@@ -64,17 +71,19 @@ TEST(SelectionBufferTest, ABufferOfZerosWalksAsOneEmptyPath) {
 
 TEST(SelectionBufferTest, ASelectionMustFitIn31000CharactersAndShareOneFolder) {
   SelectionBuffer buffer;
-  EXPECT_EQ(buffer.Store({"/" + std::string(30'998, 'a')}), StoreOutcome::kStored);  // 31,000
-  EXPECT_EQ(buffer.Store({"/" + std::string(30'999, 'a')}), StoreOutcome::kTooLong);
+  EXPECT_EQ(buffer.Store({Native("/") + std::string(30'998, 'a')}),
+            StoreOutcome::kStored);  // 31,000
+  EXPECT_EQ(buffer.Store({Native("/") + std::string(30'999, 'a')}), StoreOutcome::kTooLong);
   EXPECT_EQ(buffer.Chars(), std::string(kSelectionBufferSize, '\0'))
       << "a failure leaves no selection";
 
   // Folder, names and zeros, and the closing zero: 4 + 15,497 + 15,498 + 1 = 31,000.
   const std::string name(15'496, 'n');
-  EXPECT_EQ(buffer.Store({"/dd/" + name, "/dd/" + name + "x"}), StoreOutcome::kStored);
-  EXPECT_EQ(buffer.Store({"/dd/" + name + "x", "/dd/" + name + "x"}), StoreOutcome::kTooLong);
+  const std::string folder = Native("/dd/");
+  EXPECT_EQ(buffer.Store({folder + name, folder + name + "x"}), StoreOutcome::kStored);
+  EXPECT_EQ(buffer.Store({folder + name + "x", folder + name + "x"}), StoreOutcome::kTooLong);
 
-  EXPECT_EQ(buffer.Store({"/a/x.txt", "/b/y.txt"}), StoreOutcome::kRefused);
+  EXPECT_EQ(buffer.Store(NativePaths({"/a/x.txt", "/b/y.txt"})), StoreOutcome::kRefused);
   EXPECT_EQ(buffer.Store({}), StoreOutcome::kRefused);
 }
 
@@ -91,25 +100,26 @@ TEST(SelectionBufferTest, FiltersAreReadFromTheirBarNotation) {
 
 TEST(FileDialogTest, EachOpeningStartsFromTheBufferAndACancelLeavesNoSelection) {
   testing::FileSelectionScript script;
-  script.Select({"/data/a.txt", "/data/b.txt"});
+  script.Select(NativePaths({"/data/a.txt", "/data/b.txt"}));
   script.Cancel();
-  script.Select({"/data/c.txt"});
+  script.Select(NativePaths({"/data/c.txt"}));
   SelectionBuffer buffer;
   FileDialog dialog(kFlags, kFilter);
   dialog.SetFileNameBuffer(buffer);
 
   EXPECT_EQ(dialog.DoModal(), kIdOk);
-  EXPECT_EQ(Walk(dialog), (std::vector<std::string>{"/data/a.txt", "/data/b.txt"}));
+  EXPECT_EQ(Walk(dialog), NativePaths({"/data/a.txt", "/data/b.txt"}));
   EXPECT_EQ(dialog.DoModal(), kIdCancel);
   EXPECT_EQ(Walk(dialog), std::vector<std::string>{""});
   EXPECT_EQ(dialog.DoModal(), kIdOk);
-  EXPECT_EQ(Walk(dialog), std::vector<std::string>{"/data/c.txt"});
+  EXPECT_EQ(Walk(dialog), NativePaths({"/data/c.txt"}));
 
   const std::vector<FileDialogRequest>& requests = script.Requests();
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[0].initialFileName, "");
-  EXPECT_EQ(requests[1].initialFileName, "/data") << "the folder, first string of the selection";
-  EXPECT_EQ(requests[2].initialFileName, "/data/") << "after a cancel, the last folder";
+  EXPECT_EQ(requests[1].initialFileName, Native("/data"))
+      << "the folder, first string of the selection";
+  EXPECT_EQ(requests[2].initialFileName, Native("/data/")) << "after a cancel, the last folder";
   EXPECT_EQ(requests[0].flags, kFlags);
   EXPECT_EQ(requests[0].filters.size(), 4u);
 }
@@ -119,7 +129,7 @@ TEST(FileDialogTest, ASelectionThatDoesNotFitIsAFailureToldInABox) {
   testing::FileSelectionScript script;
   std::vector<std::string> many;
   for (int i = 0; i < 2000; ++i)
-    many.push_back("/data/cours-" + std::to_string(100000 + i) + ".txt");
+    many.push_back(Native("/data/cours-" + std::to_string(100000 + i) + ".txt"));
   script.Select(many);
   SelectionBuffer buffer;
   FileDialog dialog(kFlags, kFilter);
@@ -130,7 +140,7 @@ TEST(FileDialogTest, ASelectionThatDoesNotFitIsAFailureToldInABox) {
   EXPECT_EQ(boxes.Boxes()[0].text, kTooManyFilesBox.text);
   EXPECT_EQ(boxes.Boxes()[0].caption, "Attention");
 
-  script.Select({"/a/x.txt", "/b/y.txt"});  // refused for another reason: no box
+  script.Select(NativePaths({"/a/x.txt", "/b/y.txt"}));  // refused for another reason: no box
   EXPECT_EQ(dialog.DoModal(), kIdCancel);
   EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
@@ -139,46 +149,36 @@ TEST(FileDialogTest, TheRealDialogOffersTheFourFiltersAndReturnsSeveralExistingF
   testing::TempFolder folder;
   folder.Write("a.txt", "x");
   folder.Write("b.txt", "y");
+  const std::string base = folder.Path().string();
   SelectionBuffer buffer;
+  // A selection in that folder: the dialog starts there.
+  ASSERT_EQ(buffer.Store({JoinPath(base, "a.txt"), JoinPath(base, "b.txt")}),
+            StoreOutcome::kStored);
   FileDialog dialog(kFlags, kFilter);
   dialog.SetFileNameBuffer(buffer);
 
-  QStringList shownFilters;
-  QFileDialog::FileMode mode = QFileDialog::AnyFile;
-  testing::WhenModalWidget([&](QWidget* window) {
-    auto* fileDialog = qobject_cast<QFileDialog*>(window);
-    ASSERT_NE(fileDialog, nullptr);
-    mode = fileDialog->fileMode();
-    auto* types = fileDialog->findChild<QComboBox*>("fileTypeCombo");
-    ASSERT_NE(types, nullptr);
-    for (int i = 0; i < types->count(); ++i) shownFilters << types->itemText(i);
-    EXPECT_EQ(types->currentIndex(), 0);
-    fileDialog->setDirectory(QString::fromStdString(folder.Path().string()));
+  std::vector<std::string> shownFilters;
+  int selectedFilter = -1;
+  bool several = false;
+  std::vector<std::string> columnsCut;
+  testing::WhenModal([&](testing::ScreenWindow window) {
+    shownFilters = testing::FileDialogFilters(window);
+    selectedFilter = testing::FileDialogSelectedFilter(window);
+    several = testing::FileDialogTakesSeveralFiles(window);
     // Every column of the detail view shows its title whole, inside the view.
-    const auto* view = fileDialog->findChild<QTreeView*>("treeView");
-    ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(view->isVisible()) << "the detail view";
-    const QHeaderView* header = view->header();
-    for (int column = 0; column < header->count(); ++column) {
-      if (header->isSectionHidden(column)) continue;
-      const QString title = view->model()->headerData(column, Qt::Horizontal).toString();
-      SCOPED_TRACE(title.toStdString());
-      EXPECT_GE(header->sectionSize(column),
-                header->fontMetrics().horizontalAdvance(title) +
-                    2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header));
-      EXPECT_LE(header->sectionPosition(column) + header->sectionSize(column),
-                view->viewport()->width());
-    }
-    EXPECT_TRUE(fileDialog->grab().save(QUELVANE_BUILD_DIR "/file_dialog.png"));
-    fileDialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"a.txt\" \"b.txt\"");
-    QMetaObject::invokeMethod(fileDialog, "accept");
+    columnsCut = testing::FileDialogColumnsNotShownWhole(window);
+    EXPECT_TRUE(testing::SaveScreenshot(window, "file_dialog.png"));
+    testing::ChooseInFileDialog(window, {"a.txt", "b.txt"});
   });
   ASSERT_EQ(dialog.DoModal(), kIdOk);
-  EXPECT_EQ(mode, QFileDialog::ExistingFiles);
-  EXPECT_EQ(shownFilters, (QStringList{"Fichiers textes (*.txt)", "Fichiers Métastock (*.prn)",
-                                       "Fichiers ASCII (*.asc)", "Tous (*.*)"}));
-  const std::string base = folder.Path().string();
-  EXPECT_EQ(Walk(dialog), (std::vector<std::string>{base + "/a.txt", base + "/b.txt"}));
+  EXPECT_TRUE(several);
+  EXPECT_EQ(shownFilters,
+            (std::vector<std::string>{"Fichiers textes (*.txt)", "Fichiers Métastock (*.prn)",
+                                      "Fichiers ASCII (*.asc)", "Tous (*.*)"}));
+  EXPECT_EQ(selectedFilter, 0);
+  EXPECT_EQ(columnsCut, std::vector<std::string>{});
+  EXPECT_EQ(Walk(dialog),
+            (std::vector<std::string>{JoinPath(base, "a.txt"), JoinPath(base, "b.txt")}));
 }
 
 }  // namespace

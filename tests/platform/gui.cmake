@@ -31,10 +31,3 @@ function(quelvane_add_gui_test name)
                        DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "${QUELVANE_GUI_TEST_ENV}" TIMEOUT 300)
 endfunction()
-
-quelvane_add_gui_test(platform_gui_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/dialog_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/message_box_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/file_dialog_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/templates_test.cpp
-  LIBS quelvane_res)

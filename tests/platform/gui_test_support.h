@@ -1,8 +1,9 @@
 // Helpers of the GUI tests: scripted message boxes and file selections, temporary
-// folders, and a person's actions on the real windows (find the window on
-// screen, press a key, click an item, type into an edit). Nothing here names a
-// toolkit type: each toolkit gives its own implementation (gui_test_support_qt.cpp,
-// gui_test_support_win32.cpp), so that the tests of ui/ run on both.
+// folders, a person's actions on the real windows (find the window on screen,
+// press a key, click an item, type into an edit) and what the windows show
+// (texts, places in pixels, pictures). Nothing here names a toolkit type: each
+// toolkit gives its own implementation (gui_test_support_qt.cpp,
+// gui_test_support_win32.cpp), so that the tests of platform/ and ui/ run on both.
 #pragma once
 
 #include <cstddef>
@@ -77,7 +78,7 @@ struct ScreenWindow {
   void* handle = nullptr;
 };
 
-enum class Key : std::uint8_t { kReturn, kEscape, kDelete };
+enum class Key : std::uint8_t { kReturn, kEscape, kDelete, kTab };
 
 // Runs `script` once a modal window other than those open now is up (a dialog's
 // or a box's); the script usually ends it.
@@ -86,6 +87,14 @@ void WhenModal(std::function<void(ScreenWindow)> script);
 bool ModalWindowShown();
 // A key pressed and released where the window has the focus (or on the window).
 void PressKey(ScreenWindow window, Key key);
+// Alt and a letter, as a person presses a mnemonic.
+void PressMnemonic(ScreenWindow window, char letter);
+// Closes the window with its title bar's close box.
+void CloseWithCloseBox(ScreenWindow window);
+// The window of a created dialog; the window that owns a window (null handle:
+// none).
+ScreenWindow WindowOf(const Dialog& dialog);
+ScreenWindow OwnerOf(ScreenWindow window);
 std::string WindowTitle(ScreenWindow window);
 // The text of the push button that has the focus; empty when no button has it.
 std::string FocusedButtonText(ScreenWindow window);
@@ -119,8 +128,77 @@ void ShowAndWaitDrawn(const Dialog& dialog);
 // The texts of the dialog's controls that are not shown whole (clipped, cut
 // short, wrapped onto a line that does not show).
 std::vector<std::string> TextsNotShownWhole(const Dialog& dialog);
-// Writes a picture of the shown dialog into the build folder under that name.
+// Writes a picture of the shown dialog (or box) into the build folder under
+// that name.
 bool SaveScreenshot(const Dialog& dialog, std::string_view fileName);
+bool SaveScreenshot(ScreenWindow window, std::string_view fileName);
+// The id of the control that has the focus in the dialog; none when no control has it.
+std::optional<int> FocusedItem(const Dialog& dialog);
+// The pixels of one control as it is drawn now, row by row.
+std::vector<std::uint32_t> ItemPicture(const Dialog& dialog, int id);
+
+// ---- Geometry, in pixels ------------------------------------------------------------
+
+struct PixelRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  int Right() const { return x + width; }
+  int Bottom() const { return y + height; }
+  bool operator==(const PixelRect&) const = default;
+};
+
+// The dialog's font as the window uses it: its size in points and the base units
+// measured from it (the average width of the 52 letters, rounded, and the height
+// of a line), which dialog units are quarters and eighths of.
+struct FontUnits {
+  int points = 0;
+  int baseX = 0;
+  int baseY = 0;
+};
+FontUnits DialogFontUnits(const Dialog& dialog);
+// The inside of the dialog (without title bar and frame), at (0, 0).
+PixelRect ClientRect(const Dialog& dialog);
+// A control's place inside the dialog.
+PixelRect ItemRect(const Dialog& dialog, int id);
+PixelRect ItemRectAt(const Dialog& dialog, std::size_t index);
+// How many controls the dialog's window holds.
+std::size_t ItemCount(const Dialog& dialog);
+// The template index of the control that a click at the centre of the control
+// at `index` reaches; none when it reaches no control.
+std::optional<std::size_t> ItemHitAtCentreOf(const Dialog& dialog, std::size_t index);
+
+// ---- Message boxes and the file-open dialog on screen -------------------------------
+
+enum class BoxIcon : std::uint8_t { kNone, kStop, kQuestion, kInformation, kWarning };
+BoxIcon MessageBoxIcon(ScreenWindow box);
+// The answers of the box's buttons, in the order of their values.
+std::vector<BoxAnswer> MessageBoxButtons(ScreenWindow box);
+void PressMessageBoxButton(ScreenWindow box, BoxAnswer answer);
+// How a box lays out its message and caption, in pixels.
+struct BoxLayout {
+  int textWidth = 0;      // the width the message is shown in
+  int textHeight = 0;     // the height it is shown in
+  int longestLine = 0;    // the width of its longest line
+  int wrappedHeight = 0;  // the message's height when broken at textWidth
+  int writtenHeight = 0;  // its height with no line broken
+  int captionWidth = 0;   // the caption's, in the title bar's font
+  int captionRoom = 0;    // what the title bar leaves the caption beside its
+                          // icon, buttons and frame
+};
+BoxLayout MessageBoxLayout(ScreenWindow box);
+
+// The file types the dialog offers, and which one is selected (from 0).
+std::vector<std::string> FileDialogFilters(ScreenWindow dialog);
+int FileDialogSelectedFilter(ScreenWindow dialog);
+// Whether the dialog lets the user choose several files at once.
+bool FileDialogTakesSeveralFiles(ScreenWindow dialog);
+// The titles of the columns of its file list that do not show whole.
+std::vector<std::string> FileDialogColumnsNotShownWhole(ScreenWindow dialog);
+// Chooses those files of the folder the dialog shows and confirms, as a person
+// typing their names does.
+void ChooseInFileDialog(ScreenWindow dialog, const std::vector<std::string>& names);
 
 // Counts the paints of one control from now on.
 class PaintCounter {

@@ -2,6 +2,8 @@
 // machine): keys go through the dialog manager as the modal loop would hand
 // them over, clicks and characters are the messages Windows makes of a
 // person's input.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -116,6 +118,8 @@ UINT VirtualKey(Key key) {
       return VK_ESCAPE;
     case Key::kDelete:
       return VK_DELETE;
+    case Key::kTab:
+      return VK_TAB;
   }
   return 0;
 }
@@ -158,38 +162,144 @@ bool TextFits(HWND control) {
   return fits;
 }
 
-// A 32-bit bottom-up BMP of the window as the screen shows it.
-bool WriteBitmap(HWND window, const std::string& path) {
+// The pixels of a window as it has drawn them, frame included or not, as
+// 32-bit rows from the top. They are read from the window's own device context:
+// that of the screen does not hold them under wine, whose windows draw into
+// surfaces of their own, and wine's PrintWindow and WM_PRINT draw a dialog
+// without its controls.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+Picture PictureOf(HWND window, bool withFrame) {
+  Picture picture;
   RECT rect{};
-  ::GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return false;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
+  if (withFrame) {
+    ::GetWindowRect(window, &rect);
+  } else {
+    ::GetClientRect(window, &rect);
+  }
+  picture.width = rect.right - rect.left;
+  picture.height = rect.bottom - rect.top;
+  if (picture.width <= 0 || picture.height <= 0) return {};
+  HDC source = withFrame ? ::GetWindowDC(window) : ::GetDC(window);
+  HDC memory = ::CreateCompatibleDC(source);
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  // A negative height: rows from the top.
+  info.bmiHeader = {
+      sizeof(BITMAPINFOHEADER), picture.width, -picture.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* pixels = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  HBITMAP bitmap = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
   HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  // What the screen shows (wine's PrintWindow and WM_PRINT draw a dialog
-  // without most of its controls).
-  ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ::BitBlt(memory, 0, 0, picture.width, picture.height, source, 0, 0, SRCCOPY);
   ::GdiFlush();
-  const auto imageSize = static_cast<DWORD>(width * height * 4);
+  const auto* first = static_cast<const std::uint32_t*>(pixels);
+  picture.pixels.assign(first, first + static_cast<std::size_t>(picture.width) *
+                                           static_cast<std::size_t>(picture.height));
+  // GDI leaves the fourth byte as it finds it (zero under text and lines, set
+  // where an icon was blended in); readers of the BMP take it for opacity.
+  for (std::uint32_t& pixel : picture.pixels) pixel |= 0xFF000000u;
+  ::SelectObject(memory, previous);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(window, source);
+  return picture;
+}
+
+// A 32-bit BMP, rows from the bottom as the format has them.
+bool WriteBitmap(const Picture& picture, const std::string& path) {
+  if (picture.pixels.empty()) return false;
+  const auto imageSize = static_cast<DWORD>(picture.pixels.size() * 4);
+  BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER),
+                          picture.width,
+                          picture.height,
+                          1,
+                          32,
+                          BI_RGB,
+                          imageSize,
+                          0,
+                          0,
+                          0,
+                          0};
   BITMAPFILEHEADER file{
       0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize),
       0, 0, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(pixels), imageSize);
-  ::SelectObject(memory, previous);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  for (int y = picture.height - 1; y >= 0; --y) {
+    out.write(reinterpret_cast<const char*>(picture.pixels.data() +
+                                            static_cast<std::size_t>(y) *
+                                                static_cast<std::size_t>(picture.width)),
+              static_cast<std::streamsize>(picture.width) * 4);
+  }
   return out.good();
 }
+
+// Every child of a window, in z-order from the top.
+std::vector<HWND> Children(HWND window) {
+  std::vector<HWND> children;
+  for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+// A window's place inside its parent's client area.
+RECT RectInParent(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+std::optional<std::size_t> IndexOf(const Dialog& dialog, HWND control) {
+  for (std::size_t i = 0; control != nullptr && DlgItemWindowAt(dialog, i) != nullptr; ++i) {
+    if (DlgItemWindowAt(dialog, i) == control) return i;
+  }
+  return std::nullopt;
+}
+
+// The text's extent in a window's font.
+SIZE TextExtent(HWND window, HFONT font, std::wstring_view text) {
+  HDC context = ::GetDC(window);
+  HGDIOBJ previous = ::SelectObject(context, font);
+  SIZE size{};
+  ::GetTextExtentPoint32W(context, text.data(), static_cast<int>(text.size()), &size);
+  ::SelectObject(context, previous);
+  ::ReleaseDC(window, context);
+  return size;
+}
+
+HFONT FontOf(HWND window) {
+  return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
+}
+
+// The descendant of a window of that class, if any.
+HWND FindDescendant(HWND window, const wchar_t* className) {
+  struct Search {
+    const wchar_t* name;
+    HWND found;
+  } search{className, nullptr};
+  ::EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (ClassOf(child) != s->name) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The controls of the file-open dialog: its file types and the name typed.
+constexpr int kFileTypes = 0x470;      // cmb1
+constexpr int kFileNameEdit = 0x480;   // edt1
+constexpr int kFileNameCombo = 0x47C;  // cmb13, where Windows has a combo box
 
 }  // namespace
 
@@ -208,6 +318,31 @@ bool ModalWindowShown() {
 
 void PressKey(ScreenWindow window, Key key) {
   SendKey(HandleOf(window), VirtualKey(key));
+}
+
+void PressMnemonic(ScreenWindow window, char letter) {
+  // What Windows makes of Alt and a letter: a system character, which the dialog
+  // manager takes for the mnemonic of a control.
+  HWND dialog = HandleOf(window);
+  HWND focus = ::GetFocus();
+  MSG msg{};
+  msg.hwnd = focus != nullptr && ::IsChild(dialog, focus) ? focus : dialog;
+  msg.message = WM_SYSCHAR;
+  msg.wParam = static_cast<WPARAM>(std::tolower(static_cast<unsigned char>(letter)));
+  msg.lParam = 1 | LPARAM{1} << 29;  // the Alt key is down
+  if (!::IsDialogMessageW(dialog, &msg)) ::DispatchMessageW(&msg);
+}
+
+void CloseWithCloseBox(ScreenWindow window) {
+  ::SendMessageW(HandleOf(window), WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+ScreenWindow WindowOf(const Dialog& dialog) {
+  return {DialogWindow(dialog)};
+}
+
+ScreenWindow OwnerOf(ScreenWindow window) {
+  return {::GetWindow(HandleOf(window), GW_OWNER)};
 }
 
 std::string WindowTitle(ScreenWindow window) {
@@ -306,19 +441,251 @@ std::vector<std::string> TextsNotShownWhole(const Dialog& dialog) {
   return clipped;
 }
 
-bool SaveScreenshot(const Dialog& dialog, std::string_view fileName) {
-  // Windows has no PNG writer of its own: the picture is a BMP of the same name.
+bool SaveScreenshot(ScreenWindow window, std::string_view fileName) {
+  // Windows has no PNG writer of its own: the picture is a BMP of the same name
+  // (scripts/wine-tests turns it into a PNG where ImageMagick is installed).
   std::string path = QUELVANE_BUILD_DIR "/" + std::string(fileName);
   if (path.ends_with(".png")) path.replace(path.size() - 4, 4, ".bmp");
+  HWND handle = HandleOf(window);
+  if (handle == nullptr) return false;
+  ::SetWindowPos(handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  ::RedrawWindow(handle, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ProcessEvents();
+  // The inside of the window, as Qt's pictures are: with no window manager on
+  // the test display, wine leaves the frame undrawn.
+  return WriteBitmap(PictureOf(handle, false), path);
+}
+
+bool SaveScreenshot(const Dialog& dialog, std::string_view fileName) {
+  return SaveScreenshot(WindowOf(dialog), fileName);
+}
+
+std::optional<int> FocusedItem(const Dialog& dialog) {
+  HWND focus = ::GetFocus();
   HWND window = DialogWindow(dialog);
-  ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  // wine hands what a window painted to the X server a moment later.
-  for (int i = 0; i < 5; ++i) {
-    ProcessEvents();
-    ::Sleep(60);
+  if (focus == nullptr || window == nullptr || ::GetParent(focus) != window) return std::nullopt;
+  return ::GetDlgCtrlID(focus);
+}
+
+std::vector<std::uint32_t> ItemPicture(const Dialog& dialog, int id) {
+  HWND control = DlgItemWindow(dialog, id);
+  if (control == nullptr) return {};
+  ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  return PictureOf(control, true).pixels;
+}
+
+FontUnits DialogFontUnits(const Dialog& dialog) {
+  HWND window = DialogWindow(dialog);
+  HFONT font = FontOf(window);
+  LOGFONTW description{};
+  ::GetObjectW(font, sizeof description, &description);
+  HDC context = ::GetDC(window);
+  const int pointsPerInch = ::GetDeviceCaps(context, LOGPIXELSY);
+  HGDIOBJ previous = ::SelectObject(context, font);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(context, &metrics);
+  SIZE letters{};
+  const std::wstring_view all = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  ::GetTextExtentPoint32W(context, all.data(), static_cast<int>(all.size()), &letters);
+  ::SelectObject(context, previous);
+  ::ReleaseDC(window, context);
+  const int height = description.lfHeight < 0 ? -description.lfHeight
+                                              : metrics.tmHeight - metrics.tmInternalLeading;
+  return {::MulDiv(height, 72, pointsPerInch), (static_cast<int>(letters.cx) / 26 + 1) / 2,
+          static_cast<int>(metrics.tmHeight)};
+}
+
+PixelRect ClientRect(const Dialog& dialog) {
+  RECT client{};
+  ::GetClientRect(DialogWindow(dialog), &client);
+  return {0, 0, client.right, client.bottom};
+}
+
+namespace {
+
+PixelRect PlaceOf(HWND control) {
+  if (control == nullptr) return {};
+  const RECT rect = RectInParent(control);
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+}  // namespace
+
+PixelRect ItemRect(const Dialog& dialog, int id) {
+  return PlaceOf(DlgItemWindow(dialog, id));
+}
+
+PixelRect ItemRectAt(const Dialog& dialog, std::size_t index) {
+  return PlaceOf(DlgItemWindowAt(dialog, index));
+}
+
+std::size_t ItemCount(const Dialog& dialog) {
+  return Children(DialogWindow(dialog)).size();
+}
+
+std::optional<std::size_t> ItemHitAtCentreOf(const Dialog& dialog, std::size_t index) {
+  HWND target = DlgItemWindowAt(dialog, index);
+  if (target == nullptr) return std::nullopt;
+  const RECT rect = RectInParent(target);
+  const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  // The topmost visible child there; a group box lets clicks through to what it
+  // surrounds, as Windows' hit test does (statics let them through to the dialog,
+  // which is not what this asks).
+  for (HWND child : Children(DialogWindow(dialog))) {
+    const RECT place = RectInParent(child);
+    if (!::IsWindowVisible(child) || !::PtInRect(&place, centre)) continue;
+    if (ClassOf(child) == L"Button" && (StyleOf(child) & BS_TYPEMASK) == BS_GROUPBOX) continue;
+    return IndexOf(dialog, child);
   }
-  return window != nullptr && WriteBitmap(window, path);
+  return std::nullopt;
+}
+
+BoxIcon MessageBoxIcon(ScreenWindow box) {
+  for (HWND child : Children(HandleOf(box))) {
+    if (ClassOf(child) != L"Static" || (StyleOf(child) & SS_TYPEMASK) != SS_ICON ||
+        !::IsWindowVisible(child)) {
+      continue;
+    }
+    const auto icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+    if (icon == nullptr) return BoxIcon::kNone;
+    const std::pair<LPCWSTR, BoxIcon> kIcons[] = {{IDI_HAND, BoxIcon::kStop},
+                                                  {IDI_QUESTION, BoxIcon::kQuestion},
+                                                  {IDI_ASTERISK, BoxIcon::kInformation},
+                                                  {IDI_EXCLAMATION, BoxIcon::kWarning}};
+    for (const auto& [name, kind] : kIcons) {
+      if (::LoadIconW(nullptr, name) == icon) return kind;
+    }
+  }
+  return BoxIcon::kNone;
+}
+
+std::vector<BoxAnswer> MessageBoxButtons(ScreenWindow box) {
+  // The answers are the buttons' ids.
+  std::vector<BoxAnswer> answers;
+  for (const BoxAnswer answer : {BoxAnswer::kOk, BoxAnswer::kYes, BoxAnswer::kNo}) {
+    HWND button = ::GetDlgItem(HandleOf(box), static_cast<int>(answer));
+    if (button != nullptr && ::IsWindowVisible(button)) answers.push_back(answer);
+  }
+  return answers;
+}
+
+void PressMessageBoxButton(ScreenWindow box, BoxAnswer answer) {
+  const int id = static_cast<int>(answer);
+  HWND button = ::GetDlgItem(HandleOf(box), id);
+  if (button != nullptr) {
+    ::PostMessageW(HandleOf(box), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+  }
+}
+
+BoxLayout MessageBoxLayout(ScreenWindow box) {
+  BoxLayout layout;
+  HWND window = HandleOf(box);
+  HWND label = ::GetDlgItem(window, 0xFFFF);
+  if (label == nullptr) return layout;
+  RECT client{};
+  ::GetClientRect(label, &client);
+  layout.textWidth = client.right;
+  layout.textHeight = client.bottom;
+  const std::wstring text = TextOf(label);
+  HFONT font = FontOf(label);
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring_view line(text.data() + start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.remove_suffix(1);
+    layout.longestLine =
+        std::max(layout.longestLine, static_cast<int>(TextExtent(label, font, line).cx));
+    start = end + 1;
+  }
+  HDC context = ::GetDC(label);
+  HGDIOBJ previous = ::SelectObject(context, font);
+  const UINT format = DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS;
+  RECT wrapped{0, 0, layout.textWidth, 0};
+  ::DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &wrapped,
+              format | DT_WORDBREAK);
+  RECT written{0, 0, 0, 0};
+  ::DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &written, format);
+  ::SelectObject(context, previous);
+  ::ReleaseDC(label, context);
+  layout.wrappedHeight = wrapped.bottom;
+  layout.writtenHeight = written.bottom;
+  // A box's title bar holds the caption, the close button and the frame.
+  RECT frame{};
+  ::GetWindowRect(window, &frame);
+  layout.captionRoom = frame.right - frame.left - ::GetSystemMetrics(SM_CXSIZE) -
+                       2 * (::GetSystemMetrics(SM_CXFIXEDFRAME) + ::GetSystemMetrics(SM_CXEDGE));
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HFONT captionFont = ::CreateFontIndirectW(&metrics.lfCaptionFont);
+  layout.captionWidth = static_cast<int>(TextExtent(window, captionFont, TextOf(window)).cx);
+  ::DeleteObject(captionFont);
+  return layout;
+}
+
+std::vector<std::string> FileDialogFilters(ScreenWindow dialog) {
+  std::vector<std::string> filters;
+  HWND types = ::GetDlgItem(HandleOf(dialog), kFileTypes);
+  const auto count = types == nullptr ? 0 : ::SendMessageW(types, CB_GETCOUNT, 0, 0);
+  for (WPARAM i = 0; static_cast<LRESULT>(i) < count; ++i) {
+    std::wstring text(static_cast<std::size_t>(::SendMessageW(types, CB_GETLBTEXTLEN, i, 0)) + 1,
+                      L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+    filters.push_back(FromWide(text));
+  }
+  return filters;
+}
+
+int FileDialogSelectedFilter(ScreenWindow dialog) {
+  HWND types = ::GetDlgItem(HandleOf(dialog), kFileTypes);
+  return types == nullptr ? -1 : static_cast<int>(::SendMessageW(types, CB_GETCURSEL, 0, 0));
+}
+
+bool FileDialogTakesSeveralFiles(ScreenWindow dialog) {
+  HWND list = FindDescendant(HandleOf(dialog), WC_LISTVIEWW);
+  return list != nullptr && (StyleOf(list) & LVS_SINGLESEL) == 0;
+}
+
+std::vector<std::string> FileDialogColumnsNotShownWhole(ScreenWindow dialog) {
+  // Only the detail view has columns; Windows' dialog opens on the list view.
+  HWND list = FindDescendant(HandleOf(dialog), WC_LISTVIEWW);
+  if (list == nullptr || (StyleOf(list) & LVS_TYPEMASK) != LVS_REPORT) return {};
+  auto* header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+  std::vector<std::string> cut;
+  RECT view{};
+  ::GetClientRect(list, &view);
+  const auto count = header == nullptr ? 0 : ::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t title[128] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_WIDTH;
+    item.pszText = title;
+    item.cchTextMax = 128;
+    ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    RECT place{};
+    ::SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(&place));
+    const int needed = static_cast<int>(TextExtent(header, FontOf(header), title).cx) +
+                       2 * ::GetSystemMetrics(SM_CXEDGE) * 3;
+    if (item.cxy < needed || place.right > view.right) cut.push_back(FromWide(title));
+  }
+  return cut;
+}
+
+void ChooseInFileDialog(ScreenWindow dialog, const std::vector<std::string>& names) {
+  std::wstring typed;
+  for (const std::string& name : names) {
+    typed += (typed.empty() ? L"\"" : L" \"") + ToWide(name) + L"\"";
+  }
+  HWND window = HandleOf(dialog);
+  HWND edit = ::GetDlgItem(window, kFileNameEdit);
+  if (edit == nullptr) edit = ::GetDlgItem(window, kFileNameCombo);
+  ::SetWindowTextW(edit, typed.c_str());
+  ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(window, IDOK)));
 }
 
 struct PaintCounter::Impl {

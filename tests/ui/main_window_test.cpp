@@ -1,5 +1,6 @@
 // The main window at start and at its end: the settings read into the controls,
 // the fourteen keys written back, the window as a person sees it.
+#include "core/os.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
@@ -145,11 +146,15 @@ TEST_F(MainWindowTest, StoredPrefixAndExtensionKeepTheirTextUntilTheirButtonsAre
 
 TEST_F(MainWindowTest, ScreenshotShowsEveryTextWhole) {
   CConverterDlg& window = Open();
-  window.ListAddString(kIdcFileList, "/home/utilisateur/cotations/cours-2003-11-13.prn");
-  window.AddLogLine("==> Traitement fichier '/home/utilisateur/cotations/cours.prn'\r\n");
+  // The picture shows in the README: paths as the user's system writes them.
+  const std::string folder = PathSeparator() == '/'
+                                 ? "/home/utilisateur/cotations"
+                                 : "C:\\Users\\utilisateur\\Documents\\Cotations";
+  window.ListAddString(kIdcFileList, JoinPath(folder, "cours-2003-11-13.prn"));
+  window.AddLogLine("==> Traitement fichier '" + JoinPath(folder, "cours.prn") + "'\r\n");
   window.AddLogLine("Code SICOVAM trouvé dans la colonne 1\r\n");
-  window.SetStatusLines("1/1 fichiers traités", "/home/utilisateur/cotations/cours.prn",
-                        std::nullopt, std::nullopt);
+  window.SetStatusLines("1/1 fichiers traités", JoinPath(folder, "cours.prn"), std::nullopt,
+                        std::nullopt);
   ShowAndWaitDrawn(window);
   EXPECT_EQ(TextsNotShownWhole(window), std::vector<std::string>{});
   EXPECT_TRUE(SaveScreenshot(window, "main_window.png"));
