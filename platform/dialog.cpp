@@ -31,10 +31,6 @@
 namespace quelvane {
 namespace {
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
 }

@@ -24,13 +24,6 @@ class Dialog;
 
 inline constexpr std::size_t kSelectionBufferSize = 31'000;
 
-// Said when the user selects more files than the buffer holds, rather than
-// silently selecting nothing.
-inline constexpr BoxMessage kTooManyFilesBox{
-    "Trop de fichiers sélectionnés : la sélection dépasse la place prévue.\n"
-    "Sélectionnez moins de fichiers à la fois.",
-    "Attention", BoxType::kInformation};
-
 // What became of a selection stored in the buffer.
 enum class StoreOutcome : std::uint8_t {
   kStored,
@@ -99,11 +92,14 @@ class FileDialog {
 
   // The buffer that receives the selection, in place of the dialog's own.
   void SetFileNameBuffer(SelectionBuffer& buffer) { buffer_ = &buffer; }
+  // The box that tells the user a selection does not fit, in the program's own
+  // words; without one, such a selection is only cancelled.
+  void SetTooManyFilesBox(const BoxMessage& box) { tooManyFilesBox_ = box; }
 
   // Shows the dialog, starting from the buffer's first string. Returns kIdOk
   // with the selection in the buffer, or kIdCancel when the user cancels or the
   // selection does not fit; the buffer then holds no selection. A selection
-  // that does not fit is told to the user in a box (kTooManyFilesBox).
+  // that does not fit is told to the user in the box SetTooManyFilesBox gave.
   int DoModal();
 
   SelectionPosition GetStartPosition() const;
@@ -115,6 +111,7 @@ class FileDialog {
   const Dialog* owner_;
   SelectionBuffer ownBuffer_;
   SelectionBuffer* buffer_ = &ownBuffer_;
+  std::optional<BoxMessage> tooManyFilesBox_;
   std::string lastFolder_;  // where a dialog after a cancelled one starts
 };
 

@@ -127,9 +127,9 @@ int FileDialog::DoModal() {
   }
   if (stored != StoreOutcome::kStored) {
     buffer_->Clear();
-    if (stored == StoreOutcome::kTooLong) {
-      ShowMessageBox(owner_, kTooManyFilesBox.text, kTooManyFilesBox.caption,
-                     kTooManyFilesBox.type);
+    if (stored == StoreOutcome::kTooLong && tooManyFilesBox_) {
+      ShowMessageBox(owner_, tooManyFilesBox_->text, tooManyFilesBox_->caption,
+                     tooManyFilesBox_->type);
     }
     return kIdCancel;
   }

@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <algorithm>
 
-#include "core/quick_convert.h"
+#include "run/run_texts.h"
 #include "tests/platform/gui_test_support.h"
 #include "tests/platform/qt_test_support.h"
 
@@ -72,7 +72,7 @@ TEST(MessageBoxTest, BoxesAreWideEnoughForTheirCaptionAndKeepEveryLineWhole) {
   };
   const Case cases[] = {
       {{"Paramètre inconnu.", "Attention", BoxType::kOk}, "box_unknown_parameter.png"},
-      {kComputedIsinBox, "box_computed_isin.png"},
+      {run_texts::kComputedIsinBox, "box_computed_isin.png"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.screenshot);

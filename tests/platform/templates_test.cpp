@@ -34,8 +34,7 @@ TEST_P(TemplatesTest, NoTextIsClippedAndNoControlLiesUnderAFrame) {
     const DialogControl& control = dialogTemplate.controls[i];
     const QWidget* widget = DlgItemWidgetAt(dialog, i);
     ASSERT_NE(widget, nullptr);
-    const QString text =
-        QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size()));
+    const QString text = ToQString(control.text);
     SCOPED_TRACE(text.toStdString());
     switch (control.kind) {
       case ControlKind::kPushButton: {

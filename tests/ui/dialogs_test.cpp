@@ -1,8 +1,9 @@
 // The quick conversion, help and About dialogs, driven through their real widgets.
 #include "core/code_tables.h"
-#include "core/quick_convert.h"
 #include "res/help_text.h"
 #include "res/resource_ids.h"
+#include "run/quick_convert.h"
+#include "run/run_texts.h"
 #include "tests/platform/gui_test_support.h"
 #include "tests/ui/main_window_fixture.h"
 #include "ui/about_dlg.h"
@@ -14,8 +15,8 @@ namespace {
 
 using namespace quelvane::res;
 
-const std::string kComputedBox(kComputedIsinBox.text);
-const std::string kRefusedBox(kNotACodeBox.text);
+const std::string kComputedBox(run_texts::kComputedIsinBox.text);
+const std::string kRefusedBox(run_texts::kNotACodeBox.text);
 
 // Types a code into the quick dialog's edit and presses "Convertir".
 void Convert(CQuickConvertDlg& dialog, const std::string& text) {

@@ -1,8 +1,9 @@
-#include "core/quick_convert.h"
+#include "run/quick_convert.h"
 
 #include <gtest/gtest.h>
 
 #include "core/code_tables.h"
+#include "run/run_texts.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {
@@ -16,8 +17,8 @@ struct QuickCase {
 
 TEST(QuickConvert, LinesAndBoxesForWhatTheUserTypes) {
   const CodeTables tables;
-  const std::string_view computed = kComputedIsinBox.text;
-  const std::string_view refused = kNotACodeBox.text;
+  const std::string_view computed = run_texts::kComputedIsinBox.text;
+  const std::string_view refused = run_texts::kNotACodeBox.text;
   const QuickCase cases[] = {
       {"", refused, {}, {}},
       {"0", refused, {}, {}},
