@@ -81,6 +81,12 @@ std::uint64_t HashText(std::string_view text, WordTransform transform = {}) {
   return hash ^ (hash >> 31);
 }
 
+// Every trailing CR and LF removed, in any order and number; inner ones stay.
+inline std::string_view StripTrailingLineEnds(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  return text;
+}
+
 // Equal when the texts differ at most in the case of the letters A to Z.
 bool EqualsFoldingAsciiLetters(std::string_view a, std::string_view b);
 

@@ -14,13 +14,6 @@
 
 namespace quelvane {
 
-// What the code column's rule makes of one token.
-struct CodeResult {
-  bool recognised = false;  // a code of the source type
-  MatchKind kind = MatchKind::Computed;
-  std::string_view text;  // the converted code, when recognised
-};
-
 class ConversionMemo {
  public:
   // Tokens and results longer than this are not remembered.

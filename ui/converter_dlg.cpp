@@ -189,10 +189,8 @@ void CConverterDlg::SelectSourceFiles() {
   }
 }
 
-// The three dialogs open as local modal dialogs; their result is not used.
-// Until they have their own classes, each shows its template.
-
-// Each dialog is built for this opening only; its result is not used.
+// The three dialogs open as local modal dialogs, each built for this opening
+// only; their result is not used.
 void CConverterDlg::OnQuickConvert() {
   CQuickConvertDlg dialog(tables_);
   dialog.DoModal();

@@ -55,13 +55,5 @@ TEST(TokenCursorTest, RestIsWhatFollowsTheLastToken) {
   EXPECT_EQ(cursor.Rest(), ";");
 }
 
-TEST(StripTrailingLineEndsTest, RemovesEveryTrailingCrAndLfOnly) {
-  const std::pair<std::string_view, std::string_view> cases[] = {
-      {"\r\n", ""},     {"a\r\n\r\n", "a"}, {"a\n\r\r", "a"}, {"a\rb\r\n", "a\rb"},
-      {"a\nb", "a\nb"}, {"", ""},           {"a \r\n", "a "},
-  };
-  for (const auto& [text, stripped] : cases) EXPECT_EQ(StripTrailingLineEnds(text), stripped);
-}
-
 }  // namespace
 }  // namespace quelvane
