@@ -5,54 +5,31 @@
 #include "core/code_tables.h"
 #include "run/run_texts.h"
 #include "tests/core/test_files.h"
+#include "tests/run/quick_convert_cases.h"
 
 namespace quelvane {
 namespace {
 
-struct QuickCase {
-  std::string typed;
-  std::optional<std::string_view> box;  // the box text, if a box shows
-  std::optional<std::string> sicovamLine, isinLine;
-};
+using testing::kQuickCases;
+using testing::QuickCase;
 
 TEST(QuickConvert, LinesAndBoxesForWhatTheUserTypes) {
   const CodeTables tables;
-  const std::string_view computed = run_texts::kComputedIsinBox.text;
-  const std::string_view refused = run_texts::kNotACodeBox.text;
-  const QuickCase cases[] = {
-      {"", refused, {}, {}},
-      {"0", refused, {}, {}},
-      {"-5", refused, {}, {}},
-      {"99999999", refused, {}, {}},
-      {"X12345", refused, {}, {}},
-      {"FR0000123457 ", refused, {}, {}},
-      {"99999998", computed, "SICOVAM : '99999998'", "ISIN : 'FR0999999982'"},
-      {"12345", computed, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
-      {"10728", {}, "SICOVAM : '10728'", "ISIN : 'FR0000003402'"},
-      {" 42", computed, "SICOVAM : ' 42'", "ISIN : 'FR0000000424'"},
-      {"42abc", computed, "SICOVAM : '42abc'", "ISIN : 'FR0000000424'"},
-      {"FR0000123457", {}, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
-      {"fr0000123457", {}, "SICOVAM : '12345'", "ISIN : 'fr0000123457'"},
-      {"FR0000123450", {}, "SICOVAM : '12345'", "ISIN : 'FR0000123450'"},
-      {"GB00B03MLX29", {}, "SICOVAM : 'B03MLX2'", "ISIN : 'GB00B03MLX29'"},
-      {"FR0000000000", {}, "SICOVAM : ''", "ISIN : 'FR0000000000'"},
-      {"FR0000003402", {}, "SICOVAM : '10728'", "ISIN : 'FR0000003402'"},
-      // Windows-1252 text is shown in UTF-8.
-      {"FR\xE9"
-       "000000000",
-       {},
-       "SICOVAM : '\xC3\xA9"
-       "00000000'",
-       "ISIN : 'FR\xC3\xA9"
-       "000000000'"},
-      {"7\xE9t\xE9", computed, "SICOVAM : '7\xC3\xA9t\xC3\xA9'", "ISIN : 'FR0000000077'"},
-  };
-  for (const auto& c : cases) {
+  for (const QuickCase& c : kQuickCases) {
+    SCOPED_TRACE(c.typed);
     const QuickConversion result = QuickConvert(tables, c.typed);
-    EXPECT_EQ(result.recognised, c.box != refused) << c.typed;
-    EXPECT_EQ(result.box ? std::optional(result.box->text) : std::nullopt, c.box) << c.typed;
-    EXPECT_EQ(result.sicovamLine, c.sicovamLine) << c.typed;
-    EXPECT_EQ(result.isinLine, c.isinLine) << c.typed;
+    EXPECT_EQ(result.recognised, c.box != QuickCase::Box::kNotACode);
+    std::optional<std::string_view> box;
+    if (c.box == QuickCase::Box::kComputedIsin) box = run_texts::kComputedIsinBox.text;
+    if (c.box == QuickCase::Box::kNotACode) box = run_texts::kNotACodeBox.text;
+    EXPECT_EQ(result.box ? std::optional(result.box->text) : std::nullopt, box);
+    if (result.recognised) {
+      EXPECT_EQ(result.sicovamLine, c.sicovamLine);
+      EXPECT_EQ(result.isinLine, c.isinLine);
+    } else {
+      EXPECT_FALSE(result.sicovamLine);
+      EXPECT_FALSE(result.isinLine);
+    }
   }
 }
 
