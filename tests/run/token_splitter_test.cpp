@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "run/run_reporter.h"
-
 namespace quelvane {
 namespace {
 
