@@ -8,8 +8,8 @@
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
 #include "core/os.h"
-#include "core/quick_convert.h"
 #include "core/text.h"
+#include "run/quick_convert.h"
 
 namespace quelvane {
 

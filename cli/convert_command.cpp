@@ -13,7 +13,6 @@
 #include "core/code_tables.h"
 #include "core/os.h"
 #include "core/profile.h"
-#include "core/quick_convert.h"
 #include "core/text.h"
 #include "run/process_files.h"
 #include "run/settings.h"

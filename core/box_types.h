@@ -1,8 +1,8 @@
 // The vocabulary of message boxes, shared by every folder: the run and the quick
 // conversion say which box they want, the window shows it, quelvane-cli prints it.
-// The type values are the ones the Windows resources of the program were written
-// with (buttons in the low four bits, icon in the next four), so a type read from
-// a template or a log of an old run still means the same box.
+// The type values are Windows' own message-box flags (buttons in the low four
+// bits, icon in the next four): the Win32 toolkit hands them to MessageBoxW as
+// they are; the Qt one maps each to its icon and buttons.
 #pragma once
 
 #include <string_view>

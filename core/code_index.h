@@ -30,8 +30,6 @@ inline std::size_t SlotOf(std::uint64_t hash, std::size_t size) {
   return static_cast<std::size_t>(((hash >> 32) * static_cast<std::uint64_t>(size)) >> 32);
 }
 
-inline constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-
 // Empties `array` and gives it `count` value-initialised elements, in memory asked
 // for in huge pages before it is first written: the slots of a large table are
 // written in random order, one small page fault each otherwise.
@@ -73,35 +71,61 @@ class KeyFilter {
   std::vector<std::uint64_t> words_;
 };
 
+// The slots and the filter both indexes share, and their linear probing. A Slot
+// has a `position` member: the entry's position + 1, 0 for an empty slot.
+// `holds(slot)` tells whether a taken slot holds the key being added or sought.
+template <class Slot>
+class ProbedSlots {
+ public:
+  // Empties the slots and makes room for `count` keys; no more may be added.
+  void Reset(std::size_t count) {
+    ResetToEmpty(slots_, SlotCount(count));
+    filter_.Reset(count);
+  }
+
+  // Takes the first empty slot of the key's run unless a slot holds the key
+  // already: the first entry wins.
+  template <class Holds>
+  void Add(std::uint64_t hash, const Slot& slot, const Holds& holds) {
+    std::size_t i = SlotOf(hash, slots_.size());
+    for (; slots_[i].position != 0; i = Next(i)) {
+      if (holds(slots_[i])) return;
+    }
+    slots_[i] = slot;
+    filter_.Add(hash);
+  }
+
+  template <class Holds>
+  std::optional<std::uint32_t> Find(std::uint64_t hash, const Holds& holds) const {
+    if (slots_.empty() || !filter_.MayHold(hash)) return std::nullopt;
+    for (std::size_t i = SlotOf(hash, slots_.size()); slots_[i].position != 0; i = Next(i)) {
+      if (holds(slots_[i])) return slots_[i].position - 1;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
+
+  std::vector<Slot> slots_;
+  KeyFilter filter_;
+};
+
 }  // namespace code_index_detail
 
 class CodeIndex {
  public:
   // Empties the index and makes room for `count` keys; no more may be added.
-  void Reset(std::size_t count) {
-    code_index_detail::ResetToEmpty(slots_, code_index_detail::SlotCount(count));
-    filter_.Reset(count);
-  }
+  void Reset(std::size_t count) { slots_.Reset(count); }
 
   // Records the position unless the code already has one: the first entry wins.
   void Add(std::int32_t code, std::uint32_t position) {
-    const std::uint64_t hash = Hash(code);
-    std::size_t i = code_index_detail::SlotOf(hash, slots_.size());
-    for (; slots_[i].position != 0; i = Next(i)) {
-      if (slots_[i].code == code) return;
-    }
-    slots_[i] = {code, position + 1};
-    filter_.Add(hash);
+    slots_.Add(Hash(code), {code, position + 1},
+               [code](const Slot& slot) { return slot.code == code; });
   }
 
   std::optional<std::uint32_t> Find(std::int32_t code) const {
-    const std::uint64_t hash = Hash(code);
-    if (slots_.empty() || !filter_.MayHold(hash)) return std::nullopt;
-    for (std::size_t i = code_index_detail::SlotOf(hash, slots_.size()); slots_[i].position != 0;
-         i = Next(i)) {
-      if (slots_[i].code == code) return slots_[i].position - 1;
-    }
-    return std::nullopt;
+    return slots_.Find(Hash(code), [code](const Slot& slot) { return slot.code == code; });
   }
 
  private:
@@ -112,12 +136,10 @@ class CodeIndex {
 
   static std::uint64_t Hash(std::int32_t code) {
     const auto key = static_cast<std::uint64_t>(static_cast<std::uint32_t>(code));
-    return (key + 1) * code_index_detail::kMultiplier;
+    return (key + 1) * kHashMultiplier;
   }
-  std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
 
-  std::vector<Slot> slots_;
-  code_index_detail::KeyFilter filter_;
+  code_index_detail::ProbedSlots<Slot> slots_;
 };
 
 // The ISIN of an entry is asked of the caller (`isinAt(position)`), which keeps
@@ -125,34 +147,24 @@ class CodeIndex {
 class IsinIndex {
  public:
   void Reset(std::size_t count) {
-    code_index_detail::ResetToEmpty(slots_, code_index_detail::SlotCount(count));
-    filter_.Reset(count);
+    slots_.Reset(count);
     longest_ = 0;
   }
 
   template <class IsinAt>
   void Add(std::string_view isin, std::uint32_t position, const IsinAt& isinAt) {
-    const std::uint64_t hash = FoldedHash(isin);
-    std::size_t i = code_index_detail::SlotOf(hash, slots_.size());
-    for (; slots_[i].position != 0; i = Next(i)) {
-      if (Holds(slots_[i], hash, isin, isinAt)) return;  // the first entry wins
-    }
-    slots_[i] = {static_cast<std::uint32_t>(hash), position + 1};
-    filter_.Add(hash);
+    const std::uint64_t hash = HashText(isin, FoldWord);
+    slots_.Add(hash, {static_cast<std::uint32_t>(hash), position + 1},
+               [&](const Slot& slot) { return Holds(slot, hash, isin, isinAt); });
     if (isin.size() > longest_) longest_ = isin.size();
   }
 
   template <class IsinAt>
   std::optional<std::uint32_t> Find(std::string_view isin, const IsinAt& isinAt) const {
     // No key is longer: a long token costs nothing, not even its hash.
-    if (isin.size() > longest_ || slots_.empty()) return std::nullopt;
-    const std::uint64_t hash = FoldedHash(isin);
-    if (!filter_.MayHold(hash)) return std::nullopt;
-    for (std::size_t i = code_index_detail::SlotOf(hash, slots_.size()); slots_[i].position != 0;
-         i = Next(i)) {
-      if (Holds(slots_[i], hash, isin, isinAt)) return slots_[i].position - 1;
-    }
-    return std::nullopt;
+    if (isin.size() > longest_) return std::nullopt;
+    const std::uint64_t hash = HashText(isin, FoldWord);
+    return slots_.Find(hash, [&](const Slot& slot) { return Holds(slot, hash, isin, isinAt); });
   }
 
  private:
@@ -169,18 +181,6 @@ class IsinIndex {
            EqualsFoldingAsciiLetters(isinAt(slot.position - 1), isin);
   }
 
-  // A hash of the text with a to z upper-cased, taken eight bytes at a time:
-  // every token of an ISIN column is looked up, once or twice.
-  static std::uint64_t FoldedHash(std::string_view isin) {
-    std::uint64_t hash = isin.size() * code_index_detail::kMultiplier;
-    for (; isin.size() > 8; isin.remove_prefix(8)) {
-      hash = (hash ^ FoldWord(HashWord(isin))) * code_index_detail::kMultiplier;
-      hash ^= hash >> 32;
-    }
-    hash = (hash ^ FoldWord(HashWord(isin))) * code_index_detail::kMultiplier;
-    return hash ^ (hash >> 31);
-  }
-
   // FoldAsciiLetter on eight bytes at once: a byte from 'a' to 'z' loses 0x20,
   // every other byte (those of 0x80 and above included) stays as it is. Each
   // byte's high bit marks a comparison; no sum carries into the next byte,
@@ -194,10 +194,7 @@ class IsinIndex {
     return word - (lower >> 2);  // 0x80 >> 2 is 0x20, in the same byte
   }
 
-  std::size_t Next(std::size_t i) const { return i + 1 == slots_.size() ? 0 : i + 1; }
-
-  std::vector<Slot> slots_;
-  code_index_detail::KeyFilter filter_;
+  code_index_detail::ProbedSlots<Slot> slots_;
   std::size_t longest_ = 0;
 };
 

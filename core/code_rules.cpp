@@ -79,8 +79,12 @@ IsinConversion IsinOfNumber(const CodeTables& tables, std::int32_t number) {
   if (const auto isin = KnownOrComputedIsin(tables, number, computed)) {
     return IsinConversion{std::string(isin->isin), isin->kind};
   }
-  // "FR" and the number on nine digits, then the check digit. IsSicovamCode keeps
-  // callers to 1..99,999,998; any other number still gets a well-formed text.
+  // Left here: the numbers below 0 or above 999,999,999, which have no ISIN
+  // (IsSicovamCode keeps the program's callers to 1..99,999,998). The text is
+  // "FR", the number as printf's "%09d" writes it, then its check digit, and is
+  // no ISIN: a negative number gives a '-' and its digits padded to eight, with
+  // '0' for the check digit ("FR-000000050" for -5); one of 10^9 or more gives
+  // all of its ten digits and their check digit, thirteen characters.
   char body[16];
   std::snprintf(body, sizeof body, "FR%09d", number);
   std::string isin = body;

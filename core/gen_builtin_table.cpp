@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "core/code_rules.h"
+#include "core/recognition.h"
 #include "core/text.h"
 
 namespace {

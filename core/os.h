@@ -188,6 +188,9 @@ enum class ReplaceFailure {
 // written). An earlier file of the final name keeps its permissions and stays
 // whole until the rename, and stays as it was when the new one cannot take its
 // place.
+// On POSIX, the environment variable QUELVANE_NAMED_TEMPORARIES (any value)
+// makes every file take the named temporary path, as where the file system
+// refuses unnamed files: the tests run that path and its cleanup through it.
 class AtomicReplacement {
  public:
   explicit AtomicReplacement(std::string finalPath);

@@ -114,6 +114,19 @@ std::string TemporaryName(const std::string& finalPath, unsigned attempt) {
   return std::string(SplitPath(finalPath).folder) + name;
 }
 
+// The set variable QUELVANE_NAMED_TEMPORARIES (any value) makes the files of this
+// process take the path of a file system without unnamed files (O_TMPFILE): a
+// named temporary file, removed on Discard or by the signal handler. The tests
+// run that path through it on any machine. Read once, when the first file is made.
+int OpenUnnamed(const std::string& folder, int flags, mode_t mode) {
+  static const bool refused = std::getenv("QUELVANE_NAMED_TEMPORARIES") != nullptr;
+  if (refused) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return ::open(folder.c_str(), O_TMPFILE | flags, mode);
+}
+
 constexpr unsigned kNameAttempts = 100;
 
 bool WriteAllToFd(int fd, std::string_view bytes) {
@@ -287,7 +300,7 @@ OpenedFile CopyToUnnamedFile(OsHandle handle) {
   OpenedFile opened;
   const char* folder = std::getenv("TMPDIR");
   const std::string dir = folder != nullptr && *folder != '\0' ? folder : "/tmp";
-  int copy = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  int copy = OpenUnnamed(dir, O_RDWR | O_CLOEXEC, 0600);
   if (copy < 0) {
     std::string name = dir + "/quelvane-XXXXXX";
     copy = ::mkostemp(name.data(), O_CLOEXEC);
@@ -327,7 +340,7 @@ AtomicReplacement::~AtomicReplacement() {
 bool AtomicReplacement::Open() {
   Discard();
   failure_ = ReplaceFailure::kOther;
-  int fd = ::open(FolderOf(finalPath_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  int fd = OpenUnnamed(FolderOf(finalPath_), O_WRONLY | O_CLOEXEC, 0666);
   unnamed_ = fd >= 0;
   if (!unnamed_) {
     // The file system has no unnamed files: a named one, known to the handler

@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "core/os.h"
+#include "core/os_wide_text.h"
 
 namespace quelvane {
 namespace {
@@ -29,25 +30,6 @@ OsHandle FromWin(HANDLE handle) {
   return handle == INVALID_HANDLE_VALUE || handle == nullptr
              ? OsHandle::kNone
              : static_cast<OsHandle>(reinterpret_cast<std::intptr_t>(handle));
-}
-
-std::wstring Widen(std::string_view text) {
-  if (text.empty()) return {};
-  const int size =
-      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Narrow(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-  return text;
 }
 
 // The classic limit, less the room Windows keeps for a file name in a folder.
@@ -67,7 +49,7 @@ std::wstring FullPath(const std::wstring& path) {
 // "\\?\" form (absolute, without '.' or '..', which that form does not resolve) when it
 // is long.
 std::wstring WidePath(std::string_view path) {
-  std::wstring wide = Widen(path);
+  std::wstring wide = ToWide(path);
   if (wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)")) return wide;
   if (wide.size() < kClassicPathLimit) {
     const std::wstring full = FullPath(wide);
@@ -261,7 +243,7 @@ std::string KnownFolder(const KNOWNFOLDERID& id, std::string_view variable) {
   if (std::string value = EnvironmentVariable(variable); !value.empty()) return value;
   PWSTR path = nullptr;
   std::string folder;
-  if (::SHGetKnownFolderPath(id, 0, nullptr, &path) == S_OK) folder = Narrow(path);
+  if (::SHGetKnownFolderPath(id, 0, nullptr, &path) == S_OK) folder = FromWide(path);
   ::CoTaskMemFree(path);
   return folder;
 }
@@ -319,7 +301,7 @@ WriteOutcome StandardStreamWriter::Write(std::string_view text) {
     break;
   }
   pendingCharacter_ = bytes.substr(lead);
-  const std::wstring wide = Widen(std::string_view(bytes).substr(0, lead));
+  const std::wstring wide = ToWide(std::string_view(bytes).substr(0, lead));
   std::wstring_view rest = wide;
   while (!rest.empty()) {
     DWORD written = 0;
@@ -345,7 +327,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   if (wide == nullptr) return {argv, argv + argc};
   std::vector<std::string> arguments;
   arguments.reserve(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i]));
+  for (int i = 0; i < count; ++i) arguments.push_back(FromWide(wide[i]));
   ::LocalFree(wide);
   return arguments;
 }
@@ -359,14 +341,14 @@ void PrepareProcess() {
 }
 
 std::string EnvironmentVariable(std::string_view name) {
-  const std::wstring wideName = Widen(name);
+  const std::wstring wideName = ToWide(name);
   const DWORD size = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
   if (size == 0) return {};
   std::wstring value(size, L'\0');
   const DWORD written = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
   if (written == 0 || written >= size) return {};
   value.resize(written);
-  return Narrow(value);
+  return FromWide(value);
 }
 
 // ---- Paths --------------------------------------------------------------------
@@ -388,19 +370,19 @@ char PathSeparator() {
 
 std::string NameKey(std::string_view name) {
   // Windows compares names as its file systems do: each character in upper case.
-  std::wstring wide = Widen(name);
+  std::wstring wide = ToWide(name);
   if (!wide.empty()) {
     ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
   }
-  return Narrow(wide);
+  return FromWide(wide);
 }
 
 std::filesystem::path PathFromUtf8(std::string_view path) {
-  return std::filesystem::path(Widen(path));
+  return std::filesystem::path(ToWide(path));
 }
 
 std::string Utf8FromPath(const std::filesystem::path& path) {
-  return Narrow(path.native());
+  return FromWide(path.native());
 }
 
 bool IsFolder(const std::string& path) {
@@ -433,7 +415,7 @@ std::string WhereLinkPoints(const std::string& path) {
   ::CloseHandle(handle);
   if (size == 0 || size >= target.size()) return path;
   target.resize(size);
-  return Narrow(target);
+  return FromWide(target);
 }
 
 // ---- Reading ------------------------------------------------------------------
@@ -517,7 +499,7 @@ OpenedFile CopyToUnnamedFile(OsHandle source) {
   HANDLE copy = INVALID_HANDLE_VALUE;
   for (unsigned attempt = 0; attempt < kNameAttempts && copy == INVALID_HANDLE_VALUE; ++attempt) {
     const std::string name(SplitPath(TemporaryName("x", attempt)).name);
-    copy = ::CreateFileW((folder + L"quelvane-" + Widen(name.substr(2))).c_str(),
+    copy = ::CreateFileW((folder + L"quelvane-" + ToWide(name.substr(2))).c_str(),
                          GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
                          CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (copy == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return opened;
@@ -681,7 +663,7 @@ std::vector<std::string> EarlierSettingsFiles() {
   // A 32-bit program that wrote to the Windows folder without the right to had
   // its file put in the user's VirtualStore, which it then read first.
   const std::string local = KnownFolder(FOLDERID_LocalAppData, "LOCALAPPDATA");
-  const std::string folder = Narrow(windows);
+  const std::string folder = FromWide(windows);
   if (!local.empty() && folder.size() > 2 && folder[1] == ':') {
     files.push_back(
         JoinPath(JoinPath(JoinPath(local, "VirtualStore"), folder.substr(3)), "QUELVANE.INI"));
@@ -710,5 +692,26 @@ FileLock::~FileLock() {
 // ---- Memory -------------------------------------------------------------------
 
 void AdviseHugePages(void* /*data*/, std::size_t /*bytes*/) {}
+
+// ---- Text at the Windows API (core/os_wide_text.h) --------------------------
+
+std::wstring ToWide(std::string_view text) {
+  if (text.empty()) return {};
+  const int size =
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string FromWide(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+  return text;
+}
 
 }  // namespace quelvane

@@ -1,5 +1,8 @@
+// Recognition of SICOVAM codes and ISIN-shaped texts, and the ISIN check digit:
+// the rules that need no table (core/recognition.h).
+#include "core/recognition.h"
+
 #include "core/char_class.h"
-#include "core/code_rules.h"
 #include "core/text.h"
 
 namespace quelvane {

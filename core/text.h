@@ -63,6 +63,30 @@ inline std::uint64_t HashWord(std::string_view bytes) {
   return word;
 }
 
+// A hash of a short text (a code, an ISIN), eight bytes at a time: the code
+// indexes and the run's memo hash a token on every line. `transform` may change
+// each word before it is mixed in (the ISIN index folds a to z there).
+struct SameWord {
+  constexpr std::uint64_t operator()(std::uint64_t word) const { return word; }
+};
+inline constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ull;
+template <class WordTransform = SameWord>
+std::uint64_t HashText(std::string_view text, WordTransform transform = {}) {
+  std::uint64_t hash = text.size() * kHashMultiplier;
+  for (; text.size() > 8; text.remove_prefix(8)) {
+    hash = (hash ^ transform(HashWord(text))) * kHashMultiplier;
+    hash ^= hash >> 32;
+  }
+  hash = (hash ^ transform(HashWord(text))) * kHashMultiplier;
+  return hash ^ (hash >> 31);
+}
+
+// Every trailing CR and LF removed, in any order and number; inner ones stay.
+inline std::string_view StripTrailingLineEnds(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  return text;
+}
+
 // Equal when the texts differ at most in the case of the letters A to Z.
 bool EqualsFoldingAsciiLetters(std::string_view a, std::string_view b);
 

@@ -6,6 +6,7 @@
 #include <QStyleOptionFocusRect>
 
 #include "platform/dialog.h"
+#include "platform/qt_access.h"
 #include "platform/qt_ownership.h"
 
 namespace quelvane {
@@ -91,7 +92,7 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const std::string* line = Line(index.row());
   if (line == nullptr || !index.isValid()) return {};
-  return QString::fromUtf8(line->data(), static_cast<qsizetype>(line->size()));
+  return ToQString(*line);
 }
 
 int LineListModel::Add(std::string_view text) {

@@ -31,10 +31,6 @@
 namespace quelvane {
 namespace {
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
 }
@@ -278,8 +274,8 @@ void Dialog::Impl::CreateWindow(Dialog& dialog, QWidget* owner,
   const Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   window = MakeForQt<TemplateWindow>(dialog, owner, flags);
-  // The template's font is a Windows face; the desktop's own sans-serif face at
-  // the template's size takes its place, and the base units follow that face.
+  // The desktop's own sans-serif face at the template's size; the base units
+  // follow that face.
   QFont font = QApplication::font();
   font.setPointSize(dialogTemplate.fontPoints);
   window->setFont(font);

@@ -56,9 +56,8 @@ struct DialogControl {
 struct DialogTemplate {
   int id;
   std::string_view caption;
-  int cx, cy;  // client area in dialog units
-  std::string_view fontName;
-  int fontPoints;
+  int cx, cy;      // client area in dialog units
+  int fontPoints;  // the size of the dialog font; each toolkit uses the desktop's own face
   std::span<const DialogControl> controls;
 };
 

@@ -19,10 +19,6 @@
 namespace quelvane {
 namespace {
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Each filter shows its description as written; the patterns follow hidden,
 // "*.*" standing for every file, as users of the program's filters expect.
 void SetFilters(QFileDialog& dialog, const std::vector<FileFilter>& fileFilters) {

@@ -20,11 +20,6 @@ struct IconAccess {
   }
 };
 
-Icon::Icon() = default;
-Icon::~Icon() = default;
-Icon::Icon(const Icon&) = default;
-Icon& Icon::operator=(const Icon&) = default;
-
 bool Icon::IsNull() const {
   return data_ == nullptr || data_->icon.isNull();
 }

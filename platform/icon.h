@@ -5,13 +5,10 @@
 
 namespace quelvane {
 
+// Copies share the loaded icon; each toolkit defines Data, and the last copy
+// frees it (a shared_ptr needs no complete type to be copied or destroyed).
 class Icon {
  public:
-  Icon();
-  ~Icon();
-  Icon(const Icon&);
-  Icon& operator=(const Icon&);
-
   bool IsNull() const;
 
  private:

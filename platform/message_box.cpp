@@ -18,10 +18,6 @@
 namespace quelvane {
 namespace {
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QMessageBox::Icon IconOf(BoxType type) {
   switch (type) {
     case BoxType::kStop:

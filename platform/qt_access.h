@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QIcon>
+#include <QString>
 #include <cstddef>
+#include <string_view>
 
 class QDialog;
 class QWidget;
@@ -20,5 +22,10 @@ QWidget* DlgItemWidget(const Dialog& dialog, int id);
 // The widget of the control at that place in the template, or nullptr.
 QWidget* DlgItemWidgetAt(const Dialog& dialog, std::size_t index);
 QIcon ToQIcon(const Icon& icon);
+
+// The program's texts are UTF-8; Qt's are UTF-16.
+inline QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace quelvane

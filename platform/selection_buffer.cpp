@@ -1,13 +1,10 @@
-// The selection buffer, its walk, and what FileDialog does around the desktop's
-// own dialog: plain C++, the same for every toolkit.
+// The selection buffer: storing a selection in the program's format and walking
+// it, the same for every toolkit.
+#include "platform/selection_buffer.h"
+
 #include <algorithm>
-#include <utility>
 
 #include "core/os.h"
-#include "platform/dialog_template.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "platform/system_file_dialog.h"
 
 namespace quelvane {
 namespace {
@@ -24,11 +21,6 @@ std::optional<FolderAndName> Split(std::string_view path) {
   std::string_view folder = parts.folder;
   if (folder.size() > 1) folder.remove_suffix(1);
   return FolderAndName{folder, parts.name};
-}
-
-FileDialogPresenter& Presenter() {
-  static FileDialogPresenter presenter;
-  return presenter;
 }
 
 }  // namespace
@@ -72,17 +64,12 @@ StoreOutcome SelectionBuffer::Store(const std::vector<std::string>& paths) {
   return StoreOutcome::kStored;
 }
 
-SelectionPosition FileDialog::GetStartPosition() const {
-  return std::size_t{0};
-}
-
-std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
+std::string SelectionBuffer::NextPathName(SelectionPosition& position, bool multiSelect) const {
   if (!position) return {};
-  const SelectionBuffer& buffer = *buffer_;
-  const std::string_view folder = buffer.FirstString();
+  const std::string_view folder = FirstString();
   std::size_t offset = *position;
   if (offset == 0) {
-    if ((flags_ & kOfnAllowMultiSelect) == 0 || buffer.At(folder.size() + 1) == '\0') {
+    if (!multiSelect || At(folder.size() + 1) == '\0') {
       position.reset();
       return std::string(folder);
     }
@@ -90,9 +77,9 @@ std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
   }
 
   std::string name;
-  while (buffer.At(offset) != '\0') name += buffer.At(offset++);
+  while (At(offset) != '\0') name += At(offset++);
   ++offset;
-  if (buffer.At(offset) == '\0') {
+  if (At(offset) == '\0') {
     position.reset();
   } else {
     position = offset;
@@ -101,57 +88,6 @@ std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
   // The folder, a separator, the name: none added after one.
   const std::string root(1, PathSeparator());
   return JoinPath(folder.empty() ? std::string_view(root) : std::string_view(folder), name);
-}
-
-FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter presenter) {
-  return std::exchange(Presenter(), std::move(presenter));
-}
-
-FileDialog::FileDialog(std::uint32_t flags, std::string_view filter, const Dialog* owner)
-    : flags_(flags), filters_(ParseFileFilter(filter)), owner_(owner) {}
-
-int FileDialog::DoModal() {
-  std::string start(buffer_->FirstString());
-  if (start.empty()) start = lastFolder_;
-  const FileDialogRequest request{owner_, start, filters_, flags_};
-  const FileDialogPresenter& presenter = Presenter();
-  const SystemFileSelection chosen =
-      presenter ? SystemFileSelection{presenter(request), false} : RunSystemFileDialog(request);
-
-  const std::optional<std::vector<std::string>>& paths = chosen.paths;
-  const bool several = paths && paths->size() > 1;
-  StoreOutcome stored = StoreOutcome::kTooLong;
-  if (!chosen.tooMany) {
-    stored = !paths || (several && (flags_ & kOfnAllowMultiSelect) == 0) ? StoreOutcome::kRefused
-                                                                         : buffer_->Store(*paths);
-  }
-  if (stored != StoreOutcome::kStored) {
-    buffer_->Clear();
-    if (stored == StoreOutcome::kTooLong) {
-      ShowMessageBox(owner_, kTooManyFilesBox.text, kTooManyFilesBox.caption,
-                     kTooManyFilesBox.type);
-    }
-    return kIdCancel;
-  }
-  const std::string& first = paths->front();
-  if (const std::string_view folder = SplitPath(first).folder; !folder.empty()) {
-    lastFolder_ = std::string(folder);
-  }
-  return kIdOk;
-}
-
-std::vector<FileFilter> ParseFileFilter(std::string_view filter) {
-  std::vector<FileFilter> filters;
-  while (!filter.empty() && filter.front() != '|') {
-    const std::size_t bar = filter.find('|');
-    if (bar == std::string_view::npos) break;
-    const std::string_view description = filter.substr(0, bar);
-    filter.remove_prefix(bar + 1);
-    const std::size_t end = std::min(filter.find('|'), filter.size());
-    filters.push_back({std::string(description), std::string(filter.substr(0, end))});
-    filter.remove_prefix(std::min(end + 1, filter.size()));
-  }
-  return filters;
 }
 
 }  // namespace quelvane

@@ -12,7 +12,6 @@ namespace {
 
 using enum ControlKind;
 
-constexpr std::string_view kDialogFont = "MS Sans Serif";
 constexpr int kDialogFontPoints = 8;
 
 constexpr std::uint32_t kListBoxStyle = kVScroll | kBorder | kNotify | kNoIntegralHeight | kTabStop;
@@ -86,21 +85,15 @@ constexpr DialogTemplate kMainWindow{kIddMainWindow,
                                      " - Conversion de codes SICOVAM <-> ISIN",
                                      414,
                                      351,
-                                     kDialogFont,
                                      kDialogFontPoints,
                                      kMainWindowControls};
-constexpr DialogTemplate kAbout{kIddAbout,   "A propos de QUELVANE", 237,           63,
-                                kDialogFont, kDialogFontPoints,      kAboutControls};
-constexpr DialogTemplate kHelp{kIddHelp,          "Aide",       370, 298, kDialogFont,
-                               kDialogFontPoints, kHelpControls};
-constexpr DialogTemplate kQuickConvert{kIddQuickConvert,
-                                       "Conversion de code SICOVAM <-> ISIN",
-                                       224,
-                                       98,
-                                       kDialogFont,
-                                       kDialogFontPoints,
-                                       kQuickConvertControls};
-constexpr DialogTemplate kNoTemplate{0, "", 0, 0, kDialogFont, kDialogFontPoints, {}};
+constexpr DialogTemplate kAbout{kIddAbout, "A propos de QUELVANE", 237,
+                                63,        kDialogFontPoints,      kAboutControls};
+constexpr DialogTemplate kHelp{kIddHelp, "Aide", 370, 298, kDialogFontPoints, kHelpControls};
+constexpr DialogTemplate kQuickConvert{
+    kIddQuickConvert,     "Conversion de code SICOVAM <-> ISIN", 224, 98, kDialogFontPoints,
+    kQuickConvertControls};
+constexpr DialogTemplate kNoTemplate{0, "", 0, 0, kDialogFontPoints, {}};
 
 }  // namespace
 

@@ -14,13 +14,6 @@
 
 namespace quelvane {
 
-// What the code column's rule makes of one token.
-struct CodeResult {
-  bool recognised = false;  // a code of the source type
-  MatchKind kind = MatchKind::Computed;
-  std::string_view text;  // the converted code, when recognised
-};
-
 class ConversionMemo {
  public:
   // Tokens and results longer than this are not remembered.
@@ -42,7 +35,7 @@ class ConversionMemo {
     if (last_ != kNone && Holds(entries_[entries_[last_].next], token)) {
       found = entries_[last_].next;
     } else {
-      for (std::size_t i = IndexOf(Hash(token)); index_[i] != 0; i = (i + 1) & (kSlots - 1)) {
+      for (std::size_t i = IndexOf(HashText(token)); index_[i] != 0; i = (i + 1) & (kSlots - 1)) {
         if (Holds(entries_[index_[i] - 1u], token)) {
           found = index_[i] - 1u;
           break;
@@ -65,7 +58,7 @@ class ConversionMemo {
   // gains nothing from it, and searches stay short).
   void Store(std::string_view token, const CodeResult& result) {
     if (token.size() > kLongest || result.text.size() > kLongest || Full()) return;
-    std::size_t i = IndexOf(Hash(token));
+    std::size_t i = IndexOf(HashText(token));
     while (index_[i] != 0) i = (i + 1) & (kSlots - 1);
     const auto position = static_cast<std::uint16_t>(entries_.size());
     index_[i] = static_cast<std::uint16_t>(position + 1u);
@@ -143,17 +136,6 @@ class ConversionMemo {
     return ((a0 ^ b0) | (a1 ^ b1)) == 0;
   }
 
-  // Eight bytes at a time: tokens are codes of 4 to 14 bytes, hashed on every line.
-  static std::uint64_t Hash(std::string_view token) {
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-    std::uint64_t hash = token.size();
-    for (; token.size() > 8; token.remove_prefix(8)) {
-      hash = (hash ^ HashWord(token)) * kMultiplier;
-      hash ^= hash >> 32;
-    }
-    hash = (hash ^ HashWord(token)) * kMultiplier;
-    return hash ^ (hash >> 29);
-  }
   static std::size_t IndexOf(std::uint64_t hash) {
     return static_cast<std::size_t>(hash >> 40) & (kSlots - 1);
   }

@@ -12,7 +12,6 @@
 #include "core/code_tables.h"
 #include "core/line_reader.h"
 #include "core/os.h"
-#include "core/quick_convert.h"
 #include "core/text.h"
 #include "run/conversion_memo.h"
 #include "run/delimiter_runs.h"

@@ -8,15 +8,10 @@
 #include <string_view>
 
 #include "core/box_types.h"
+#include "core/text.h"  // StripTrailingLineEnds, named in AddLogLine
 #include "run/run_texts.h"
 
 namespace quelvane {
-
-// Every trailing CR and LF removed, in any order and number; inner ones stay.
-inline std::string_view StripTrailingLineEnds(std::string_view text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  return text;
-}
 
 class RunReporter {
  public:

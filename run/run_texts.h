@@ -1,21 +1,26 @@
-// Every text the file conversion run shows: log lines, status lines and message
-// boxes, in UTF-8. Log texts end in "\r\n" as the run hands them over; the log
-// drops those line ends. Tokens and paths are passed already made displayable.
+// Every text the file conversion run and the quick conversion show: log lines,
+// status lines, result lines and message boxes, in UTF-8. Log texts end in "\r\n" as the run hands
+// them over; the log drops those line ends. Tokens and paths are passed already made displayable.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "core/box_types.h"
 #include "core/os.h"
 
 namespace quelvane::run_texts {
+
+// The caption of the boxes that warn; the desktop program's own boxes
+// (res/box_texts.h) take it from here too.
+inline constexpr std::string_view kAttentionCaption = "Attention";
 
 // Message boxes: text and caption.
 inline constexpr std::string_view kNothingSelected =
     "Vous devez sélectionner un ou plusieurs fichiers\nà traiter en cliquant sur le bouton :\n"
     "Fichiers à traiter";
-inline constexpr std::string_view kNothingSelectedCaption = "Attention";
+inline constexpr std::string_view kNothingSelectedCaption = kAttentionCaption;
 inline constexpr std::string_view kLengthTooShort =
     "Vous avez coché la case indiquant que vous\nsouhaitiez obtenir des codes SICOVAM de\n"
     "longueur fixe.\nToutefois, vous n'avez pas saisi cette longueur\nou avez demandé une "
@@ -31,7 +36,7 @@ inline constexpr std::string_view kTerminalLengthTooLong =
     "La longueur fixe des codes SICOVAM (--fixed-length, ou celle des réglages lus avec\n"
     "--profile) est supérieure à 99.\nLa longueur doit être au plus égale à 99.";
 inline constexpr std::string_view kSeparatorQuestionCaption = "Allo ?";
-inline constexpr std::string_view kWarningsCaption = "Attention";
+inline constexpr std::string_view kWarningsCaption = kAttentionCaption;
 
 // The boxes whose words differ between the window, which names its controls,
 // and a terminal, which names the command line's options and the log above.
@@ -46,6 +51,17 @@ extern const BoxTexts kTerminalBoxes;
 
 std::string SeparatorQuestion(std::string_view path);
 std::string WarningsBox(std::int64_t warnings);
+
+// The quick conversion (QuickConvert): its boxes and its line for a code that
+// has no ISIN.
+inline constexpr BoxMessage kComputedIsinBox{
+    "Attention !\nLe code SICOVAM saisi n'a pas été trouvé dans la liste des valeurs "
+    "connues.\nLe code ISIN a donc été calculé.",
+    "Attention !", BoxType::kInformation};
+inline constexpr BoxMessage kNotACodeBox{
+    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", kAttentionCaption,
+    BoxType::kInformation};
+inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
 
 // Status line 1.
 std::string FilesDoneStatus(std::int64_t done, std::int64_t count);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/message_box.h"
+#include "res/box_texts.h"
 #include "ui/command_line.h"
 #include "ui/converter_dlg.h"
 
@@ -15,7 +16,8 @@ int CConverterApp::InitInstance(std::string_view commandLine) {
   // effect, any other word is reported, before the main window shows.
   for (const std::string& word : SplitCommandLineWords(commandLine)) {
     if (word.front() != '-' && word.front() != '/') {
-      ShowMessageBox(nullptr, "Paramètre inconnu.", "Attention", BoxType::kOk);
+      ShowMessageBox(nullptr, res::kUnknownParameterBox.text, res::kUnknownParameterBox.caption,
+                     res::kUnknownParameterBox.type);
     }
   }
 

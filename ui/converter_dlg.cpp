@@ -4,6 +4,7 @@
 
 #include "core/text.h"
 #include "platform/message_box.h"
+#include "res/box_texts.h"
 #include "res/help_text.h"
 #include "res/resources.h"
 #include "run/process_files.h"
@@ -71,6 +72,7 @@ bool CConverterDlg::OnInitDialog() {
 
   sourceFileDialog_ = std::make_unique<FileDialog>(kSourceFileFlags, kSourceFilter, this);
   sourceFileDialog_->SetFileNameBuffer(selectionBuffer_);
+  sourceFileDialog_->SetTooManyFilesBox(res::kTooManyFilesBox);
   selectionBuffer_.Clear();
 
   for (int id : {kIdcSourceText, kIdcDestinationText}) {
@@ -193,10 +195,8 @@ void CConverterDlg::SelectSourceFiles() {
   }
 }
 
-// The three dialogs open as local modal dialogs; their result is not used.
-// Until they have their own classes, each shows its template.
-
-// Each dialog is built for this opening only; its result is not used.
+// The three dialogs open as local modal dialogs, each built for this opening
+// only; their result is not used.
 void CConverterDlg::OnQuickConvert() {
   CQuickConvertDlg dialog(tables_);
   dialog.DoModal();

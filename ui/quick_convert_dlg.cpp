@@ -1,8 +1,8 @@
 #include "ui/quick_convert_dlg.h"
 
-#include "core/quick_convert.h"
 #include "core/text.h"
 #include "res/resources.h"
+#include "run/quick_convert.h"
 
 namespace quelvane {
 namespace {

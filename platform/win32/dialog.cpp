@@ -23,8 +23,8 @@
 namespace quelvane {
 namespace {
 
-// The dialog font of Windows 2000 and later (Tahoma, or Segoe UI where mapped):
-// the templates' "MS Sans Serif" is the face this one replaces.
+// The dialog font of Windows 2000 and later (Tahoma, or Segoe UI where mapped),
+// at the template's size: the templates name no face.
 constexpr std::wstring_view kDialogFace = L"MS Shell Dlg 2";
 
 // Atoms of the predefined control classes in a dialog template.

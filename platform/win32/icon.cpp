@@ -37,11 +37,6 @@ struct IconAccess {
   }
 };
 
-Icon::Icon() = default;
-Icon::~Icon() = default;
-Icon::Icon(const Icon&) = default;
-Icon& Icon::operator=(const Icon&) = default;
-
 bool Icon::IsNull() const {
   return data_ == nullptr || data_->big == nullptr;
 }

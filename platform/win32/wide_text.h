@@ -1,14 +1,14 @@
 // Texts at the edge of the Windows API: the program keeps UTF-8, Windows takes
-// and gives UTF-16. Only platform/win32 includes this.
+// and gives UTF-16 (core/os_wide_text.h converts), and shows labels its own way.
+// Only platform/win32 includes this.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace quelvane {
+#include "core/os_wide_text.h"
 
-std::wstring ToWide(std::string_view utf8);
-std::string FromWide(std::wstring_view wide);
+namespace quelvane {
 
 // A label as Windows shows it: "&&" stands for '&'; any other '&' only marks the
 // next character as a mnemonic.

@@ -4,7 +4,7 @@ set(win32_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(quelvane_platform STATIC
   ${win32_dir}/application.cpp ${win32_dir}/dialog.cpp ${win32_dir}/file_dialog.cpp
   ${win32_dir}/icon.cpp ${win32_dir}/message_box.cpp ${win32_dir}/wide_text.cpp
-  message_box_presenter.cpp message_map.cpp selection_buffer.cpp)
+  file_dialog_presenter.cpp message_box_presenter.cpp message_map.cpp selection_buffer.cpp)
 target_include_directories(quelvane_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(quelvane_platform PUBLIC quelvane_core comctl32 comdlg32
                                         PRIVATE quelvane_warnings)

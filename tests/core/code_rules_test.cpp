@@ -106,6 +106,9 @@ TEST(SicovamToIsin, TableFirstThenComputed) {
       {"20031113", "", "FR0200311134", MatchKind::Computed},
       {"99999998", "", "FR0999999982", MatchKind::Computed},
       {"X00012345", "X", "FR0000123457", MatchKind::Computed},
+      // Numbers no SICOVAM code has (IsSicovamCode refuses them) give no ISIN.
+      {"-5", "", "FR-000000050", MatchKind::Computed},
+      {"1000000000", "", "FR10000000000", MatchKind::Computed},
       {"x3007", "X", "FR0000030074", MatchKind::FoundBuiltin},
   };
   for (const auto& c : cases) {

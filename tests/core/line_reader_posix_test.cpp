@@ -7,15 +7,12 @@
 #include <memory>
 
 #include "core/line_reader.h"
+#include "tests/core/line_reader_support.h"
 
 namespace quelvane {
 namespace {
 
-std::vector<std::string> ReadAll(LineReader& reader) {
-  std::vector<std::string> lines;
-  while (auto line = reader.Next()) lines.emplace_back(*line);
-  return lines;
-}
+using testing::ReadAll;
 
 // A disk that fails half-way through a file: the lines before the failure come
 // out, and the reader says it stopped on an error, not at the end.

@@ -6,16 +6,13 @@
 #include <cerrno>
 #include <memory>
 
+#include "tests/core/line_reader_support.h"
 #include "tests/core/test_files.h"
 
 namespace quelvane {
 namespace {
 
-std::vector<std::string> ReadAll(LineReader& reader) {
-  std::vector<std::string> lines;
-  while (auto line = reader.Next()) lines.emplace_back(*line);
-  return lines;
-}
+using testing::ReadAll;
 
 TEST(LineReader, HandsOutWholeLinesWhateverTheBlockSize) {
   const std::string text = std::string("a\r\n\nbb\0b\n", 9) + std::string(100, 'x') + "\nlast";

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "tests/core/test_system.h"
+
 namespace quelvane::testing {
 
 inline std::string ReadFile(const std::filesystem::path& path) {
@@ -23,6 +25,19 @@ inline void WriteFile(const std::filesystem::path& path, std::string_view bytes)
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The entries of a folder, hidden ones included.
+inline std::size_t EntryCount(const std::filesystem::path& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
+// The entries a file of the file layer adds to its folder while it is written: a
+// temporary name on Windows and where QUELVANE_NAMED_TEMPORARIES is set, none
+// otherwise (the file systems tests run on give unnamed files).
+inline std::size_t TemporaryEntriesWhileWriting() {
+  return kOnWindows || Environment("QUELVANE_NAMED_TEMPORARIES").has_value() ? 1 : 0;
 }
 
 class ScratchFolder {

@@ -63,5 +63,13 @@ TEST(Encodings, DisplayTextKeepsValidUtf8AndDecodesTheRest) {
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
 }
 
+TEST(StripTrailingLineEndsTest, RemovesEveryTrailingCrAndLfOnly) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"\r\n", ""},     {"a\r\n\r\n", "a"}, {"a\n\r\r", "a"}, {"a\rb\r\n", "a\rb"},
+      {"a\nb", "a\nb"}, {"", ""},           {"a \r\n", "a "},
+  };
+  for (const auto& [text, stripped] : cases) EXPECT_EQ(StripTrailingLineEnds(text), stripped);
+}
+
 }  // namespace
 }  // namespace quelvane

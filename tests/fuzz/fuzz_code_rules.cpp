@@ -6,8 +6,8 @@
 
 #include "core/code_rules.h"
 #include "core/code_tables.h"
-#include "core/quick_convert.h"
 #include "core/text.h"
+#include "run/quick_convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const quelvane::CodeTables tables;

@@ -2,16 +2,21 @@
 // fuzzed "table.txt". Layout of an input: a flags byte, a length byte, a table
 // byte, then, when the table byte says there is a table.txt, its length (two bytes,
 // low first) and its bytes; the source separator (a count byte, then up to 9
-// bytes), the destination separator (the same), then the file.
+// bytes), the destination separator (the same), then the file. The output is
+// compared with what a plain statement of the rules gives (ExpectedOutput).
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/code_rules.h"
 #include "core/code_tables.h"
 #include "core/text.h"
 #include "run/process_files.h"
@@ -111,6 +116,125 @@ void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
   }
 }
 
+// The options as the model reads them, from the same flags as the run's.
+struct Rules {
+  bool copy;  // source and destination types are the same: nothing is converted
+  bool isinSource;
+  bool knownValuesOnly;
+  bool skipIgnored;
+  bool fixedLength;
+  int width;
+  std::string prefix;
+  std::string sourceSeparator;
+  std::string destinationSeparator;
+};
+
+// The tokens of a line: the non-empty runs of bytes between any of the
+// delimiters; the whole line when there are none.
+std::vector<std::string_view> Tokens(std::string_view line, std::string_view delimiters) {
+  if (delimiters.empty()) return {line};
+  std::vector<std::string_view> tokens;
+  std::size_t start = 0;
+  while (start < line.size()) {
+    const std::size_t end = std::min(line.find_first_of(delimiters, start), line.size());
+    if (end > start) tokens.push_back(line.substr(start, end - start));
+    start = end + 1;
+  }
+  return tokens;
+}
+
+// The lines of a file as the run takes them: split after each LF, every
+// trailing CR and LF taken off, empty ones left out.
+std::vector<std::string_view> Lines(std::string_view file) {
+  std::vector<std::string_view> lines;
+  while (!file.empty()) {
+    const std::size_t end = std::min(file.find('\n'), file.size() - 1) + 1;
+    const std::string_view line = quelvane::StripTrailingLineEnds(file.substr(0, end));
+    if (!line.empty()) lines.push_back(line);
+    file.remove_prefix(end);
+  }
+  return lines;
+}
+
+bool IsCode(const Rules& rules, const quelvane::CodeTables& tables, std::string_view token) {
+  return rules.isinSource ? quelvane::IsIsinShape(token) || tables.IsUserTableIsin(token)
+                          : quelvane::IsSicovamCode(token, rules.prefix);
+}
+
+// The code column's field, by the general conversions rather than the run's
+// quick ones; nothing when the line is left out.
+std::optional<std::string> CodeField(const Rules& rules, const quelvane::CodeTables& tables,
+                                     std::string_view token) {
+  if (rules.copy) return std::string(token);
+  if (!IsCode(rules, tables, token)) {
+    if (rules.skipIgnored) return std::nullopt;
+    return std::string(token);
+  }
+  std::string field;
+  quelvane::MatchKind kind;
+  if (rules.isinSource) {
+    const quelvane::SicovamConversion code = quelvane::IsinToSicovam(tables, token);
+    field = rules.prefix;
+    if (rules.fixedLength && code.code.size() < static_cast<std::size_t>(rules.width))
+      field.append(static_cast<std::size_t>(rules.width) - code.code.size(), '0');
+    field += code.code;
+    kind = code.kind;
+  } else {
+    const auto isin = quelvane::SicovamToIsin(tables, token, rules.prefix);
+    if (!isin) std::abort();
+    field = isin->isin;
+    kind = isin->kind;
+  }
+  if (rules.knownValuesOnly && kind == quelvane::MatchKind::Computed) return std::nullopt;
+  return field;
+}
+
+// What the run writes for the file: the code column is the leftmost of the first
+// 100 in which a line holds a code of the source type; each line's tokens are
+// joined by the destination separator, the code column's converted, and end in
+// CR LF. Nothing (no output) when no line holds a code or the fixed length is out
+// of bounds.
+std::optional<std::string> ExpectedOutput(const Rules& rules, const quelvane::CodeTables& tables,
+                                          std::string_view file) {
+  if (rules.fixedLength && (rules.width < 5 || rules.width > 99)) return std::nullopt;
+  const std::vector<std::string_view> lines = Lines(file);
+  std::size_t column = 100;
+  for (const std::string_view line : lines) {
+    const std::vector<std::string_view> tokens = Tokens(line, rules.sourceSeparator);
+    for (std::size_t i = 0; i < std::min(tokens.size(), column); ++i) {
+      if (IsCode(rules, tables, tokens[i])) column = i;
+    }
+  }
+  if (column == 100) return std::nullopt;
+  std::string output;
+  for (const std::string_view line : lines) {
+    std::vector<std::string_view> tokens = Tokens(line, rules.sourceSeparator);
+    std::optional<std::string> code;
+    if (column < tokens.size()) {
+      code = CodeField(rules, tables, tokens[column]);
+      if (!code) continue;
+      tokens[column] = *code;
+    }
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+      if (i > 0) output += rules.destinationSeparator;
+      output += tokens[i];
+    }
+    output += "\r\n";
+  }
+  return output;
+}
+
+std::optional<std::string> ReadFile(const std::filesystem::path& path) {
+  std::FILE* file = std::fopen(path.string().c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  std::string bytes;
+  char block[4096];
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
+    bytes.append(block, got);
+  std::fclose(file);
+  return bytes;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -150,7 +274,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     LoadTable(tables, tablePath, tableFlags);
   }
   AnsweringReporter reporter((flags & 0x20u) != 0);
-  quelvane::ProcessFiles(options, {input, input}, tables, reporter);
+  const quelvane::RunTotals totals =
+      quelvane::ProcessFiles(options, {input, input}, tables, reporter);
+  // An abandoned run (the separator question answered No) writes nothing of its own.
+  if (!totals.abandoned) {
+    const Rules rules{(flags & 0x80u) != 0,
+                      (flags & 1u) != 0,
+                      ((flags >> 1) & 1u) != 0,
+                      ((flags >> 2) & 1u) != 0,
+                      ((flags >> 3) & 1u) != 0,
+                      length,
+                      (flags & 0x40u) != 0 ? "X" : "",
+                      options.SeparateurSource,
+                      options.SeparateurDestination};
+    const std::string extension = (flags & 0x10u) != 0 ? ".new.txt" : ".new";
+    if (ReadFile(input + extension) != ExpectedOutput(rules, tables, data)) std::abort();
+  }
   std::filesystem::remove_all(folder, ignored);
   return 0;
 }

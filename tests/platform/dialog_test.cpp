@@ -35,7 +35,7 @@ constexpr DialogControl kControls[] = {
     {kLabel, kStatic, "A && B", 7, 115, 100, 8, 0},
     {kIdStatic, kGroupBox, "Cadre", 2, 2, 52, 60, 0},
 };
-constexpr DialogTemplate kTemplate{1, "Essai", 210, 130, "MS Sans Serif", 8, kControls};
+constexpr DialogTemplate kTemplate{1, "Essai", 210, 130, 8, kControls};
 
 struct Event {
   Notification event;
@@ -113,7 +113,7 @@ TEST(DialogLayoutTest, ATextWiderThanItsControlWidensTheWholeWindowUntilItFits) 
       {kIdOk, kPushButton, "OK", 10, 30, 50, 14, kDefault | kTabStop},
       {kIdStatic, kStatic, "Un texte bien trop long pour sa place", 10, 10, 40, 8, 0},
   };
-  static constexpr DialogTemplate kNarrowTemplate{2, "Essai", 100, 50, "MS Sans Serif", 8, kNarrow};
+  static constexpr DialogTemplate kNarrowTemplate{2, "Essai", 100, 50, 8, kNarrow};
   Dialog narrow(kNarrowTemplate);
   narrow.Create();
   Dialog plain(kTemplate);

@@ -134,11 +134,14 @@ TEST(FileDialogTest, ASelectionThatDoesNotFitIsAFailureToldInABox) {
   SelectionBuffer buffer;
   FileDialog dialog(kFlags, kFilter);
   dialog.SetFileNameBuffer(buffer);
+  constexpr BoxMessage kTooMany{"Trop de fichiers", "Attention", BoxType::kInformation};
+  dialog.SetTooManyFilesBox(kTooMany);
   EXPECT_EQ(dialog.DoModal(), kIdCancel);
   EXPECT_EQ(Walk(dialog), std::vector<std::string>{""});
   ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].text, kTooManyFilesBox.text);
-  EXPECT_EQ(boxes.Boxes()[0].caption, "Attention");
+  EXPECT_EQ(boxes.Boxes()[0].text, kTooMany.text);
+  EXPECT_EQ(boxes.Boxes()[0].caption, kTooMany.caption);
+  EXPECT_EQ(boxes.Boxes()[0].type, kTooMany.type);
 
   script.Select(NativePaths({"/a/x.txt", "/b/y.txt"}));  // refused for another reason: no box
   EXPECT_EQ(dialog.DoModal(), kIdCancel);

@@ -51,10 +51,6 @@ Qt::Key QtKey(Key key) {
   return Qt::Key_unknown;
 }
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The width that shows a control's whole text, or 0 for controls whose text
 // does not set their size.
 int NeededWidth(const QWidget* widget) {

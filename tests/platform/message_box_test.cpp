@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/quick_convert.h"
+#include "run/run_texts.h"
 #include "tests/platform/gui_test_support.h"
 
 namespace quelvane {
@@ -59,7 +59,7 @@ TEST(MessageBoxTest, BoxesShowTheirCaptionAndEveryLineWhole) {
   };
   const Case cases[] = {
       {{"Paramètre inconnu.", "Attention", BoxType::kOk}, "box_unknown_parameter.png"},
-      {kComputedIsinBox, "box_computed_isin.png"},
+      {run_texts::kComputedIsinBox, "box_computed_isin.png"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.screenshot);

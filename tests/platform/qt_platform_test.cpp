@@ -8,8 +8,8 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
-#include "core/quick_convert.h"
 #include "platform/message_box.h"
+#include "run/run_texts.h"
 #include "tests/platform/gui_test_support.h"
 #include "tests/platform/qt_test_support.h"
 
@@ -44,7 +44,8 @@ TEST(QtMessageBoxTest, ABoxIsWideEnoughForItsLongestLine) {
     layout = testing::MessageBoxLayout(box);
     testing::PressKey(box, testing::Key::kReturn);
   });
-  ShowMessageBox(nullptr, kComputedIsinBox.text, kComputedIsinBox.caption, kComputedIsinBox.type);
+  const BoxMessage& computed = run_texts::kComputedIsinBox;
+  ShowMessageBox(nullptr, computed.text, computed.caption, computed.type);
   EXPECT_GE(layout.textWidth, layout.longestLine);
   EXPECT_EQ(layout.wrappedHeight, layout.writtenHeight) << "no line is broken in two";
 }

@@ -6,19 +6,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "run/conversion_memo.h"
 #include "tests/core/test_files.h"
 #include "tests/core/test_system.h"
 
 namespace quelvane {
 namespace {
 
+using testing::EntryCount;
 using testing::ReadFile;
-
-std::size_t FileCount(const std::filesystem::path& folder) {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
-                                                std::filesystem::directory_iterator()));
-}
 
 TEST(AtomicOutputFileTest, ReplacesTheFinalFileOnlyOnCommit) {
   testing::ScratchFolder folder;
@@ -37,11 +32,11 @@ TEST(AtomicOutputFileTest, ReplacesTheFinalFileOnlyOnCommit) {
     }
     EXPECT_EQ(ReadFile(path), "old");
     // The output has no name until it is complete (on Windows, a temporary one).
-    EXPECT_EQ(FileCount(folder.Path()), testing::kOnWindows ? 2u : 1u);
+    EXPECT_EQ(EntryCount(folder.Path()), 1u + testing::TemporaryEntriesWhileWriting());
     ASSERT_TRUE(output.Commit());
   }
   EXPECT_EQ(ReadFile(path), std::string(std::size_t{1000} * 1000, 'x'));
-  EXPECT_EQ(FileCount(folder.Path()), 1u);
+  EXPECT_EQ(EntryCount(folder.Path()), 1u);
   // Replacing a file keeps its permissions (Windows has none of these).
   if (!testing::kOnWindows) {
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
@@ -58,7 +53,7 @@ TEST(AtomicOutputFileTest, WithoutCommitNothingIsLeft) {
     ASSERT_TRUE(output.WriteIfFull());
   }
   EXPECT_EQ(ReadFile(path), "old");
-  EXPECT_EQ(FileCount(folder.Path()), 1u);
+  EXPECT_EQ(EntryCount(folder.Path()), 1u);
 }
 
 TEST(AtomicOutputFileTest, FinalBytesKeepTheirOrderWhateverTheirSize) {
@@ -86,53 +81,6 @@ TEST(AtomicOutputFileTest, CannotBeCreatedInAMissingFolder) {
   AtomicOutputFile output((folder.Path() / "no" / "out.new").string());
   EXPECT_FALSE(output.Open());
   EXPECT_FALSE(output.Commit());
-}
-
-TEST(ConversionMemoTest, GivesBackWhatWasStoredAndStopsStoringWhenHalfFull) {
-  ConversionMemo memo;
-  const auto text = [](int i) { return "R" + std::to_string(i); };
-  for (int i = 0; i < 20000; ++i) {
-    const std::string token = std::to_string(i);
-    const std::string result = text(i);
-    memo.Store(token,
-               {i % 2 == 0, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser, result});
-  }
-  int remembered = 0;
-  for (int i = 0; i < 20000; ++i) {
-    CodeResult found;
-    if (!memo.Find(std::to_string(i), found)) continue;
-    ++remembered;
-    EXPECT_EQ(found.recognised, i % 2 == 0);
-    EXPECT_EQ(found.kind, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser);
-    EXPECT_EQ(found.text, text(i));
-  }
-  EXPECT_EQ(remembered, 8192);
-  CodeResult found;
-  ASSERT_TRUE(memo.Find("0", found));
-  EXPECT_EQ(found.text, "R0");
-  EXPECT_FALSE(memo.Find("00", found));  // same number, other token
-  const std::string longToken(31, '1');
-  memo.Store(longToken, {true, MatchKind::Computed, "x"});
-  EXPECT_FALSE(memo.Find(longToken, found));
-}
-
-// Tokens are compared a word at a time: one byte changed anywhere, at every
-// length a token may have, is another token.
-TEST(ConversionMemoTest, TellsTokensApartByAnyOneByte) {
-  ConversionMemo memo;
-  for (std::size_t size = 1; size <= ConversionMemo::kLongest; ++size) {
-    const std::string token(size, 'a');
-    memo.Store(token, {true, MatchKind::FoundUser, token});
-    for (std::size_t i = 0; i < size; ++i) {
-      std::string other = token;
-      other[i] = 'b';
-      SCOPED_TRACE(other);
-      CodeResult found;
-      EXPECT_FALSE(memo.Find(other, found));
-      ASSERT_TRUE(memo.Find(token, found));
-      EXPECT_EQ(found.text, token);
-    }
-  }
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <iterator>
 
 #include "core/code_tables.h"
-#include "core/quick_convert.h"
 #include "tests/core/test_files.h"
 #include "tests/run/process_files_fixture.h"
 #include "tests/run/recording_reporter.h"

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "run/run_reporter.h"
-
 namespace quelvane {
 namespace {
 
@@ -53,14 +51,6 @@ TEST(TokenCursorTest, RestIsWhatFollowsTheLastToken) {
   EXPECT_EQ(cursor.Rest(), ";;b;");
   cursor.Next();
   EXPECT_EQ(cursor.Rest(), ";");
-}
-
-TEST(StripTrailingLineEndsTest, RemovesEveryTrailingCrAndLfOnly) {
-  const std::pair<std::string_view, std::string_view> cases[] = {
-      {"\r\n", ""},     {"a\r\n\r\n", "a"}, {"a\n\r\r", "a"}, {"a\rb\r\n", "a\rb"},
-      {"a\nb", "a\nb"}, {"", ""},           {"a \r\n", "a "},
-  };
-  for (const auto& [text, stripped] : cases) EXPECT_EQ(StripTrailingLineEnds(text), stripped);
 }
 
 }  // namespace

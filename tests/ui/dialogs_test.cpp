@@ -1,9 +1,11 @@
 // The quick conversion, help and About dialogs, driven through their real widgets.
 #include "core/code_tables.h"
-#include "core/quick_convert.h"
+#include "core/text.h"
 #include "res/help_text.h"
 #include "res/resource_ids.h"
+#include "run/run_texts.h"
 #include "tests/platform/gui_test_support.h"
+#include "tests/run/quick_convert_cases.h"
 #include "tests/ui/main_window_fixture.h"
 #include "ui/about_dlg.h"
 #include "ui/help_dlg.h"
@@ -14,8 +16,8 @@ namespace {
 
 using namespace quelvane::res;
 
-const std::string kComputedBox(kComputedIsinBox.text);
-const std::string kRefusedBox(kNotACodeBox.text);
+const std::string kComputedBox(run_texts::kComputedIsinBox.text);
+const std::string kRefusedBox(run_texts::kNotACodeBox.text);
 
 // Types a code into the quick dialog's edit and presses "Convertir".
 void Convert(CQuickConvertDlg& dialog, const std::string& text) {
@@ -23,34 +25,21 @@ void Convert(CQuickConvertDlg& dialog, const std::string& text) {
   ClickItem(dialog, kIdcConvert);
 }
 
-struct QuickCase {
-  std::string typed;
-  std::vector<std::string> boxes;
-  std::string sicovamLine, isinLine;
-};
-
+// The dialog shows what the quick conversion gives, for every case of its table.
 TEST(QuickConvertDialog, ShowsTheLinesAndBoxesOfEachCase) {
   const CodeTables tables;
-  const QuickCase cases[] = {
-      {"12345", {kComputedBox}, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
-      {"10728", {}, "SICOVAM : '10728'", "ISIN : 'FR0000003402'"},
-      {" 42", {kComputedBox}, "SICOVAM : ' 42'", "ISIN : 'FR0000000424'"},
-      {"42abc", {kComputedBox}, "SICOVAM : '42abc'", "ISIN : 'FR0000000424'"},
-      {"99999998", {kComputedBox}, "SICOVAM : '99999998'", "ISIN : 'FR0999999982'"},
-      {"FR0000123457", {}, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
-      {"fr0000123457", {}, "SICOVAM : '12345'", "ISIN : 'fr0000123457'"},
-      {"GB00B03MLX29", {}, "SICOVAM : 'B03MLX2'", "ISIN : 'GB00B03MLX29'"},
-      {"FR0000000000", {}, "SICOVAM : ''", "ISIN : 'FR0000000000'"},
-      {"FRé000000000", {}, "SICOVAM : 'é00000000'", "ISIN : 'FRé000000000'"},
-  };
-  for (const QuickCase& c : cases) {
+  for (const QuickCase& c : kQuickCases) {
+    if (c.box == QuickCase::Box::kNotACode) continue;  // see the next test
+    const std::string typed = Cp1252ToUtf8(c.typed);
+    SCOPED_TRACE(typed);
     BoxRecorder boxes;
     CQuickConvertDlg dialog(tables);
     dialog.Create();
-    Convert(dialog, c.typed);
-    EXPECT_EQ(boxes.Texts(), c.boxes) << c.typed;
-    EXPECT_EQ(dialog.GetDlgItemText(kIdcSicovamLine), c.sicovamLine) << c.typed;
-    EXPECT_EQ(dialog.GetDlgItemText(kIdcIsinLine), c.isinLine) << c.typed;
+    Convert(dialog, typed);
+    EXPECT_EQ(boxes.Texts(), c.box == QuickCase::Box::kComputedIsin ? std::vector{kComputedBox}
+                                                                    : std::vector<std::string>{});
+    EXPECT_EQ(dialog.GetDlgItemText(kIdcSicovamLine), c.sicovamLine);
+    EXPECT_EQ(dialog.GetDlgItemText(kIdcIsinLine), c.isinLine);
     for (const MessageBoxRequest& box : boxes.Boxes()) {
       EXPECT_EQ(box.owner, &dialog);
       EXPECT_EQ(box.type, BoxType::kInformation);
@@ -65,14 +54,17 @@ TEST(QuickConvertDialog, ARefusedTextLeavesThePreviousResult) {
   CQuickConvertDlg dialog(tables);
   dialog.Create();
   Convert(dialog, "10728");
-  for (const std::string text : {"", "0", "-5", "99999999", "X12345", "FR0000123457 ", "abc"}) {
+  for (const QuickCase& c : kQuickCases) {
+    if (c.box != QuickCase::Box::kNotACode) continue;
+    const std::string typed = Cp1252ToUtf8(c.typed);
+    SCOPED_TRACE(typed);
     BoxRecorder boxes;
-    Convert(dialog, text);
-    EXPECT_EQ(boxes.Texts(), std::vector{kRefusedBox}) << text;
+    Convert(dialog, typed);
+    EXPECT_EQ(boxes.Texts(), std::vector{kRefusedBox});
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].caption, "Attention");
-    EXPECT_EQ(dialog.GetDlgItemText(kIdcSicovamLine), "SICOVAM : '10728'") << text;
-    EXPECT_EQ(dialog.GetDlgItemText(kIdcIsinLine), "ISIN : 'FR0000003402'") << text;
+    EXPECT_EQ(dialog.GetDlgItemText(kIdcSicovamLine), "SICOVAM : '10728'");
+    EXPECT_EQ(dialog.GetDlgItemText(kIdcIsinLine), "ISIN : 'FR0000003402'");
   }
   dialog.DestroyWindow();
 }

@@ -2,6 +2,7 @@
 // run walks, the question about the separator, what a run writes and logs.
 #include <functional>
 
+#include "res/box_texts.h"
 #include "run/process_files.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -69,6 +70,22 @@ TEST_F(MainWindowTest, TheListShowsTheLastSelectionAndTheRunWalksTheSame) {
   Click(kIdcProcessFiles);
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   EXPECT_EQ(boxes.Boxes()[1].text, kNothingSelected);
+}
+
+TEST_F(MainWindowTest, ASelectionTooLargeForTheBufferIsToldAndLeavesTheListEmpty) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 2000; ++i)
+    many.push_back((Folder().Path() / ("cours-" + std::to_string(100000 + i) + ".txt")).string());
+  FileSelectionScript script;
+  script.Select(many);
+  BoxRecorder boxes;
+  CConverterDlg& window = Open();
+  Click(kIdcSelectFiles);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, kTooManyFilesBox.text);
+  EXPECT_EQ(boxes.Boxes()[0].caption, "Attention");
+  EXPECT_EQ(boxes.Boxes()[0].owner, &window);
+  EXPECT_TRUE(ListLines(window, kIdcFileList).empty());
 }
 
 TEST_F(MainWindowTest, WithNothingSelectedOnlyTheBoxShows) {

@@ -1,5 +1,6 @@
 // The single-code conversion behind the quick conversion dialog and
-// "quelvane-cli code": what the dialog shows for one typed text.
+// "quelvane-cli code": what the dialog shows for one typed text (its texts are
+// in run/run_texts.h).
 #pragma once
 
 #include <optional>
@@ -13,15 +14,6 @@ namespace quelvane {
 class CodeTables;
 
 inline constexpr std::size_t kQuickTextMaxLength = 99;
-
-inline constexpr BoxMessage kComputedIsinBox{
-    "Attention !\nLe code SICOVAM saisi n'a pas été trouvé dans la liste des valeurs "
-    "connues.\nLe code ISIN a donc été calculé.",
-    "Attention !", BoxType::kInformation};
-inline constexpr BoxMessage kNotACodeBox{
-    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", "Attention",
-    BoxType::kInformation};
-inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
 
 // What one press of "Convertir" does, in order: the box (if any) is shown first,
 // then the lines change; an absent line keeps its text. In the ISIN direction the

@@ -1,7 +1,8 @@
-#include "core/quick_convert.h"
+#include "run/quick_convert.h"
 
 #include "core/code_rules.h"
 #include "core/text.h"
+#include "run/run_texts.h"
 
 namespace quelvane {
 namespace {
@@ -23,10 +24,10 @@ QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedTex
     result.recognised = true;
     const auto isin = SicovamToIsin(tables, text);
     if (!isin) {
-      result.sicovamLine = std::string(kConversionErrorLine);
+      result.sicovamLine = std::string(run_texts::kConversionErrorLine);
       return result;
     }
-    if (isin->kind == MatchKind::Computed) result.box = kComputedIsinBox;
+    if (isin->kind == MatchKind::Computed) result.box = run_texts::kComputedIsinBox;
     result.sicovamLine = Line("SICOVAM", Cp1252ToUtf8(text));
     // A user-table ISIN comes from table.txt, which may be UTF-8 or Windows-1252.
     result.isinLine = Line("ISIN", DisplayText(isin->isin));
@@ -37,7 +38,7 @@ QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedTex
     result.isinLine = Line("ISIN", Cp1252ToUtf8(text));
     result.sicovamLine = Line("SICOVAM", Cp1252ToUtf8(code.code));
   } else {
-    result.box = kNotACodeBox;
+    result.box = run_texts::kNotACodeBox;
   }
   return result;
 }
