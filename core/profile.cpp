@@ -172,14 +172,17 @@ std::optional<FoundKeys> FindKeys(LineReader& reader, std::span<const KeyName> n
   return found;
 }
 
-std::optional<KeyPlace> FindKey(const OpenedFile& opened, std::string_view section,
-                                std::string_view key) {
-  if (!opened.file) return std::nullopt;
+// The value of each key, in order, from one reading of the file; nothing for a
+// key the file does not give, or for all of them when it cannot be read.
+std::vector<std::optional<std::string>> FindValues(const OpenedFile& opened,
+                                                   std::span<const KeyName> names) {
+  std::vector<std::optional<std::string>> values(names.size());
+  if (!opened.file) return values;
   LineReader reader(opened.file.get(), kLineHeadLimit, kLineHeadLimit);
-  const KeyName name{section, key};
-  auto found = FindKeys(reader, {&name, 1});
-  if (!found) return std::nullopt;
-  return std::move(found->places.front());
+  auto found = FindKeys(reader, names);
+  if (!found) return values;
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = std::move(found->places[i].value);
+  return values;
 }
 
 // What a rewrite puts where: lines put in place of others, lines added after
@@ -331,16 +334,26 @@ OpenedFile Profile::OpenForReading(const std::string& path) const {
 
 std::int32_t Profile::GetProfileInt(std::string_view section, std::string_view key,
                                     std::int32_t defaultValue) const {
-  const auto place = FindKey(OpenForReading(Utf8FromPath(file_)), section, key);
-  if (!place || !place->value) return defaultValue;
-  return ReadAtoi(*place->value);
+  const KeyName name{section, key};
+  const auto value = FindValues(OpenForReading(Utf8FromPath(file_)), {&name, 1}).front();
+  return value ? ReadAtoi(*value) : defaultValue;
 }
 
 std::string Profile::GetProfileString(std::string_view section, std::string_view key,
                                       std::string_view defaultValue) const {
-  const auto place = FindKey(OpenForReading(Utf8FromPath(file_)), section, key);
-  if (!place || !place->value) return std::string(defaultValue);
-  return *place->value;
+  const ProfileRead read{section, key, defaultValue};
+  return std::move(GetProfileStrings({&read, 1}).front());
+}
+
+std::vector<std::string> Profile::GetProfileStrings(std::span<const ProfileRead> reads) const {
+  std::vector<KeyName> names;
+  for (const ProfileRead& read : reads) names.push_back({read.section, read.key});
+  auto found = FindValues(OpenForReading(Utf8FromPath(file_)), names);
+  std::vector<std::string> values;
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    values.push_back(found[i] ? std::move(*found[i]) : std::string(reads[i].defaultValue));
+  }
+  return values;
 }
 
 bool Profile::WriteProfileInt(std::string_view section, std::string_view key, std::int32_t value) {

@@ -14,6 +14,13 @@
 
 namespace quelvane {
 
+// One key to read and the value it has when the file does not give one.
+struct ProfileRead {
+  std::string_view section;
+  std::string_view key;
+  std::string_view defaultValue;
+};
+
 // One key to write and its value.
 struct ProfileWrite {
   std::string_view section;
@@ -42,6 +49,9 @@ class Profile {
                              std::int32_t defaultValue) const;
   std::string GetProfileString(std::string_view section, std::string_view key,
                                std::string_view defaultValue) const;
+  // The values GetProfileString gives for each key, in order, from one reading
+  // of the file: a program writing meanwhile is seen wholly or not at all.
+  std::vector<std::string> GetProfileStrings(std::span<const ProfileRead> reads) const;
 
   // Replace the key in place (or add it, creating section, folder and file as
   // needed) and keep every other line. The file is replaced atomically, and each

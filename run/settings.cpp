@@ -172,10 +172,13 @@ Settings::Settings() {
 }
 
 Settings ReadSettings(const Profile& profile) {
+  std::vector<ProfileRead> reads;
+  for (const SettingKey& key : kSettingKeys)
+    reads.push_back({key.section, key.key, key.defaultValue});
+  const std::vector<std::string> values = profile.GetProfileStrings(reads);
   Settings settings;
-  for (const SettingKey& key : kSettingKeys) {
-    ReadKey(key, profile.GetProfileString(key.section, key.key, key.defaultValue), settings.options,
-            settings);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    ReadKey(kSettingKeys[i], values[i], settings.options, settings);
   }
   return settings;
 }

@@ -58,9 +58,17 @@ TEST(ProfileTest, ReadsKeysAsTheProfileCallsDo) {
       {"Absent", "ValeursConnuesOnly", std::nullopt},
       {"Last", "NoEnd", "x"},
   };
+  std::vector<ProfileRead> reads;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.section + "/" + c.key);
     EXPECT_EQ(profile.GetProfileString(c.section, c.key, "default"), c.value.value_or("default"));
+    reads.push_back({c.section, c.key, "default"});
+  }
+  // Read together, from one reading of the file, they are the same.
+  const std::vector<std::string> together = profile.GetProfileStrings(reads);
+  ASSERT_EQ(together.size(), std::size(cases));
+  for (std::size_t i = 0; i < together.size(); ++i) {
+    EXPECT_EQ(together[i], cases[i].value.value_or("default")) << cases[i].key;
   }
   EXPECT_EQ(profile.GetProfileInt("General", "NbCharSico", 6), 12);
   EXPECT_EQ(profile.GetProfileInt("General", "Negatif", 6), -2);
