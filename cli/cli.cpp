@@ -160,10 +160,15 @@ int RunCli(std::span<const char* const> args, Console& console) {
     console.err << "quelvane-cli : mémoire insuffisante.\n";
   }
   console.out.flush();
+  // A file not converted still says so: the highest status wins.
   if (console.outputLost != nullptr && console.outputLost()) {
     console.err << "quelvane-cli : impossible d'écrire les résultats sur la sortie standard.\n";
-    // A file not converted still says so: the highest status wins.
-    return std::max(status, kExitOutputLost);
+    status = std::max(status, kExitOutputLost);
+  }
+  // Lost messages, or the log of "convert -", cannot be said where they went;
+  // standard output may be the converted file itself.
+  if (console.errorLost != nullptr && console.errorLost()) {
+    status = std::max(status, kExitOutputLost);
   }
   return status;
 }

@@ -28,17 +28,21 @@ inline constexpr ExitStatus kConvertStatuses[] = {
     {kExitOk, "terminé, sans avertissement"},
     {kExitWarnings,
      "terminé, avec des avertissements sur des lignes (un code introuvable, une valeur inconnue "
-     "écartée, un fichier sans colonne de codes)"},
+     "écartée, un fichier sans colonne de codes), ou une copie temporaire de l'entrée standard "
+     "restée sur le disque"},
     {kExitUsage,
-     "erreur d'usage, ou vérification préalable refusée (longueur fixe hors de 5 à 99)"},
+     "erreur d'usage, vérification préalable refusée (longueur fixe hors de 5 à 99), ou "
+     "fichier de réglages (--profile) ou table de codes existant mais illisible : rien n'est "
+     "converti"},
     {kExitAbandoned, "abandon à la question du séparateur manquant"},
     {kExitOutputLost,
-     "résultats, journal ou fichier converti de « - » impossibles à écrire sur la sortie standard"},
+     "résultats, journal, messages ou fichier converti de « - » impossibles à écrire sur la "
+     "sortie standard ou la sortie d'erreur"},
     {kExitOutOfMemory, "mémoire insuffisante"},
     {kExitFileNotConverted,
      "au moins un fichier non converti : absent, dossier ou périphérique, illisible, modifié "
      "pendant sa lecture, copie impossible à écrire, ou copie qui serait l'un des fichiers à "
-     "traiter"},
+     "traiter ; ou entrée standard impossible à lire ou à copier"},
 };
 
 // args: the program's name, then its arguments, as main() receives them.

@@ -7,6 +7,7 @@
 #include "core/code_tables.h"
 #include "core/os.h"
 #include "core/text.h"
+#include "run/run_texts.h"
 
 namespace quelvane {
 
@@ -79,13 +80,16 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
 
 std::optional<int> LoadCommandTable(CodeTables& tables, const std::optional<std::string>& table,
                                     Console& console, std::string_view who) {
-  if (!table) {
-    tables.LoadUserCodeTable();  // a missing table.txt is no error
-    return std::nullopt;
-  }
-  if (tables.LoadUserCodeTable(PathFromUtf8(*table))) return std::nullopt;
-  return ReportUsage(console, who,
-                     "impossible de lire la table de codes « " + DisplayText(*table) + " ».");
+  const std::string path = table.value_or("table.txt");
+  const TableLoad load = tables.LoadUserCodeTable(PathFromUtf8(path));
+  // A missing table.txt is no error; a named table, or a table.txt that is there
+  // and cannot be read whole, is: converting without the user's pairs would drop
+  // or convert by rule the codes they map.
+  if (load || (!table && load.Absent())) return std::nullopt;
+  return ReportFailure(console, who,
+                       "impossible de lire la table de codes « " + DisplayText(path) +
+                           " » : " + std::string(run_texts::UnreadableReason(*load.failure)) + ".",
+                       kExitUsage);
 }
 
 std::optional<std::string> CommandLineText(const std::string& value, std::string_view what,
@@ -101,6 +105,11 @@ std::optional<std::string> CommandLineText(const std::string& value, std::string
   if (!bytes) return refuse("un caractère n'existe pas en Windows-1252");
   if (bytes->size() > maxLength) return refuse(std::to_string(maxLength) + " caractères au plus");
   return bytes;
+}
+
+int ReportFailure(Console& console, std::string_view who, std::string_view message, int status) {
+  console.err << who << " : " << message << "\n";
+  return status;
 }
 
 int ReportUsage(Console& console, std::string_view who, std::string_view message) {

@@ -27,8 +27,9 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error, Console&
 std::optional<std::int32_t> ParseWholeNumber(std::string_view text);
 
 // The user table of a command: the named one, which must be readable, or
-// table.txt of the current folder when there is one. Nothing when it is loaded
-// (or absent without being named); else the usage status, the failure said on err.
+// table.txt of the current folder, which must be readable whole when it is
+// there. Nothing when it is loaded (or absent without being named); else the
+// usage status, the failure and its reason said on err.
 std::optional<int> LoadCommandTable(CodeTables& tables, const std::optional<std::string>& table,
                                     Console& console, std::string_view who);
 
@@ -41,6 +42,10 @@ std::optional<int> LoadCommandTable(CodeTables& tables, const std::optional<std:
 std::optional<std::string> CommandLineText(const std::string& value, std::string_view what,
                                            std::size_t maxLength, Console& console,
                                            std::string_view who);
+
+// "who : message" on err; returns the status given. For what help cannot mend:
+// a file that cannot be read.
+int ReportFailure(Console& console, std::string_view who, std::string_view message, int status);
 
 // "who : message" and where to find help, on err; returns the usage exit status.
 int ReportUsage(Console& console, std::string_view who, std::string_view message);

@@ -61,20 +61,25 @@ StandardStreamBuffer& OutputBuffer() {
   return buffer;
 }
 
+StandardStreamBuffer& ErrorBuffer() {
+  static StandardStreamBuffer buffer(StandardError());
+  return buffer;
+}
+
 }  // namespace
 
 Console StandardConsole() {
   PrepareProcess();
   static std::ostream out(&OutputBuffer());
   // Messages go out as they are written, as std::cerr's do.
-  static StandardStreamBuffer errorBuffer(StandardError());
-  static std::ostream err(&errorBuffer);
+  static std::ostream err(&ErrorBuffer());
   err.setf(std::ios::unitbuf);
   return Console{out,
                  err,
                  IsTerminal(StandardInput()) ? &std::cin : nullptr,
                  IsTerminal(StandardError()),
                  [] { return OutputBuffer().Lost(); },
+                 [] { return ErrorBuffer().Lost(); },
                  StandardInput(),
                  StandardOutput()};
 }

@@ -16,6 +16,8 @@ struct Console {
   // Set when `out` could not take what was written for a reason other than a
   // reader that went away: the command then ends with exit status 4.
   bool (*outputLost)() = nullptr;
+  // The same for `err`, which carries the messages, and the log of "convert -".
+  bool (*errorLost)() = nullptr;
   // Where "convert -" reads the quote file and writes the converted one.
   OsHandle inputHandle = StandardInput();
   OsHandle outputHandle = StandardOutput();

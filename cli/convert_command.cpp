@@ -15,6 +15,7 @@
 #include "core/profile.h"
 #include "core/text.h"
 #include "run/process_files.h"
+#include "run/run_texts.h"
 #include "run/settings.h"
 
 namespace quelvane {
@@ -245,14 +246,22 @@ std::optional<ConversionOptions> ResolveOptions(const ConvertArgs& args, Console
   if (args.profile) {
     const bool named = !args.profile->empty();
     const Profile profile(named ? PathFromUtf8(*args.profile) : Profile::DefaultPath());
-    // A named profile that cannot be read is a mistake worth saying; the program's
-    // own profile may not exist yet.
-    if (named && !OpenRegularFile(*args.profile).file) {
-      UsageError(console, "impossible de lire le fichier de réglages « " +
-                              DisplayText(*args.profile) + " ».");
+    // Settings that exist and cannot be read would be replaced by the defaults:
+    // another separator, extension or direction than the user's. A named profile
+    // must exist too; the program's own may not exist yet.
+    const SettingsReading reading = ReadSettings(profile);
+    std::optional<OpenFailure> failure = reading.failure;
+    if (!failure && named && !IdentityOfPath(*args.profile)) failure = OpenFailure::kMissing;
+    if (failure) {
+      ReportFailure(console, "quelvane-cli convert",
+                    "impossible de lire le fichier de réglages « " +
+                        DisplayText(Utf8FromPath(profile.Path())) +
+                        " » : " + std::string(run_texts::UnreadableReason(*failure)) +
+                        ". Rien n'a été converti.",
+                    kExitUsage);
       return std::nullopt;
     }
-    options = ReadSettings(profile).options;
+    options = reading.settings.options;
   }
   if (args.isinToSicovam) options.SetDirection(ConversionDirection::kIsinToSicovam);
   for (const auto& [value, option, limit, target] :
@@ -362,10 +371,26 @@ int RunConvertCommand(const ConvertArgs& args, Console& console) {
   RunPlaces places;
   if (const auto problem = CheckPlaces(args, places)) return UsageError(console, *problem);
   OpenedFile piped;
+  bool copyLeftBehind = false;
   if (args.files.front() == "-") {
     // The run reads its file twice: what comes through the pipe is kept in a copy.
-    piped = CopyToUnnamedFile(console.inputHandle);
-    if (!piped.file) return UsageError(console, "impossible de lire l'entrée standard.");
+    CopiedInput copied = CopyToUnnamedFile(console.inputHandle);
+    if (!copied.leftBehind.empty()) {
+      copyLeftBehind = true;
+      console.err << "quelvane-cli convert : la copie temporaire de l'entrée standard « "
+                  << DisplayText(copied.leftBehind)
+                  << " » n'a pas pu être supprimée : vous pouvez la supprimer.\n";
+    }
+    if (!copied.copy.file) {
+      return ReportFailure(console, "quelvane-cli convert",
+                           copied.failure == CopyFailure::kReading
+                               ? "impossible de lire l'entrée standard (erreur de lecture) : "
+                                 "rien n'a été converti."
+                               : "impossible de copier l'entrée standard dans le dossier "
+                                 "temporaire (disque plein ?) : rien n'a été converti.",
+                           kExitFileNotConverted);
+    }
+    piped = std::move(copied.copy);
     places.inputCopy = &piped;
     places.output = console.outputHandle;
   }
@@ -375,7 +400,8 @@ int RunConvertCommand(const ConvertArgs& args, Console& console) {
   const RunTotals totals = ProcessFiles(*options, args.files, tables, reporter, places);
   reporter.Finish();
   console.out.flush();
-  return ConvertStatus(totals);
+  const int status = ConvertStatus(totals);
+  return copyLeftBehind ? std::max(status, kExitWarnings) : status;
 }
 
 }  // namespace quelvane

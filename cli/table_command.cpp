@@ -12,6 +12,7 @@
 #include "core/line_reader.h"
 #include "core/os.h"
 #include "core/text.h"
+#include "run/run_texts.h"
 
 namespace quelvane {
 namespace {
@@ -189,11 +190,14 @@ CLI::App* AddTableCommand(CLI::App& app, TableArgs& args) {
 
 int RunTableCommand(const TableArgs& args, Console& console) {
   const std::string path = args.table.value_or("table.txt");
+  const auto unreadable = [&](OpenFailure why) {
+    return ReportFailure(console, "quelvane-cli table",
+                         "impossible de lire la table de codes « " + DisplayText(path) +
+                             " » : " + std::string(run_texts::UnreadableReason(why)) + ".",
+                         kExitUsage);
+  };
   const OpenedFile opened = OpenRegularFile(path);
-  if (!opened.file) {
-    return ReportUsage(console, "quelvane-cli table",
-                       "impossible de lire la table de codes « " + DisplayText(path) + " ».");
-  }
+  if (!opened.file) return unreadable(opened.failure);
   std::vector<TableLine> lines;
   LineReader reader(opened.file.get());
   bool afterEnd = false;
@@ -203,10 +207,7 @@ int RunTableCommand(const TableArgs& args, Console& console) {
                             line.parsed.entry.code == kEndMarkerCode);
     lines.push_back(std::move(line));
   }
-  if (reader.Failed()) {
-    return ReportUsage(console, "quelvane-cli table",
-                       "erreur de lecture de la table de codes « " + DisplayText(path) + " ».");
-  }
+  if (reader.Failed()) return unreadable(OpenFailure::kReadError);
 
   const VisiblePairs pairs(lines);
   Summary summary;

@@ -30,19 +30,20 @@ std::optional<std::string_view> NextField(std::string_view& rest) {
   return field;
 }
 
-// The lines from the stream's position to its end, the stream put back where it
-// was; nothing for a stream that cannot be put back (a pipe).
+// The lines of a stream that stands at its start, which is put back there; none
+// counted for a stream that stands elsewhere. Nothing when it could not be read
+// or put back: the table is then unreadable.
 std::optional<std::size_t> CountLinesAndRewind(std::FILE* file) {
-  const long start = std::ftell(file);
-  if (start < 0) return std::nullopt;
+  if (std::ftell(file) != 0) return std::size_t{0};
   std::array<char, std::size_t{1} << 16> block;
   std::size_t lines = 1;  // the last line may lack its '\n'
-  std::size_t got = 0;
-  while ((got = std::fread(block.data(), 1, block.size(), file)) > 0) {
-    lines += static_cast<std::size_t>(std::count(block.data(), block.data() + got, '\n'));
+  for (;;) {
+    const ReadOutcome got = ReadBytes(file, block.data(), block.size());
+    if (got.failed) return std::nullopt;
+    lines += static_cast<std::size_t>(std::count(block.data(), block.data() + got.bytes, '\n'));
+    if (got.bytes < block.size()) break;
   }
-  std::clearerr(file);
-  if (std::fseek(file, start, SEEK_SET) != 0) return std::nullopt;
+  if (!RewindFile(file)) return std::nullopt;
   return lines;
 }
 
@@ -102,28 +103,39 @@ const CodeTable& BuiltinCodeTable() {
   return table;
 }
 
-std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path) {
+UserCodeFile ReadUserCodeFile(const std::filesystem::path& path) {
   // A pipe or a device is never waited on nor read without end: only a regular
   // file is a table, anything else counts as a file that cannot be opened.
+  UserCodeFile table;
   const OpenedFile opened = OpenRegularFile(Utf8FromPath(path));
-  if (!opened.file) return std::nullopt;
-  return ReadUserCodeStream(opened.file.get());
+  if (!opened.file) {
+    table.failure = opened.failure;
+    return table;
+  }
+  auto entries = ReadUserCodeStream(opened.file.get());
+  if (!entries) {
+    table.failure = OpenFailure::kReadError;
+    return table;
+  }
+  table.entries = std::move(*entries);
+  return table;
 }
 
-std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file) {
+std::optional<std::vector<CodeEntry>> ReadUserCodeStream(std::FILE* file) {
   std::vector<CodeEntry> entries;
   // A pair per line at most: room made once spares a large table the copies (and
   // the memory) of a vector that doubles as it grows.
-  if (const auto lines = CountLinesAndRewind(file)) {
-    entries.reserve(*lines);
-    AdviseHugePages(entries.data(), *lines * sizeof(CodeEntry));
-  }
+  const auto lines = CountLinesAndRewind(file);
+  if (!lines) return std::nullopt;
+  entries.reserve(*lines);
+  AdviseHugePages(entries.data(), *lines * sizeof(CodeEntry));
   LineReader reader(file);
   while (const auto line = reader.Next()) {
     if (UserLine parsed = ParseUserLine(*line); parsed.kind == UserLineKind::kPair) {
       entries.push_back(std::move(parsed.entry));
     }
   }
+  if (reader.Failed()) return std::nullopt;
   return entries;
 }
 
@@ -189,9 +201,10 @@ void CodeTables::CreateUserCodeTable() {
   MergeIndexes();
 }
 
-bool CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
-  auto pairs = ReadUserCodeFile(path);
-  if (!pairs) return false;
+TableLoad CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
+  UserCodeFile file = ReadUserCodeFile(path);
+  if (file.failure) return {file.failure};
+  std::vector<CodeEntry>* pairs = &file.entries;
   // New pairs go where the end marker stands: after the visible pairs. Into an
   // empty table they move as they are, without a second copy of a large file.
   if (user_ && userVisible_ > 0) {
@@ -205,7 +218,7 @@ bool CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
     user_ = std::move(*pairs);
   }
   MergeIndexes();
-  return true;
+  return {};
 }
 
 void CodeTables::FreeUserCodeTable() {

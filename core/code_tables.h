@@ -67,16 +67,32 @@ struct UserLine {
 };
 UserLine ParseUserLine(std::string_view line);
 
-// Reads the pairs of a "table.txt" file; nothing when the file cannot be opened.
-std::optional<std::vector<CodeEntry>> ReadUserCodeFile(const std::filesystem::path& path);
-// The same from an open stream, read to its end.
-std::vector<CodeEntry> ReadUserCodeStream(std::FILE* file);
+// What became of reading a "table.txt": its pairs, or why it could not be read
+// whole. A table cut short by a read error is no table: half of it would drop or
+// convert by rule the codes the user mapped in the other half.
+struct UserCodeFile {
+  std::vector<CodeEntry> entries;
+  std::optional<OpenFailure> failure;  // kMissing: there is no such file
+  bool Absent() const { return failure == OpenFailure::kMissing; }
+};
+UserCodeFile ReadUserCodeFile(const std::filesystem::path& path);
+// The pairs of an open stream, read to its end; nothing when reading it failed.
+std::optional<std::vector<CodeEntry>> ReadUserCodeStream(std::FILE* file);
 
 // What a conversion finds for a code or an ISIN: the user's pair if there is one,
 // else the built-in one.
 struct KnownPair {
   const CodeEntry* entry = nullptr;
   bool fromUser = false;
+};
+
+// What became of loading a table file: true when its pairs were added. A file
+// that is absent (kMissing) is no table, which callers take as no error; one
+// that exists and could not be read whole is an error to say.
+struct TableLoad {
+  std::optional<OpenFailure> failure;
+  explicit operator bool() const { return !failure; }
+  bool Absent() const { return failure == OpenFailure::kMissing; }
 };
 
 // The built-in table and the user table, owned by whoever converts (the main window
@@ -92,10 +108,9 @@ class CodeTables {
   CodeTables& operator=(CodeTables&&) = default;
 
   void CreateUserCodeTable();
-  // Adds the pairs of the file after the visible user pairs. False when the file
-  // cannot be opened or is not a regular file (a folder, a pipe, a device); the
-  // table is then untouched. Never reports anything else.
-  bool LoadUserCodeTable(const std::filesystem::path& path = "table.txt");
+  // Adds the pairs of the file after the visible user pairs; when the file could
+  // not be read whole, says why and leaves the table untouched.
+  TableLoad LoadUserCodeTable(const std::filesystem::path& path = "table.txt");
   void FreeUserCodeTable();
 
   // The user lookups answer from the merged indexes: a pair found there comes

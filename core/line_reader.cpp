@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/os.h"
+
 namespace quelvane {
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize, std::size_t lineLimit)
@@ -24,14 +26,14 @@ bool LineReader::Fill() {
   }
   if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
   const std::size_t wanted = buffer_.size() - end_;
-  const std::size_t got = std::fread(buffer_.data() + end_, 1, wanted, file_);
-  end_ += got;
+  const ReadOutcome got = ReadBytes(file_, buffer_.data() + end_, wanted);
+  end_ += got.bytes;
   // A short read is the end of the file or an error: no need to ask again.
-  if (got < wanted) {
+  if (got.bytes < wanted) {
     eof_ = true;
-    failed_ = std::ferror(file_) != 0;
+    failed_ = got.failed;
   }
-  return got > 0;
+  return got.bytes > 0;
 }
 
 std::optional<std::string_view> LineReader::NextReading() {
@@ -58,8 +60,7 @@ bool LineReader::Rewind() {
     begin_ = 0;
     return true;
   }
-  std::clearerr(file_);
-  if (std::fseek(file_, 0, SEEK_SET) != 0) return false;
+  if (!RewindFile(file_)) return false;
   begin_ = end_ = 0;
   eof_ = failed_ = false;
   startInBuffer_ = true;

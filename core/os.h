@@ -133,9 +133,21 @@ struct FileIdentity {
   }
 };
 
-// kReservedName: a Windows device name (CON, NUL, AUX, PRN, COM1 to COM9, LPT1
-// to LPT9, with or without an extension), never a file there.
-enum class OpenFailure { kMissing, kNotRegular, kDenied, kReservedName, kOther };
+// Why a file could not be read, so that the user is told what to do about it.
+// kNotRegular: a pipe or a device; kInUse: another program holds it without
+// letting others read (Windows); kReservedName: a Windows device name (CON, NUL,
+// AUX, PRN, COM1 to COM9, LPT1 to LPT9, with or without an extension), never a
+// file there; kReadError: it opened, but reading it failed.
+enum class OpenFailure {
+  kMissing,
+  kFolder,
+  kNotRegular,
+  kDenied,
+  kInUse,
+  kReservedName,
+  kReadError,
+  kOther
+};
 
 struct OpenedFile {
   FilePtr file;  // null when the file could not be opened
@@ -159,11 +171,30 @@ std::optional<FileIdentity> IdentityOf(std::FILE* file);
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 std::optional<FileIdentity> IdentityOfEntry(const std::string& path);
 
+// Reads up to `size` bytes, going on after interrupted reads: fewer only at the
+// end of the file or on an error, which `failed` then says.
+struct ReadOutcome {
+  std::size_t bytes = 0;
+  bool failed = false;
+};
+ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size);
+// Back to the file's start, for a second reading; false when it cannot go back.
+bool RewindFile(std::FILE* file);
+
 // A copy of everything the handle gives (standard input, say), in a file that
 // vanishes with the program whatever ends it, read from its start: what comes
 // through a pipe can then be read twice, with memory that stays flat. No file
-// when the copy cannot be made.
-OpenedFile CopyToUnnamedFile(OsHandle handle);
+// when the copy cannot be made, and why: the handle could not be read, or the
+// temporary folder could not take the copy (full, say).
+enum class CopyFailure { kNone, kReading, kWriting };
+struct CopiedInput {
+  OpenedFile copy;
+  CopyFailure failure = CopyFailure::kNone;
+  // Where the system has no unnamed files, the copy has a name until it is
+  // removed; a copy that could not be removed is named here, for the user.
+  std::string leftBehind;
+};
+CopiedInput CopyToUnnamedFile(OsHandle handle);
 
 // ---- Writing a file whole -----------------------------------------------------
 
@@ -185,9 +216,10 @@ enum class ReplaceFailure {
 // Whatever ends the program, an interrupt or a crash, leaves no temporary file
 // where the system allows it (see PrepareProcess; on Linux even kill -9 leaves
 // none, and on Windows the temporary file is marked for deletion while it is
-// written). An earlier file of the final name keeps its permissions and stays
-// whole until the rename, and stays as it was when the new one cannot take its
-// place.
+// written). An earlier file of the final name stays whole until the rename, and
+// stays as it was when the new one cannot take its place; the new one has its
+// permissions, or takes no place at all (Open or Commit fails) when they could
+// not be read or given.
 // On POSIX, the environment variable QUELVANE_NAMED_TEMPORARIES (any value)
 // makes every file take the named temporary path, as where the file system
 // refuses unnamed files: the tests run that path and its cleanup through it.

@@ -17,9 +17,19 @@
 #include <system_error>
 
 #include "core/os.h"
+#include "core/os_faults.h"
 
 namespace quelvane {
 namespace {
+
+// Each system call of this file that can fail while the programs run asks here
+// first, so that the tests' fault sweep can fail it as an input/output error
+// would (see core/os_faults.h).
+bool Faulted(OsCall call) {
+  if (!InjectedFault(call)) return false;
+  errno = EIO;
+  return true;
+}
 
 int Fd(OsHandle handle) {
   return static_cast<int>(handle);
@@ -124,6 +134,7 @@ int OpenUnnamed(const std::string& folder, int flags, mode_t mode) {
     errno = EOPNOTSUPP;
     return -1;
   }
+  if (Faulted(OsCall::kOpen)) return -1;
   return ::open(folder.c_str(), O_TMPFILE | flags, mode);
 }
 
@@ -135,6 +146,7 @@ bool WriteAllToFd(int fd, std::string_view bytes) {
 
 bool LinkAs(int fd, const std::string& name) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (Faulted(OsCall::kLink)) return false;
   return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
          (errno != EEXIST && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0);
 }
@@ -177,7 +189,8 @@ OsHandle HandleOf(std::FILE* file) {
 
 WriteOutcome WriteBytes(OsHandle handle, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ::write(Fd(handle), bytes.data(), bytes.size());
+    const ssize_t written =
+        Faulted(OsCall::kWrite) ? -1 : ::write(Fd(handle), bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
       return errno == EPIPE ? WriteOutcome::kReaderGone : WriteOutcome::kFailed;
@@ -229,10 +242,11 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
 
 bool IsFolder(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return !Faulted(OsCall::kStat) && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool CreateFolders(const std::string& path) {
+  if (Faulted(OsCall::kCreateFolder)) return false;
   std::error_code ignored;
   std::filesystem::create_directories(path, ignored);
   return IsFolder(path);
@@ -251,17 +265,23 @@ bool IsReservedName(std::string_view /*path*/) {
 
 OpenedFile OpenRegularFile(const std::string& path) {
   OpenedFile opened;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = Faulted(OsCall::kOpen)
+                     ? -1
+                     : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     opened.failure = (errno == ENOENT || errno == ENOTDIR) ? OpenFailure::kMissing
                      : (errno == EACCES || errno == EPERM) ? OpenFailure::kDenied
+                     : errno == EISDIR                     ? OpenFailure::kFolder
                                                            : OpenFailure::kOther;
     return opened;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  const bool described = !Faulted(OsCall::kStat) && ::fstat(fd, &info) == 0;
+  if (!described || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    opened.failure = OpenFailure::kNotRegular;
+    opened.failure = !described              ? OpenFailure::kOther
+                     : S_ISDIR(info.st_mode) ? OpenFailure::kFolder
+                                             : OpenFailure::kNotRegular;
     return opened;
   }
   // The flag only kept the open from waiting: reads of a regular file ignore it.
@@ -279,56 +299,89 @@ OpenedFile OpenRegularFile(const std::string& path) {
 
 std::optional<FileIdentity> IdentityOf(std::FILE* file) {
   struct stat info {};
-  if (::fstat(::fileno(file), &info) != 0) return std::nullopt;
+  if (Faulted(OsCall::kStat) || ::fstat(::fileno(file), &info) != 0) return std::nullopt;
   return IdentityFrom(info);
 }
 
 std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  if (Faulted(OsCall::kStat) || ::stat(path.c_str(), &info) != 0) return std::nullopt;
   return IdentityFrom(info);
 }
 
 std::optional<FileIdentity> IdentityOfEntry(const std::string& path) {
   struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+  if (Faulted(OsCall::kStat) || ::lstat(path.c_str(), &info) != 0) return std::nullopt;
   return IdentityFrom(info);
 }
 
-OpenedFile CopyToUnnamedFile(OsHandle handle) {
+ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size) {
+  ReadOutcome outcome;
+  while (outcome.bytes < size) {
+    if (Faulted(OsCall::kRead)) {
+      outcome.failed = true;
+      break;
+    }
+    const std::size_t got = std::fread(data + outcome.bytes, 1, size - outcome.bytes, file);
+    outcome.bytes += got;
+    if (!std::ferror(file)) {
+      if (got == 0) break;  // the end of the file
+      continue;
+    }
+    // A signal that came during the read is no reason to stop reading.
+    const bool interrupted = errno == EINTR;
+    std::clearerr(file);
+    if (!interrupted) {
+      outcome.failed = true;
+      break;
+    }
+  }
+  return outcome;
+}
+
+bool RewindFile(std::FILE* file) {
+  std::clearerr(file);
+  return !Faulted(OsCall::kSeek) && std::fseek(file, 0, SEEK_SET) == 0;
+}
+
+CopiedInput CopyToUnnamedFile(OsHandle handle) {
   const int fd = Fd(handle);
-  OpenedFile opened;
+  CopiedInput copied;
+  copied.failure = CopyFailure::kWriting;
   const char* folder = std::getenv("TMPDIR");
   const std::string dir = folder != nullptr && *folder != '\0' ? folder : "/tmp";
   int copy = OpenUnnamed(dir, O_RDWR | O_CLOEXEC, 0600);
   if (copy < 0) {
     std::string name = dir + "/quelvane-XXXXXX";
-    copy = ::mkostemp(name.data(), O_CLOEXEC);
-    if (copy < 0) return opened;
-    ::unlink(name.c_str());
+    copy = Faulted(OsCall::kOpen) ? -1 : ::mkostemp(name.data(), O_CLOEXEC);
+    if (copy < 0) return copied;
+    if (Faulted(OsCall::kRemove) || ::unlink(name.c_str()) != 0) copied.leftBehind = name;
   }
   std::array<char, 1 << 16> block{};
   for (;;) {
-    const ssize_t got = ::read(fd, block.data(), block.size());
+    const ssize_t got = Faulted(OsCall::kRead) ? -1 : ::read(fd, block.data(), block.size());
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0) copied.failure = CopyFailure::kReading;
     if (got < 0 ||
         (got > 0 && !WriteAllToFd(copy, {block.data(), static_cast<std::size_t>(got)}))) {
       ::close(copy);
-      return opened;
+      return copied;
     }
     if (got == 0) break;
   }
   struct stat info {};
-  opened.file.reset(::lseek(copy, 0, SEEK_SET) == 0 && ::fstat(copy, &info) == 0
-                        ? ::fdopen(copy, "rb")
-                        : nullptr);
-  if (!opened.file) {
+  copied.copy.file.reset(!Faulted(OsCall::kSeek) && ::lseek(copy, 0, SEEK_SET) == 0 &&
+                                 !Faulted(OsCall::kStat) && ::fstat(copy, &info) == 0
+                             ? ::fdopen(copy, "rb")
+                             : nullptr);
+  if (!copied.copy.file) {
     ::close(copy);
-    return opened;
+    return copied;
   }
-  std::setvbuf(opened.file.get(), nullptr, _IONBF, 0);
-  opened.identity = IdentityFrom(info);
-  return opened;
+  std::setvbuf(copied.copy.file.get(), nullptr, _IONBF, 0);
+  copied.copy.identity = IdentityFrom(info);
+  copied.failure = CopyFailure::kNone;
+  return copied;
 }
 
 AtomicReplacement::AtomicReplacement(std::string finalPath) : finalPath_(std::move(finalPath)) {}
@@ -352,7 +405,9 @@ bool AtomicReplacement::Open() {
         tempPath_.clear();
         break;
       }
-      fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      fd = Faulted(OsCall::kOpen)
+               ? -1
+               : ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd < 0) {
         Unregister(tempPath_);
         tempPath_.clear();
@@ -362,11 +417,21 @@ bool AtomicReplacement::Open() {
     if (fd < 0) return false;
   }
   handle_ = HandleFromFd(fd);
-  failure_ = ReplaceFailure::kNone;
-  // Replacing a file keeps its permissions, as rewriting it in place would.
+  // Replacing a file keeps its permissions, as rewriting it in place would: a
+  // file the user keeps private never comes back readable by all. When they
+  // cannot be known or given, the earlier file stays.
   struct stat existing {};
-  replacing_ = ::stat(finalPath_.c_str(), &existing) == 0;
-  if (replacing_ && S_ISREG(existing.st_mode)) ::fchmod(fd, existing.st_mode & 07777);
+  replacing_ = !Faulted(OsCall::kStat) && ::stat(finalPath_.c_str(), &existing) == 0;
+  if (!replacing_ && errno != ENOENT && errno != ENOTDIR) {
+    Discard();
+    return false;
+  }
+  if (replacing_ && S_ISREG(existing.st_mode) &&
+      (Faulted(OsCall::kPermissions) || ::fchmod(fd, existing.st_mode & 07777) != 0)) {
+    Discard();
+    return false;
+  }
+  failure_ = ReplaceFailure::kNone;
   return true;
 }
 
@@ -375,13 +440,13 @@ bool AtomicReplacement::Commit(bool durable) {
   const int fd = Fd(handle_);
   const SignalsHeldBack held;
   failure_ = ReplaceFailure::kOther;
-  bool ok = !durable || ::fsync(fd) == 0;
+  bool ok = !durable || (!Faulted(OsCall::kSync) && ::fsync(fd) == 0);
   if (ok && unnamed_) {
     // A new file takes its name at once. A link never replaces a file, so an
     // earlier one is replaced through a short temporary name and a rename (also
     // when it appeared since Open; one that went since is simply not there).
     if (!replacing_ && LinkAs(fd, finalPath_)) {
-      const bool closed = ::close(fd) == 0;
+      const bool closed = ::close(fd) == 0 && !Faulted(OsCall::kClose);
       handle_ = OsHandle::kNone;
       if (!closed) ::unlink(finalPath_.c_str());
       if (closed) failure_ = ReplaceFailure::kNone;
@@ -392,9 +457,9 @@ bool AtomicReplacement::Commit(bool durable) {
     ok = named.has_value();
     if (named) tempPath_ = std::move(*named);
   }
-  ok = ::close(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && !Faulted(OsCall::kClose) && ok;
   handle_ = OsHandle::kNone;
-  if (ok) ok = std::rename(tempPath_.c_str(), finalPath_.c_str()) == 0;
+  if (ok) ok = !Faulted(OsCall::kRename) && std::rename(tempPath_.c_str(), finalPath_.c_str()) == 0;
   if (!ok) {
     Discard();
     return false;
@@ -452,9 +517,10 @@ std::vector<std::string> EarlierSettingsFiles() {
 }
 
 FileLock::FileLock(const std::string& lockPath) {
-  const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const int fd =
+      Faulted(OsCall::kOpen) ? -1 : ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return;
-  while (::flock(fd, LOCK_EX) != 0) {
+  while (Faulted(OsCall::kLock) || ::flock(fd, LOCK_EX) != 0) {
     if (errno != EINTR) {
       ::close(fd);
       return;

@@ -172,17 +172,28 @@ std::optional<FoundKeys> FindKeys(LineReader& reader, std::span<const KeyName> n
   return found;
 }
 
-// The value of each key, in order, from one reading of the file; nothing for a
-// key the file does not give, or for all of them when it cannot be read.
-std::vector<std::optional<std::string>> FindValues(const OpenedFile& opened,
-                                                   std::span<const KeyName> names) {
-  std::vector<std::optional<std::string>> values(names.size());
-  if (!opened.file) return values;
+// The value of each key, in order, from one reading of the file: nothing for a
+// key the file does not give, or for all of them when there is no file. Why the
+// file could not be read, when it exists.
+struct FoundValues {
+  std::vector<std::optional<std::string>> values;
+  std::optional<OpenFailure> failure;
+};
+FoundValues FindValues(const OpenedFile& opened, std::span<const KeyName> names) {
+  FoundValues found;
+  found.values.resize(names.size());
+  if (!opened.file) {
+    if (opened.failure != OpenFailure::kMissing) found.failure = opened.failure;
+    return found;
+  }
   LineReader reader(opened.file.get(), kLineHeadLimit, kLineHeadLimit);
-  auto found = FindKeys(reader, names);
-  if (!found) return values;
-  for (std::size_t i = 0; i < values.size(); ++i) values[i] = std::move(found->places[i].value);
-  return values;
+  auto keys = FindKeys(reader, names);
+  if (!keys) {
+    found.failure = OpenFailure::kReadError;
+    return found;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) found.values[i] = std::move(keys->places[i].value);
+  return found;
 }
 
 // What a rewrite puts where: lines put in place of others, lines added after
@@ -335,7 +346,7 @@ OpenedFile Profile::OpenForReading(const std::string& path) const {
 std::int32_t Profile::GetProfileInt(std::string_view section, std::string_view key,
                                     std::int32_t defaultValue) const {
   const KeyName name{section, key};
-  const auto value = FindValues(OpenForReading(Utf8FromPath(file_)), {&name, 1}).front();
+  const auto value = FindValues(OpenForReading(Utf8FromPath(file_)), {&name, 1}).values.front();
   return value ? ReadAtoi(*value) : defaultValue;
 }
 
@@ -346,14 +357,19 @@ std::string Profile::GetProfileString(std::string_view section, std::string_view
 }
 
 std::vector<std::string> Profile::GetProfileStrings(std::span<const ProfileRead> reads) const {
+  return ReadProfileStrings(reads).values;
+}
+
+Profile::Strings Profile::ReadProfileStrings(std::span<const ProfileRead> reads) const {
   std::vector<KeyName> names;
   for (const ProfileRead& read : reads) names.push_back({read.section, read.key});
-  auto found = FindValues(OpenForReading(Utf8FromPath(file_)), names);
-  std::vector<std::string> values;
+  FoundValues found = FindValues(OpenForReading(Utf8FromPath(file_)), names);
+  Strings strings{{}, found.failure};
   for (std::size_t i = 0; i < reads.size(); ++i) {
-    values.push_back(found[i] ? std::move(*found[i]) : std::string(reads[i].defaultValue));
+    strings.values.push_back(found.values[i] ? std::move(*found.values[i])
+                                             : std::string(reads[i].defaultValue));
   }
-  return values;
+  return strings;
 }
 
 bool Profile::WriteProfileInt(std::string_view section, std::string_view key, std::int32_t value) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,6 +53,13 @@ class Profile {
   // The values GetProfileString gives for each key, in order, from one reading
   // of the file: a program writing meanwhile is seen wholly or not at all.
   std::vector<std::string> GetProfileStrings(std::span<const ProfileRead> reads) const;
+  // The same, and why a file that exists could not be read whole, in which case
+  // every value is its default: an unreadable profile is not an absent one.
+  struct Strings {
+    std::vector<std::string> values;
+    std::optional<OpenFailure> failure;
+  };
+  Strings ReadProfileStrings(std::span<const ProfileRead> reads) const;
 
   // Replace the key in place (or add it, creating section, folder and file as
   // needed) and keep every other line. The file is replaced atomically, and each

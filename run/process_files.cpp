@@ -234,8 +234,12 @@ FileResult FileConversion::Run() {
       places_.inputCopy != nullptr ? std::move(*places_.inputCopy) : OpenRegularFile(path_);
   FilePtr& file = input.file;
   if (!file) {
-    Fail(input.failure == OpenFailure::kReservedName ? texts::kReservedInputName
-                                                     : texts::kCannotOpen);
+    if (input.failure == OpenFailure::kReservedName) {
+      Fail(texts::kReservedInputName);
+    } else {
+      Fail(texts::kCannotOpen);
+      reporter_.AddLogLine(texts::CannotOpenReason(input.failure));
+    }
     return result_;
   }
   identity_ = input.identity;

@@ -104,6 +104,35 @@ std::string CannotWrite(std::string_view outputPath, ReplaceFailure why) {
   return CannotWrite(outputPath);
 }
 
+std::string_view UnreadableReason(OpenFailure why) {
+  switch (why) {
+    case OpenFailure::kMissing:
+      return "il n'existe pas";
+    case OpenFailure::kFolder:
+      return "c'est un dossier, pas un fichier";
+    case OpenFailure::kNotRegular:
+      return "ce n'est pas un fichier ordinaire (un tube ou un périphérique)";
+    case OpenFailure::kDenied:
+      return "vous n'avez pas le droit de le lire";
+    case OpenFailure::kInUse:
+      return "un autre programme le tient ouvert et en interdit la lecture";
+    case OpenFailure::kReservedName:
+      return "ce nom est réservé par Windows (CON, PRN, AUX, NUL, COM1 à COM9, LPT1 à LPT9)";
+    case OpenFailure::kReadError:
+      return "erreur de lecture";
+    case OpenFailure::kOther:
+      break;
+  }
+  return "le système a refusé de l'ouvrir";
+}
+
+std::string CannotOpenReason(OpenFailure why) {
+  std::string reason(UnreadableReason(why));
+  // Every reason starts with a plain letter: capitalised, it opens a sentence.
+  reason.front() = static_cast<char>(reason.front() - 'a' + 'A');
+  return Join({"             ", reason, ".\r\n"});
+}
+
 std::string OutputIsSelected(std::string_view outputPath) {
   return Join({"  WARNING -> Le fichier '", outputPath,
                "' fait partie des fichiers à traiter : il n'est pas remplacé !\r\n"});

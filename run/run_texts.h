@@ -97,6 +97,10 @@ std::string CannotWrite(std::string_view outputPath);
 // Says why, where the system tells (Windows: a file open in another program, a
 // read-only file or folder, a device name); otherwise CannotWrite(outputPath).
 std::string CannotWrite(std::string_view outputPath, ReplaceFailure why);
+// Why a file could not be read, as a phrase that follows « : » in a message.
+std::string_view UnreadableReason(OpenFailure why);
+// The log's line under kCannotOpen, which says why, as a sentence.
+std::string CannotOpenReason(OpenFailure why);
 // An input whose name Windows keeps for a device.
 inline constexpr std::string_view kReservedInputName =
     "  WARNING -> Impossible d'ouvrir le fichier : ce nom est réservé par Windows "

@@ -93,6 +93,9 @@ template <class... Visitors>
 struct Overloaded : Visitors... {
   using Visitors::operator()...;
 };
+// Not every compiler deduces an aggregate's arguments by itself yet.
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 // A key's value as the profile gives it (or its default) put where it belongs.
 void ReadKey(const SettingKey& key, std::string_view text, ConversionOptions& options,
@@ -171,16 +174,16 @@ Settings::Settings() {
   for (const SettingKey& key : kSettingKeys) ReadKey(key, key.defaultValue, options, *this);
 }
 
-Settings ReadSettings(const Profile& profile) {
+SettingsReading ReadSettings(const Profile& profile) {
   std::vector<ProfileRead> reads;
   for (const SettingKey& key : kSettingKeys)
     reads.push_back({key.section, key.key, key.defaultValue});
-  const std::vector<std::string> values = profile.GetProfileStrings(reads);
-  Settings settings;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    ReadKey(kSettingKeys[i], values[i], settings.options, settings);
+  const Profile::Strings read = profile.ReadProfileStrings(reads);
+  SettingsReading reading{{}, read.failure};
+  for (std::size_t i = 0; i < read.values.size(); ++i) {
+    ReadKey(kSettingKeys[i], read.values[i], reading.settings.options, reading.settings);
   }
-  return settings;
+  return reading;
 }
 
 std::vector<ProfileWrite> SettingsWrites(const Settings& settings) {

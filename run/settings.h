@@ -43,8 +43,13 @@ struct Settings : WindowSettings {
   ConversionOptions options;
 };
 
-// What the window shows, and a run started at once would use, for this profile.
-Settings ReadSettings(const Profile& profile);
+// What the window shows, and a run started at once would use, for this profile;
+// the defaults, and why, when the profile exists but could not be read whole.
+struct SettingsReading {
+  Settings settings;
+  std::optional<OpenFailure> failure;
+};
+SettingsReading ReadSettings(const Profile& profile);
 
 // Every key with its value as the profile spells it, in the order of a new file.
 std::vector<ProfileWrite> SettingsWrites(const Settings& settings);

@@ -78,10 +78,21 @@ bool CConverterDlg::OnInitDialog() {
   for (int id : {kIdcSourceText, kIdcDestinationText}) {
     LimitDlgItemToCp1252(id, kSeparatorMaxLength);
   }
-  ShowSettings(ReadSettings(profile_));
+  const SettingsReading reading = ReadSettings(profile_);
+  ShowSettings(reading.settings);
+  profileUnreadable_ = reading.failure.has_value();
 
-  // A missing table.txt is no error: the built-in table serves alone.
-  tables_.LoadUserCodeTable("table.txt");
+  // A missing table.txt is no error: the built-in table serves alone. One that
+  // is there and cannot be read whole is said: the user's pairs are not used.
+  const std::string tablePath = "table.txt";
+  const TableLoad table = tables_.LoadUserCodeTable(tablePath);
+  if (reading.failure) {
+    MessageBox(UnreadableProfileText(DisplayText(Utf8FromPath(profile_.Path())), *reading.failure),
+               kUnreadableCaption, BoxType::kStop);
+  }
+  if (!table && !table.Absent()) {
+    MessageBox(UnreadableTableText(tablePath, *table.failure), kUnreadableCaption, BoxType::kStop);
+  }
   return true;
 }
 
@@ -108,7 +119,13 @@ bool CConverterDlg::DestroyWindow() {
   if (!IsCreated()) return false;
   tables_.FreeUserCodeTable();
 
-  // Every key, at every end of the window; a failed write is not reported.
+  // Every key, at every end of the window, but never over settings that could
+  // not be read at start: the user's own file stays as it is.
+  if (!profileUnreadable_) SaveSettings();
+  return Dialog::DestroyWindow();
+}
+
+void CConverterDlg::SaveSettings() {
   Settings settings;
   settings.direction = IsDlgButtonChecked(kIdcSicovamToIsin) != 0
                            ? ConversionDirection::kSicovamToIsin
@@ -118,9 +135,10 @@ bool CConverterDlg::DestroyWindow() {
   settings.sourceTabulation = IsDlgButtonChecked(kIdcSourceTab) != 0;
   settings.destinationTabulation = IsDlgButtonChecked(kIdcDestinationTab) != 0;
   settings.otherExtension = otherExtension_;
-  WriteSettings(profile_, settings);
-
-  return Dialog::DestroyWindow();
+  if (!WriteSettings(profile_, settings)) {
+    MessageBox(SettingsNotSavedText(DisplayText(Utf8FromPath(profile_.Path()))), kUnreadableCaption,
+               BoxType::kStop);
+  }
 }
 
 // ---- What a run reports -----------------------------------------------------

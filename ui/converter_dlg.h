@@ -87,6 +87,8 @@ class CConverterDlg : public Dialog, public RunReporter {
       &ConversionOptions::SeparateurDestination};
 
   void ShowSettings(const Settings& settings);
+  // Writes every key; says so in a box when the profile could not take them.
+  void SaveSettings();
   void ShowSeparator(const SeparatorControls& controls, bool tabulation);
   void SelectTabulation(const SeparatorControls& controls);
   void SelectOther(const SeparatorControls& controls);
@@ -99,6 +101,7 @@ class CConverterDlg : public Dialog, public RunReporter {
   Icon windowIcon_;
   CodeTables tables_;
   Profile profile_;
+  bool profileUnreadable_ = false;  // the profile is there and could not be read at start
 };
 
 }  // namespace quelvane

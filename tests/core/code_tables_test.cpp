@@ -14,9 +14,9 @@ using testing::ScratchFolder;
 
 std::vector<CodeEntry> LoadText(std::string_view text) {
   ScratchFolder folder;
-  auto entries = ReadUserCodeFile(folder.Write("table.txt", text));
-  EXPECT_TRUE(entries);
-  return entries.value_or(std::vector<CodeEntry>{});
+  UserCodeFile table = ReadUserCodeFile(folder.Write("table.txt", text));
+  EXPECT_FALSE(table.failure);
+  return std::move(table.entries);
 }
 
 TEST(ReadUserCodeFile, EachLineStoresAtMostOnePair) {
@@ -85,7 +85,7 @@ TEST(LoadUserCodeTable, ReadsTableTxtOfTheCurrentFolderByDefault) {
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.Path());
   CodeTables tables;
-  const bool loaded = tables.LoadUserCodeTable();
+  const bool loaded = static_cast<bool>(tables.LoadUserCodeTable());
   std::filesystem::current_path(previous);
   EXPECT_TRUE(loaded);
   EXPECT_NE(tables.FindUserByCode(321), nullptr);
@@ -204,7 +204,7 @@ TEST(CodeTables, UserLookupsAnswerWhatAScanOfTheUserPairsAnswers) {
     const auto path = folder.Write("table.txt", text);
     CodeTables tables;
     ASSERT_TRUE(tables.LoadUserCodeTable(path));
-    const auto entries = *ReadUserCodeFile(path);
+    const auto entries = ReadUserCodeFile(path).entries;
     for (std::int32_t code = -1; code < 3010; code += (code == 6 ? 2994 : 1)) {
       const CodeEntry* expected = ScanByCode(entries, code);
       const CodeEntry* found = tables.FindUserByCode(code);

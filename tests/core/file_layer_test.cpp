@@ -106,8 +106,11 @@ TEST(CopyToUnnamedFileTest, GivesTheBytesBackFromTheStartAndLeavesNothingInItsFo
   environment.Set("TMPDIR", folder.Path().string());
   OpenedFile original = OpenRegularFile(source.string());
   ASSERT_TRUE(original.file);
-  OpenedFile copy = CopyToUnnamedFile(HandleOf(original.file.get()));
+  CopiedInput copied = CopyToUnnamedFile(HandleOf(original.file.get()));
+  const OpenedFile& copy = copied.copy;
   ASSERT_TRUE(copy.file);
+  EXPECT_EQ(copied.failure, CopyFailure::kNone);
+  EXPECT_EQ(copied.leftBehind, "");
   EXPECT_EQ(copy.identity.size, bytes.size());
   std::string read(bytes.size() + 1, '\0');
   EXPECT_EQ(std::fread(read.data(), 1, read.size(), copy.file.get()), bytes.size());

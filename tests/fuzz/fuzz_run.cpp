@@ -94,8 +94,9 @@ void CheckUserPairsAnswer(const quelvane::CodeTables& tables,
 void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
                unsigned tableFlags) {
   if (!tables.LoadUserCodeTable(path)) std::abort();
-  const auto pairs = quelvane::ReadUserCodeFile(path);
-  if (!pairs) std::abort();
+  const quelvane::UserCodeFile table = quelvane::ReadUserCodeFile(path);
+  if (table.failure) std::abort();
+  const std::vector<quelvane::CodeEntry>* pairs = &table.entries;
   std::size_t visible = 0;
   while (visible < pairs->size() && (*pairs)[visible].code != quelvane::kEndMarkerCode) ++visible;
   if (tables.UserPairCount() != visible) std::abort();

@@ -229,8 +229,12 @@ TEST_F(ProcessFilesTest, FilesThatCannotBeOpenedAreCountedWithAWarning) {
   EXPECT_EQ(totals.filesDone, static_cast<int>(notRegular + 2));
   EXPECT_EQ(totals.warnings, static_cast<int>(notRegular + 1));
   EXPECT_EQ(reporter_.log[1], "==> Traitement fichier '" + Path("missing.txt") + "'");
+  // Each says why, under the line every such file gets.
   EXPECT_EQ(reporter_.log[2], "  WARNING -> Impossible d'ouvrir le fichier !");
-  EXPECT_EQ(reporter_.log[5], "  WARNING -> Impossible d'ouvrir le fichier !");
+  EXPECT_EQ(reporter_.log[3], "             Il n'existe pas.");
+  EXPECT_EQ(reporter_.log[5], "==> Traitement fichier '" + Path("folder.txt") + "'");
+  EXPECT_EQ(reporter_.log[6], "  WARNING -> Impossible d'ouvrir le fichier !");
+  EXPECT_EQ(reporter_.log[7], "             C'est un dossier, pas un fichier.");
   EXPECT_EQ(reporter_.log.back(), "0 valeurs inconnues non traités");
   EXPECT_EQ(ReadFile(Path("good.txt.new")), "FR0000030074\t1\r\n");
 }

@@ -16,7 +16,8 @@ using testing::ReadFile;
 
 TEST(SettingsTest, FirstStartWithoutAProfile) {
   testing::ScratchFolder folder;
-  const ConversionOptions options = ReadSettings(Profile(folder.Path() / "none.ini")).options;
+  const ConversionOptions options =
+      ReadSettings(Profile(folder.Path() / "none.ini")).settings.options;
   EXPECT_EQ(options.ValeursConnuesOnly, 1);
   EXPECT_EQ(options.NePasRecopierValeursIgnorees, 0);
   EXPECT_EQ(options.SeparateurSource, "\t");
@@ -63,26 +64,29 @@ TEST(SettingsTest, ANewFileHoldsTheDefaultsInTheWindowsOrder) {
 TEST(SettingsTest, TakesEachKeyAsTheMainWindowDoes) {
   testing::ScratchFolder folder;
   const std::string folderPath(300, 'd');
-  const Settings settings = ReadSettings(Profile(
-      folder.Write("q.ini",
-                   "[General]\n"
-                   "ValeursConnuesOnly=0\n"
-                   "NePasRecopierValeursIgnorees=1\n"
-                   "SensDeConversion=4\n"  // the radio buttons only: the run reads the two types
-                   "CodeSource=1\n"
-                   "CodeDestination=2\n"
-                   "PrefixeSicovam=XYZ0123456789\n"
-                   "LgSicoFixe=1\n"
-                   "NbCharSico=-2\n"
-                   "ExtensionDestination=.NEW\n"
-                   "CheminFichiersSource=" +
-                       folderPath +
-                       "\n"
-                       "[Separateur Source]\n"
-                       "tabulation=0\n"
-                       "[Separateur Destination]\n"
-                       "tabulation=0\n"
-                       "separateurs=;;;;;;;;;;;;\n")));
+  const Settings settings =
+      ReadSettings(
+          Profile(folder.Write(
+              "q.ini",
+              "[General]\n"
+              "ValeursConnuesOnly=0\n"
+              "NePasRecopierValeursIgnorees=1\n"
+              "SensDeConversion=4\n"  // the radio buttons only: the run reads the two types
+              "CodeSource=1\n"
+              "CodeDestination=2\n"
+              "PrefixeSicovam=XYZ0123456789\n"
+              "LgSicoFixe=1\n"
+              "NbCharSico=-2\n"
+              "ExtensionDestination=.NEW\n"
+              "CheminFichiersSource=" +
+                  folderPath +
+                  "\n"
+                  "[Separateur Source]\n"
+                  "tabulation=0\n"
+                  "[Separateur Destination]\n"
+                  "tabulation=0\n"
+                  "separateurs=;;;;;;;;;;;;\n")))
+          .settings;
   const ConversionOptions& options = settings.options;
   EXPECT_EQ(options.ValeursConnuesOnly, 0);
   EXPECT_EQ(options.NePasRecopierValeursIgnorees, 1);
@@ -104,7 +108,7 @@ TEST(SettingsTest, TabulationOneIgnoresTheStoredSeparators) {
       ReadSettings(Profile(folder.Write("q.ini",
                                         "[Separateur Source]\ntabulation=1\nseparateurs=;\n"
                                         "[Separateur Destination]\ntabulation=2\nseparateurs=|\n")))
-          .options;
+          .settings.options;
   EXPECT_EQ(options.SeparateurSource, "\t");
   EXPECT_EQ(options.SeparateurDestination, "|");
 }
@@ -116,7 +120,7 @@ TEST(SettingsTest, TabulationOneIgnoresTheStoredSeparators) {
 TEST(SettingsTest, TypedOptionsAgainstTheProfilesSpellings) {
   testing::ScratchFolder folder;
   const auto read = [&](const std::string& line) {
-    return ReadSettings(Profile(folder.Write("q.ini", "[General]\n" + line + "\n")));
+    return ReadSettings(Profile(folder.Write("q.ini", "[General]\n" + line + "\n"))).settings;
   };
   struct CodeTypeCase {
     std::string text;
@@ -207,7 +211,7 @@ TEST(SettingsTest, WhatIsWrittenReadsBackKeyForKey) {
   written.direction = ConversionDirection::kIsinToSicovam;
   ASSERT_TRUE(WriteSettings(profile, written));
 
-  const Settings read = ReadSettings(profile);
+  const Settings read = ReadSettings(profile).settings;
   EXPECT_EQ(read.options, written.options);
   EXPECT_FALSE(read.sourceTabulation);
   EXPECT_FALSE(read.destinationTabulation);
