@@ -17,10 +17,20 @@
 #include <cstring>
 
 #include "core/os.h"
+#include "core/os_faults.h"
 #include "core/os_wide_text.h"
 
 namespace quelvane {
 namespace {
+
+// Each Windows call of this file that can fail while the programs run asks here
+// first, so that the tests' fault sweep can fail it as a device error would
+// (see core/os_faults.h).
+bool Faulted(OsCall call) {
+  if (!InjectedFault(call)) return false;
+  ::SetLastError(ERROR_IO_DEVICE);
+  return true;
+}
 
 HANDLE Win(OsHandle handle) {
   return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(handle));
@@ -84,13 +94,14 @@ FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
 
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  if (Faulted(OsCall::kStat) || !::GetFileInformationByHandle(handle, &info)) return std::nullopt;
   return IdentityFrom(info);
 }
 
 std::optional<FileIdentity> IdentityOpening(const std::string& path, DWORD flags) {
   if (IsReservedName(path)) return std::nullopt;
   // No access asked: the identity of a file another program holds is still known.
+  if (Faulted(OsCall::kStat)) return std::nullopt;
   const HANDLE handle = ::CreateFileW(
       WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
@@ -124,9 +135,9 @@ bool IsFileGone(DWORD error) {
 
 OpenFailure OpenFailureFor(DWORD error) {
   if (IsFileGone(error)) return OpenFailure::kMissing;
-  if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-      error == ERROR_LOCK_VIOLATION) {
-    return OpenFailure::kDenied;
+  if (error == ERROR_ACCESS_DENIED) return OpenFailure::kDenied;
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    return OpenFailure::kInUse;
   }
   return OpenFailure::kOther;
 }
@@ -272,7 +283,8 @@ WriteOutcome WriteBytes(OsHandle handle, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
-    if (!::WriteFile(Win(handle), bytes.data(), chunk, &written, nullptr)) {
+    if (Faulted(OsCall::kWrite) ||
+        !::WriteFile(Win(handle), bytes.data(), chunk, &written, nullptr)) {
       const DWORD error = ::GetLastError();
       return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE ? WriteOutcome::kReaderGone
                                                                   : WriteOutcome::kFailed;
@@ -386,11 +398,13 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
 }
 
 bool IsFolder(const std::string& path) {
+  if (Faulted(OsCall::kStat)) return false;
   const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool CreateFolders(const std::string& path) {
+  if (Faulted(OsCall::kCreateFolder)) return false;
   if (path.empty() || IsFolder(path)) return !path.empty();
   std::string_view trimmed = path;
   while (trimmed.size() > 1 && SplitPath(trimmed).name.empty()) trimmed.remove_suffix(1);
@@ -451,25 +465,34 @@ OpenedFile OpenRegularFile(const std::string& path) {
   }
   const std::wstring wide = WidePath(path);
   // A folder is refused before it is opened (opening one asks for a flag of its own).
-  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    opened.failure = OpenFailure::kNotRegular;
+  if (IsFolder(path)) {
+    opened.failure = OpenFailure::kFolder;
     return opened;
   }
   // Others may go on reading, writing, renaming: a change while it is read is
   // seen by its identity, as on every system.
-  const HANDLE handle = ::CreateFileW(
-      wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE handle =
+      Faulted(OsCall::kOpen)
+          ? INVALID_HANDLE_VALUE
+          : ::CreateFileW(
+                wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     opened.failure = OpenFailureFor(::GetLastError());
     return opened;
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info) ||
+  if (Faulted(OsCall::kStat) || !::GetFileInformationByHandle(handle, &info)) {
+    ::CloseHandle(handle);
+    opened.failure = OpenFailure::kOther;
+    return opened;
+  }
+  if (::GetFileType(handle) != FILE_TYPE_DISK ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     ::CloseHandle(handle);
-    opened.failure = OpenFailure::kNotRegular;
+    opened.failure = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                         ? OpenFailure::kFolder
+                         : OpenFailure::kNotRegular;
     return opened;
   }
   opened.file = StreamOver(handle);
@@ -489,45 +512,71 @@ std::optional<FileIdentity> IdentityOfEntry(const std::string& path) {
   return IdentityOpening(path, FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
-OpenedFile CopyToUnnamedFile(OsHandle source) {
-  OpenedFile opened;
+ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size) {
+  ReadOutcome outcome;
+  if (Faulted(OsCall::kRead)) {
+    outcome.failed = true;
+    return outcome;
+  }
+  outcome.bytes = std::fread(data, 1, size, file);
+  outcome.failed = std::ferror(file) != 0;
+  std::clearerr(file);
+  return outcome;
+}
+
+bool RewindFile(std::FILE* file) {
+  std::clearerr(file);
+  return !Faulted(OsCall::kSeek) && std::fseek(file, 0, SEEK_SET) == 0;
+}
+
+CopiedInput CopyToUnnamedFile(OsHandle source) {
+  CopiedInput copied;
+  copied.failure = CopyFailure::kWriting;
   std::wstring folder(MAX_PATH + 1, L'\0');
   const DWORD size = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
-  if (size == 0 || size > folder.size()) return opened;
+  if (size == 0 || size > folder.size()) return copied;
   folder.resize(size);
   // Deleted when its handle closes, whatever ends the program.
   HANDLE copy = INVALID_HANDLE_VALUE;
   for (unsigned attempt = 0; attempt < kNameAttempts && copy == INVALID_HANDLE_VALUE; ++attempt) {
     const std::string name(SplitPath(TemporaryName("x", attempt)).name);
-    copy = ::CreateFileW((folder + L"quelvane-" + ToWide(name.substr(2))).c_str(),
-                         GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
-                         CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (copy == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return opened;
+    copy = Faulted(OsCall::kOpen)
+               ? INVALID_HANDLE_VALUE
+               : ::CreateFileW((folder + L"quelvane-" + ToWide(name.substr(2))).c_str(),
+                               GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                               nullptr);
+    if (copy == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return copied;
   }
-  if (copy == INVALID_HANDLE_VALUE) return opened;
+  if (copy == INVALID_HANDLE_VALUE) return copied;
   std::vector<char> block(std::size_t{1} << 16);
   for (;;) {
     DWORD got = 0;
-    if (!::ReadFile(Win(source), block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
+    if (Faulted(OsCall::kRead) ||
+        !::ReadFile(Win(source), block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
       if (::GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer's end: all is there
       ::CloseHandle(copy);
-      return opened;
+      copied.failure = CopyFailure::kReading;
+      return copied;
     }
     if (got == 0) break;
     if (!WriteAll(FromWin(copy), {block.data(), got})) {
       ::CloseHandle(copy);
-      return opened;
+      return copied;
     }
   }
   LARGE_INTEGER start{};
   const auto identity = IdentityOfHandle(copy);
-  if (!identity || !::SetFilePointerEx(copy, start, nullptr, FILE_BEGIN)) {
+  if (!identity || Faulted(OsCall::kSeek) ||
+      !::SetFilePointerEx(copy, start, nullptr, FILE_BEGIN)) {
     ::CloseHandle(copy);
-    return opened;
+    return copied;
   }
-  opened.file = StreamOver(copy);
-  if (opened.file) opened.identity = *identity;
-  return opened;
+  copied.copy.file = StreamOver(copy);
+  if (!copied.copy.file) return copied;
+  copied.copy.identity = *identity;
+  copied.failure = CopyFailure::kNone;
+  return copied;
 }
 
 // ---- Writing a file whole -----------------------------------------------------
@@ -552,8 +601,10 @@ bool AtomicReplacement::Open() {
     const TemporariesHeld held;
     // DELETE: to be marked for deletion and renamed through the handle.
     // Others may only delete it: the interrupt handler's last resort.
-    handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
-                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle = Faulted(OsCall::kOpen)
+                 ? INVALID_HANDLE_VALUE
+                 : ::CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       // While it is written, the file goes with its handle, even when the
       // program is killed.
@@ -580,7 +631,7 @@ bool AtomicReplacement::Commit(bool durable) {
   if (handle_ == OsHandle::kNone) return false;
   const HANDLE handle = Win(handle_);
   failure_ = ReplaceFailure::kOther;
-  if (durable && !::FlushFileBuffers(handle)) {
+  if (durable && (Faulted(OsCall::kSync) || !::FlushFileBuffers(handle))) {
     Discard();
     return false;
   }
@@ -597,7 +648,7 @@ bool AtomicReplacement::Commit(bool durable) {
     const TemporariesHeld held;
     // The mark comes off just before the rename; Discard puts it back.
     if (!unnamed_ || MarkForDeletion(handle, false)) {
-      renamed = RenameByHandle(handle, target);
+      renamed = !Faulted(OsCall::kRename) && RenameByHandle(handle, target);
       error = renamed ? ERROR_SUCCESS : ::GetLastError();
       if (!renamed && !IsRefusal(error)) {
         // A file system that cannot rename through a handle: by name, once
@@ -606,7 +657,8 @@ bool AtomicReplacement::Commit(bool durable) {
         Temporaries().push_back({WidePath(tempPath_), INVALID_HANDLE_VALUE});
         ::CloseHandle(handle);
         handle_ = OsHandle::kNone;
-        renamed = ::MoveFileExW(WidePath(tempPath_).c_str(), target.c_str(),
+        renamed = !Faulted(OsCall::kRename) &&
+                  ::MoveFileExW(WidePath(tempPath_).c_str(), target.c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         error = renamed ? ERROR_SUCCESS : ::GetLastError();
       }
@@ -673,12 +725,16 @@ std::vector<std::string> EarlierSettingsFiles() {
 }
 
 FileLock::FileLock(const std::string& lockPath) {
-  const HANDLE handle = ::CreateFileW(WidePath(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      Faulted(OsCall::kOpen)
+          ? INVALID_HANDLE_VALUE
+          : ::CreateFileW(WidePath(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return;
   OVERLAPPED whole{};
-  if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+  if (Faulted(OsCall::kLock) ||
+      !::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
     ::CloseHandle(handle);
     return;
   }

@@ -360,9 +360,9 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   // The second pass read the file as it was opened, or the output would mix two
   // states of it (truncated, grown or replaced meanwhile).
   const auto now = IdentityOf(file);
-  const bool changed = !writeFailed && !reader.Failed() &&
-                       (!now || !now->SameState(identity_) || reader.Offset() != identity_.size);
-  if (reader.Failed()) {
+  const bool changed = !writeFailed && !reader.Failed() && now &&
+                       (!now->SameState(identity_) || reader.Offset() != identity_.size);
+  if (reader.Failed() || (!writeFailed && !now)) {
     output.Discard();
     Fail(texts::kCannotRead);
   } else if (changed) {

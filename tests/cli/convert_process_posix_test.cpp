@@ -118,6 +118,23 @@ TEST(ConvertProcessTest, FaultsLeaveNothingBehind) {
   EXPECT_EQ(said.find("-.new"), std::string::npos) << said;
   std::filesystem::remove(work.Path() / "err.txt");
 
+  // The log of "-" goes to standard error: lost there, it is status 4 too, and
+  // the converted file is whole.
+  const pid_t logged = fork();
+  if (logged == 0) {
+    if (::chdir(work.Path().c_str()) != 0) _exit(99);
+    ::dup2(::open("big.txt", O_RDONLY), STDIN_FILENO);
+    ::dup2(::open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+    ::dup2(::open("/dev/full", O_WRONLY), STDERR_FILENO);
+    ::execl(QUELVANE_CLI, "quelvane-cli", "convert", "-a", "-", nullptr);
+    _exit(98);
+  }
+  int loggedStatus = 0;
+  ::waitpid(logged, &loggedStatus, 0);
+  EXPECT_TRUE(WIFEXITED(loggedStatus) && WEXITSTATUS(loggedStatus) == kExitOutputLost);
+  EXPECT_TRUE(ReadFile(work.Path() / "out.txt") == converted);
+  std::filesystem::remove(work.Path() / "out.txt");
+
   // An output the file-size limit cuts short is not converted: status 6, not 1.
   const int limited = run(0, 0, rlim_t{1} << 20);
   EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == kExitFileNotConverted);
