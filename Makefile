@@ -24,9 +24,14 @@ build: deps
 run: build
 	@scripts/run-examples $(BUILD)
 
+# The fuzz targets are built with clang and run a short while each, so that a
+# break for one compiler cannot land unseen.
+TEST_FUZZ_SECONDS ?= 20
+
 test: build format-check
 	cd $(BUILD) && ctest --output-on-failure -j2
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 	$(MAKE) --no-print-directory test-windows
 
 test-asan: deps
