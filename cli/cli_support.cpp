@@ -88,7 +88,8 @@ std::optional<int> LoadCommandTable(CodeTables& tables, const std::optional<std:
   if (load || (!table && load.Absent())) return std::nullopt;
   return ReportFailure(console, who,
                        "impossible de lire la table de codes « " + DisplayText(path) +
-                           " » : " + std::string(run_texts::UnreadableReason(*load.failure)) + ".",
+                           " » : " + std::string(run_texts::UnreadableReason(*load.failure)) +
+                           ". Rien n'a été converti.",
                        kExitUsage);
 }
 

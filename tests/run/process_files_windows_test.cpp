@@ -55,6 +55,19 @@ TEST_F(ProcessFilesTest, AnOutputOpenInAnotherProgramIsKeptAndSaidSo) {
   EXPECT_EQ(ReadFile(Path("a.txt.new")), "FR0000030074\t1\r\n");
 }
 
+// An input another program holds without sharing cannot be read: the log says
+// why, so that the user closes it rather than looks for it.
+TEST_F(ProcessFilesTest, AnInputOpenInAnotherProgramIsSaidSo) {
+  folder_.Write("a.txt", "3007\t1\r\n");
+  HeldOpen chart(folder_.Path() / "a.txt");
+  ASSERT_TRUE(chart.Held());
+  const RunTotals totals = Run({Path("a.txt")});
+  EXPECT_EQ(totals.filesNotConverted, 1);
+  EXPECT_EQ(reporter_.log[2], "  WARNING -> Impossible d'ouvrir le fichier !");
+  EXPECT_EQ(reporter_.log[3],
+            "             Un autre programme le tient ouvert et en interdit la lecture.");
+}
+
 TEST_F(ProcessFilesTest, AReadOnlyOutputIsKeptAndSaidSo) {
   folder_.Write("a.txt", "3007\t1\r\n");
   const auto earlier = folder_.Write("a.txt.new", "earlier");
