@@ -208,6 +208,12 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
                    "La colonne des codes est la N-ième (1 = la première), sans recherche : "
                    "utile quand une colonne de dates ou d'autres nombres la précède")
       ->type_name("N");
+  command
+      ->add_option("-j,--jobs", args.jobs,
+                   "Convertit N fichiers à la fois (de 1 à 64 ; défaut : 1), un par cœur du "
+                   "processeur : le journal, les fichiers créés, le bilan et la question du "
+                   "séparateur sont ceux d'un fichier après l'autre")
+      ->type_name("N");
   command->add_flag("-a,--all-values", args.allValues,
                     "Convertit aussi les codes absents des tables (défaut : valeurs connues "
                     "uniquement, les autres lignes sont ignorées)");
@@ -331,6 +337,14 @@ std::optional<std::string> CheckPlaces(const ConvertArgs& args, RunPlaces& place
              " » (un numéro de colonne, 1 pour la première)";
     }
     places.codeColumn = static_cast<std::size_t>(*column);
+  }
+  if (args.jobs) {
+    const std::optional<std::int32_t> jobs = ParseWholeNumber(*args.jobs);
+    if (!jobs || *jobs < 1 || *jobs > kMostJobs) {
+      return "valeur invalide pour --jobs : « " + DisplayText(*args.jobs) + " » (de 1 à " +
+             std::to_string(kMostJobs) + " fichiers à la fois)";
+    }
+    places.jobs = static_cast<std::size_t>(*jobs);
   }
   const bool piped = std::find(args.files.begin(), args.files.end(), "-") != args.files.end();
   if (piped && args.files.size() > 1) {

@@ -26,6 +26,7 @@ struct ConvertArgs {
   bool skipIgnored = false;
   std::optional<std::string> extension;
   std::optional<std::string> column;        // the code column from 1; default: found in each file
+  std::optional<std::string> jobs;          // files at a time; default: one
   std::optional<std::string> outputFolder;  // default: each output beside its input
   std::optional<std::string> table;         // default: table.txt in the current folder, if any
   std::optional<std::string> profile;       // empty: the desktop program's own profile

@@ -126,6 +126,10 @@ class CodeTables {
   KnownPair FindByCode(std::int32_t code) const;
   KnownPair FindByIsin(std::string_view isin) const;
 
+  // Makes every index that lookups would make on demand: the tables can then be
+  // read from several threads at once.
+  void MakeIndexes() const { KnownByIsin(); }
+
   // Whether the user table exists: created and not yet freed.
   bool HasUserCodeTable() const { return user_.has_value(); }
   // The user pairs a lookup can see: those before the first code -1.
@@ -143,7 +147,7 @@ class CodeTables {
   std::optional<std::vector<CodeEntry>> user_;
   std::size_t userVisible_ = 0;
   CodeIndex knownByCode_;
-  // Made on demand by a const lookup; the tables are used by one thread only.
+  // Made on demand by a const lookup, or by MakeIndexes before threads share them.
   mutable IsinIndex knownByIsin_;
   mutable bool isinIndexMade_ = false;
 };

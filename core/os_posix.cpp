@@ -46,13 +46,13 @@ FileIdentity IdentityFrom(const struct stat& info) {
 }
 
 // The named temporary files that exist right now, for the signal handler: a
-// process writes one output and at most one profile at a time. Fixed storage,
-// since a handler may neither allocate nor lock.
+// process writes an output per job (64 at most) and at most one profile at a
+// time. Fixed storage, since a handler may neither allocate nor lock.
 struct TemporarySlot {
   std::atomic<bool> used{false};
   std::array<char, PATH_MAX> path{};
 };
-std::array<TemporarySlot, 4> temporaries;
+std::array<TemporarySlot, 66> temporaries;
 
 bool Register(const std::string& path) {
   if (path.size() >= PATH_MAX) return false;
@@ -322,12 +322,9 @@ ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size) {
       outcome.failed = true;
       break;
     }
-    const std::size_t got = std::fread(data + outcome.bytes, 1, size - outcome.bytes, file);
-    outcome.bytes += got;
-    if (!std::ferror(file)) {
-      if (got == 0) break;  // the end of the file
-      continue;
-    }
+    outcome.bytes += std::fread(data + outcome.bytes, 1, size - outcome.bytes, file);
+    // A short read without an error is the end of the file.
+    if (outcome.bytes == size || !std::ferror(file)) break;
     // A signal that came during the read is no reason to stop reading.
     const bool interrupted = errno == EINTR;
     std::clearerr(file);

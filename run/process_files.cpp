@@ -1,12 +1,20 @@
 #include "run/process_files.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <functional>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <thread>
+#include <unordered_set>
+#include <utility>
 
 #include "core/code_rules.h"
 #include "core/code_tables.h"
@@ -90,35 +98,43 @@ struct FileResult {
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
   bool abandoned = false;
+  bool cancelled = false;     // a job's file after an abandon: nothing of it is kept
   bool notConverted = false;  // no output: the file or its output failed
   bool streamFailed = false;  // the output stream could not take the converted file
 };
 
 // The files selected for a run, known by name and by identity: a run never
 // replaces one of them, whatever name leads to it. An output name that is itself
-// a link is replaced as a link, which leaves the file it pointed to alone.
+// a link is replaced as a link, which leaves the file it pointed to alone. Both
+// are looked up by hash: a decade of daily files is a hundred thousand names,
+// and each output is checked against all of them.
 class Selection {
  public:
-  explicit Selection(const std::vector<std::string>& paths) : paths_(paths) {
+  explicit Selection(const std::vector<std::string>& paths) {
+    names_.reserve(paths.size());
     for (const std::string& path : paths) {
-      if (const auto identity = IdentityOfPath(path)) identities_.push_back(*identity);
+      // Names compare as the system compares them: without letter case on Windows.
+      names_.insert(NameKey(path));
+      if (const auto identity = IdentityOfPath(path)) files_.insert(Key(*identity));
     }
   }
   bool Holds(const std::string& path) const {
-    // Names compare as the system compares them: without letter case on Windows.
-    if (std::any_of(paths_.begin(), paths_.end(), [&](const std::string& selected) {
-          return NameKey(selected) == NameKey(path);
-        }))
-      return true;
+    if (names_.contains(NameKey(path))) return true;
+    if (files_.empty()) return false;
     const auto identity = IdentityOfEntry(path);
-    return identity &&
-           std::any_of(identities_.begin(), identities_.end(),
-                       [&](const FileIdentity& selected) { return selected.SameFile(*identity); });
+    return identity && files_.contains(Key(*identity));
   }
 
  private:
-  const std::vector<std::string>& paths_;
-  std::vector<FileIdentity> identities_;
+  using FileKey = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
+  static FileKey Key(const FileIdentity& identity) { return {identity.device, identity.inode}; }
+  struct FileKeyHash {
+    std::size_t operator()(const FileKey& key) const {
+      return std::hash<std::uint64_t>()(key.first * 0x9E3779B97F4A7C15ULL ^ key.second);
+    }
+  };
+  std::unordered_set<std::string> names_;
+  std::unordered_set<FileKey, FileKeyHash> files_;
 };
 
 // What became of one line of the input in the output.
@@ -137,6 +153,10 @@ struct RunShared {
   ConversionMemo memo;
   std::vector<char> readBuffer;
   std::vector<char> writeBuffer;
+  // With several jobs: waits until every earlier file of the run is done, so that
+  // outputs take their places in the order of one job; false when the run was
+  // abandoned before this file, which then leaves nothing. None with one job.
+  std::function<bool()> waitForTurn;
 };
 
 // One file of the run, from its log heading to its line count.
@@ -151,6 +171,7 @@ class FileConversion {
         readBuffer_(run.readBuffer),
         writeBuffer_(run.writeBuffer),
         reporter_(run.reporter),
+        waitForTurn_(run.waitForTurn),
         path_(path),
         displayPath_(DisplayText(path)) {}
 
@@ -190,6 +211,7 @@ class FileConversion {
   std::string converted_;  // a code converted from an ISIN
   ComputedIsin computed_;  // an ISIN computed from a code
   RunReporter& reporter_;
+  const std::function<bool()>& waitForTurn_;
   const std::string& path_;
   std::string displayPath_;
   FileIdentity identity_;  // the input as it was opened
@@ -368,6 +390,9 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   } else if (changed) {
     output.Discard();
     Fail(texts::kFileChanged);
+  } else if (!writeFailed && waitForTurn_ && !waitForTurn_()) {
+    output.Discard();
+    result_.cancelled = true;
   } else if (writeFailed || !output.Commit()) {
     output.Discard();
     FailToWrite(outputPath, output);
@@ -497,6 +522,196 @@ int ClampToInt(std::int64_t value) {
   return static_cast<int>(std::min<std::int64_t>(value, std::numeric_limits<int>::max()));
 }
 
+// ---- Several files at a time -------------------------------------------------
+
+// A run with several jobs converts a few files side by side, each on a thread of
+// its own, while the run's own thread hands what each file reports to the run's
+// reporter in file order, as it comes for the file whose turn it is: the log,
+// the status lines, the separator question and the totals are those of one job.
+// A file's output takes its place only when every earlier file is done, and
+// the files after an abandon leave nothing.
+class ParallelFiles {
+ public:
+  using Event = std::function<void(RunReporter&)>;
+
+  ParallelFiles(RunShared& run, const std::vector<std::string>& paths, std::size_t jobs)
+      : reporter_(run.reporter), paths_(paths), slots_(jobs) {
+    for (std::size_t i = 0; i < jobs; ++i) {
+      workers_.emplace_back([this, &run] { Work(run); });
+    }
+  }
+  ~ParallelFiles() {
+    Stop();
+    for (std::thread& worker : workers_) worker.join();
+  }
+  ParallelFiles(const ParallelFiles&) = delete;
+  ParallelFiles& operator=(const ParallelFiles&) = delete;
+
+  // On the run's thread: hands on what the file reports as it comes, until it is
+  // done; its result.
+  FileResult Replay(std::size_t file) {
+    std::unique_lock lock(mutex_);
+    Slot& slot = SlotOf(file);
+    slot.current = true;
+    changed_.notify_all();
+    for (;;) {
+      changed_.wait(lock, [&] { return !slot.events.empty() || slot.done; });
+      if (slot.events.empty()) break;
+      std::deque<Event> events;
+      events.swap(slot.events);
+      changed_.notify_all();  // a job that waited for room goes on
+      lock.unlock();
+      for (const Event& event : events) event(reporter_);
+      lock.lock();
+    }
+    if (slot.error) std::rethrow_exception(slot.error);
+    const FileResult result = slot.result;
+    slot = Slot{};
+    ++current_;
+    changed_.notify_all();
+    return result;
+  }
+
+  // No file is started or kept after this: the run was abandoned.
+  void Stop() {
+    const std::lock_guard lock(mutex_);
+    stopped_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  // A file waiting for its turn keeps at most this many reports: a file with a
+  // warning on every line waits with bounded memory.
+  static constexpr std::size_t kMostPending = 4096;
+
+  struct Slot {
+    std::deque<Event> events;
+    bool current = false;  // its reports are being handed on
+    bool done = false;
+    bool turn = false;  // every earlier file is done
+    std::optional<BoxAnswer> answer;
+    FileResult result;
+    std::exception_ptr error;
+  };
+
+  // What one job's file reports, kept for its turn.
+  class FileReport final : public RunReporter {
+   public:
+    FileReport(ParallelFiles& files, const RunReporter& target) : files_(files), target_(target) {}
+    void Start(std::size_t file) { file_ = file; }
+    std::size_t File() const { return file_; }
+
+    void SetStatusLines(const std::optional<std::string>& line1,
+                        const std::optional<std::string>& line2,
+                        const std::optional<std::string>& line3,
+                        const std::optional<std::string>& line4) override {
+      files_.Post(file_, [=](RunReporter& to) { to.SetStatusLines(line1, line2, line3, line4); });
+    }
+    void AddLogLine(std::string_view text) override {
+      files_.Post(file_, [line = std::string(text)](RunReporter& to) { to.AddLogLine(line); });
+    }
+    void SetLogRedraw(bool on) override {
+      files_.Post(file_, [on](RunReporter& to) { to.SetLogRedraw(on); });
+    }
+    void ScrollLogToEnd() override {
+      files_.Post(file_, [](RunReporter& to) { to.ScrollLogToEnd(); });
+    }
+    BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override {
+      return files_.Ask(file_, std::string(text), std::string(caption), type);
+    }
+    const run_texts::BoxTexts& Boxes() const override { return target_.Boxes(); }
+    void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
+      files_.Post(file_, [=](RunReporter& to) { to.ShowFileProgress(done, total); });
+    }
+
+   private:
+    ParallelFiles& files_;
+    const RunReporter& target_;
+    std::size_t file_ = 0;
+  };
+
+  Slot& SlotOf(std::size_t file) { return slots_[file % slots_.size()]; }
+
+  // A job: takes the next file while there is room for it, converts it, and
+  // gives its result, until there is none left or the run stops.
+  void Work(RunShared& run) {
+    FileReport report(*this, reporter_);
+    RunShared own{run.settings, run.tables, run.selection,
+                  run.places,   report,     {},
+                  {},           {},         [this, &report] { return WaitForTurn(report.File()); }};
+    for (;;) {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] {
+        return stopped_ || next_ == paths_.size() || next_ < current_ + slots_.size();
+      });
+      if (stopped_ || next_ == paths_.size()) return;
+      const std::size_t file = next_++;
+      lock.unlock();
+      report.Start(file);
+      FileResult result;
+      std::exception_ptr error;
+      try {
+        result = FileConversion(own, paths_[file]).Run();
+      } catch (...) {
+        error = std::current_exception();  // running out of memory, said by the run's thread
+      }
+      lock.lock();
+      Slot& slot = SlotOf(file);
+      slot.result = result;
+      slot.error = error;
+      slot.done = true;
+      changed_.notify_all();
+    }
+  }
+
+  void Post(std::size_t file, Event event) {
+    std::unique_lock lock(mutex_);
+    Slot& slot = SlotOf(file);
+    changed_.wait(lock,
+                  [&] { return stopped_ || slot.current || slot.events.size() < kMostPending; });
+    if (stopped_) return;
+    slot.events.push_back(std::move(event));
+    changed_.notify_all();
+  }
+
+  // The question is asked when the file's turn comes, in file order.
+  BoxAnswer Ask(std::size_t file, std::string text, std::string caption, BoxType type) {
+    Post(file,
+         [this, file, text = std::move(text), caption = std::move(caption), type](RunReporter& to) {
+           const BoxAnswer answer = to.MessageBox(text, caption, type);
+           const std::lock_guard lock(mutex_);
+           SlotOf(file).answer = answer;
+           changed_.notify_all();
+         });
+    std::unique_lock lock(mutex_);
+    Slot& slot = SlotOf(file);
+    changed_.wait(lock, [&] { return stopped_ || slot.answer.has_value(); });
+    return slot.answer.value_or(BoxAnswer::kNo);
+  }
+
+  bool WaitForTurn(std::size_t file) {
+    Post(file, [this, file](RunReporter&) {
+      const std::lock_guard lock(mutex_);
+      SlotOf(file).turn = true;
+      changed_.notify_all();
+    });
+    std::unique_lock lock(mutex_);
+    Slot& slot = SlotOf(file);
+    changed_.wait(lock, [&] { return stopped_ || slot.turn; });
+    return slot.turn;
+  }
+
+  RunReporter& reporter_;
+  const std::vector<std::string>& paths_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Slot> slots_;  // file i in slot i % jobs
+  std::size_t next_ = 0;     // the next file a job takes
+  std::size_t current_ = 0;  // the file whose reports are handed on
+  bool stopped_ = false;
+  std::vector<std::thread> workers_;  // last: they start once the rest is ready
+};
+
 }  // namespace
 
 RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::string>& paths,
@@ -528,15 +743,15 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
 
   const RunSettings settings(options);
   const Selection selection(paths);
-  RunShared run{settings, tables, selection, places, reporter, {}, {}, {}};
+  RunShared run{settings, tables, selection, places, reporter, {}, {}, {}, {}};
   std::int64_t filesDone = 0;
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
-  for (const std::string& path : paths) {
-    const FileResult file = FileConversion(run, path).Run();
+  // Adds up a file's result; false when the run ends with it.
+  const auto tally = [&](const FileResult& file) {
     if (file.abandoned) {
       totals.abandoned = true;
-      break;
+      return false;
     }
     warnings += file.warnings;
     unknownValues += file.unknownValues;
@@ -545,6 +760,19 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
     ++filesDone;
     reporter.SetStatusLines(texts::FilesDoneStatus(filesDone, count), std::nullopt, std::nullopt,
                             std::nullopt);
+    return true;
+  };
+  const std::size_t jobs = std::min(places.jobs, paths.size());
+  if (jobs > 1 && places.inputCopy == nullptr) {
+    tables.MakeIndexes();  // the jobs share the tables, read only
+    ParallelFiles parallel(run, paths, jobs);
+    for (std::size_t file = 0; file < paths.size(); ++file) {
+      if (!tally(parallel.Replay(file))) break;
+    }
+  } else {
+    for (const std::string& path : paths) {
+      if (!tally(FileConversion(run, path).Run())) break;
+    }
   }
 
   if (!totals.abandoned) {

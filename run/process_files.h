@@ -38,7 +38,13 @@ struct RunPlaces {
   // The code column, counted from 1, when it is given rather than found: every
   // file's codes are read there. 0: each file's column is found by detection.
   std::size_t codeColumn = 0;
+  // Files converted at a time, each on a thread of its own; the log, outputs,
+  // totals and question are those of one job (a pipe's one file takes one).
+  std::size_t jobs = 1;
 };
+// More jobs than cores only wait on each other; the file layer keeps room for
+// this many outputs written at once.
+inline constexpr int kMostJobs = 64;
 
 // paths: the selection as walked; a single empty path means nothing is selected.
 // Every file is read as bytes and streamed: lines of any length, NUL bytes kept.

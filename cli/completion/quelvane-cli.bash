@@ -44,7 +44,7 @@ _quelvane_cli() {
       _quelvane_cli_reply -d -- "$value"
       ;;
     convert:-s | convert:--source-sep | convert:-d | convert:--dest-sep | convert:--prefix | \
-      convert:--fixed-length | convert:-k | convert:--column) ;;
+      convert:--fixed-length | convert:-k | convert:--column | convert:-j | convert:--jobs) ;;
     *)
       if ((attached)); then
         return 0
@@ -54,7 +54,8 @@ _quelvane_cli() {
           code | table) _quelvane_cli_reply -W "--table --help -h" -- "$cur" ;;
           convert)
             _quelvane_cli_reply -W "-r --isin-to-sicovam -s --source-sep -d --dest-sep --prefix
-              --fixed-length -k --column -a --all-values --skip-ignored --ext --table --profile
+              --fixed-length -k --column -j --jobs -a --all-values --skip-ignored --ext --table
+              --profile
               --yes --no -o --output-dir --help -h" -- "$cur"
             ;;
         esac

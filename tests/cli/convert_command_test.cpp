@@ -71,14 +71,7 @@ std::vector<std::string> CaseNames() {
   return names;
 }
 
-class GoldenCaseTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(GoldenCaseTest, ConvertsByteForByte) {
-  const fs::path folder = kCases / GetParam();
-  std::vector<std::string> arguments;
-  std::istringstream lines(ReadFile(folder / "args"));
-  for (std::string line; std::getline(lines, line);) arguments.push_back(line);
-
+void ExpectGolden(const fs::path& folder, const std::vector<std::string>& arguments, bool update) {
   testing::ScratchFolder work;
   const auto inputs = Files(folder / "in");
   for (const auto& [name, bytes] : inputs) WriteFile(work.Path() / PathFromUtf8(name), bytes);
@@ -93,7 +86,7 @@ TEST_P(GoldenCaseTest, ConvertsByteForByte) {
     created.erase(name);
   }
 
-  if (std::getenv("QUELVANE_UPDATE_GOLDEN") != nullptr) {
+  if (update) {
     fs::remove_all(folder / "expected");
     for (const auto& [name, bytes] : created) {
       WriteFile(folder / "expected" / PathFromUtf8(name), bytes);
@@ -113,6 +106,26 @@ TEST_P(GoldenCaseTest, ConvertsByteForByte) {
   }
   for (const auto& [name, bytes] : created) {
     EXPECT_TRUE(expected.contains(name)) << name << " should not be there";
+  }
+}
+
+class GoldenCaseTest : public ::testing::TestWithParam<std::string> {};
+
+// Each case as it is, and with two jobs: the log, the outputs and the status of
+// two files at a time are those of one after the other.
+TEST_P(GoldenCaseTest, ConvertsByteForByte) {
+  const fs::path folder = kCases / GetParam();
+  std::vector<std::string> arguments;
+  std::istringstream lines(ReadFile(folder / "args"));
+  for (std::string line; std::getline(lines, line);) arguments.push_back(line);
+  const bool update = std::getenv("QUELVANE_UPDATE_GOLDEN") != nullptr;
+  for (const std::vector<std::string>& jobs :
+       {std::vector<std::string>{}, std::vector<std::string>{"-j", "2"}}) {
+    if (update && !jobs.empty()) break;
+    SCOPED_TRACE(jobs.empty() ? "one job" : "two jobs");
+    std::vector<std::string> withJobs = arguments;
+    withJobs.insert(withJobs.begin(), jobs.begin(), jobs.end());
+    ExpectGolden(folder, jobs.empty() ? arguments : withJobs, update);
   }
 }
 

@@ -415,5 +415,64 @@ TEST_F(ProcessFilesTest, AnInputThatChangesWhileReadGivesNoOutput) {
   EXPECT_EQ(ReadFile(Path("f.txt.new")), "earlier");
 }
 
+// Several jobs report exactly what one job reports, event by event: the log,
+// the status lines, the questions in file order with their answers, the boxes;
+// and the files after an abandon leave nothing, whichever job had begun them.
+TEST_F(ProcessFilesTest, SeveralJobsReportAndWriteWhatOneJobDoes) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 40; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    // Files 7 and 23 lack the separator: a question each. Some lines warn.
+    const bool question = i == 7 || i == 23;
+    std::string text;
+    for (int line = 0; line < 50 + i * 40; ++line) {
+      text += (line % 9 == 0 ? "99999999" : std::to_string(3007 + (line % 3) * 5)) +
+              (question ? ";" : "\t") + std::to_string(line) + "\r\n";
+    }
+    folder_.Write(name, text);
+    paths.push_back(Path(name));
+  }
+  options_.ValeursConnuesOnly = 0;
+  struct Outcome {
+    RunTotals totals;
+    std::vector<std::string> events;
+    std::vector<std::string> log;
+    std::vector<std::string> files;
+  };
+  const auto run = [&](std::size_t jobs, std::deque<BoxAnswer> answers) {
+    for (const std::string& name : Names(folder_.Path())) {
+      if (name.ends_with(".new")) std::filesystem::remove(folder_.Path() / name);
+    }
+    testing::RecordingReporter reporter;
+    reporter.answers = std::move(answers);
+    RunPlaces places;
+    places.jobs = jobs;
+    Outcome outcome{ProcessFiles(options_, paths, tables_, reporter, places),
+                    reporter.events,
+                    reporter.log,
+                    {}};
+    for (const std::string& name : Names(folder_.Path())) {
+      if (name.ends_with(".new")) outcome.files.push_back(name + ":" + ReadFile(Path(name)));
+    }
+    return outcome;
+  };
+  for (const auto& answers : {std::deque<BoxAnswer>{BoxAnswer::kYes, BoxAnswer::kYes},
+                              std::deque<BoxAnswer>{BoxAnswer::kYes, BoxAnswer::kNo}}) {
+    const Outcome one = run(1, answers);
+    for (const std::size_t jobs : {2u, 3u, 8u}) {
+      SCOPED_TRACE(std::to_string(jobs) + " jobs");
+      const Outcome several = run(jobs, answers);
+      EXPECT_EQ(several.events, one.events);
+      EXPECT_EQ(several.log, one.log);
+      EXPECT_EQ(several.files, one.files);
+      EXPECT_EQ(several.totals.warnings, one.totals.warnings);
+      EXPECT_EQ(several.totals.filesDone, one.totals.filesDone);
+      EXPECT_EQ(several.totals.abandoned, one.totals.abandoned);
+    }
+    // Abandoned at file 23: nothing of the files after it.
+    EXPECT_EQ(one.files.size(), answers.back() == BoxAnswer::kNo ? 23u : 40u);
+  }
+}
+
 }  // namespace
 }  // namespace quelvane
