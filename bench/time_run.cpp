@@ -5,8 +5,8 @@
 //
 //   time_run REPORT_FILE COMMAND [ARGUMENT...]
 //
-// Writes "wall_ns cpu_ns peak_kB exit_status" to REPORT_FILE; exits with the
-// command's status.
+// Writes "wall_ns cpu_ns peak_kB exit_status user_ns system_ns" to REPORT_FILE;
+// exits with the command's status.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,9 +44,10 @@ int main(int argc, char** argv) {
   const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   std::FILE* report = std::fopen(argv[1], "w");
   if (report == nullptr) return 2;
-  std::fprintf(report, "%lld %lld %ld %d\n",
+  std::fprintf(report, "%lld %lld %ld %d %lld %lld\n",
                static_cast<long long>(std::chrono::nanoseconds(wall).count()),
                static_cast<long long>(Nanoseconds(usage.ru_utime) + Nanoseconds(usage.ru_stime)),
-               usage.ru_maxrss, exitStatus);
+               usage.ru_maxrss, exitStatus, static_cast<long long>(Nanoseconds(usage.ru_utime)),
+               static_cast<long long>(Nanoseconds(usage.ru_stime)));
   return std::fclose(report) == 0 ? exitStatus : 2;
 }
