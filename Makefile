@@ -6,6 +6,7 @@ BENCH_BUILD ?= build-release
 PACKAGE_BUILD ?= build-package
 WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 60
+BENCH_FILE_COUNTS ?= 1000 30000 100000
 # Each build is configured by its preset of CMakePresets.json, which holds its
 # generator and cache variables; the folders above only let a build move.
 
@@ -42,10 +43,14 @@ test-asan: deps
 gui: build
 	$(BUILD)/ui/quelvane
 
-bench: deps
+# The window's run beside the command line's needs the window's test machinery,
+# which the dev build has.
+bench: build
 	cmake --preset release -B $(BENCH_BUILD)
 	cmake --build $(BENCH_BUILD)
 	@bench/run-benchmarks $(BENCH_BUILD)
+	@bench/many-files $(BENCH_BUILD) $(BENCH_FILE_COUNTS)
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/tests/ui/window_speed --gtest_brief=1
 
 fuzz: deps
 	cmake --preset fuzz -B $(FUZZ_BUILD)

@@ -1,8 +1,8 @@
 // How long the window takes to convert 2,000 small files, beside quelvane-cli's
 // own run of the same files in the same process: the window converts through the
 // same engine, and its status lines, log list and repaints must cost little
-// beside the conversion. Not a test: bench/run-benchmarks runs it and prints the
-// figures (QT_QPA_PLATFORM=offscreen).
+// beside the conversion. Not a test: make bench runs it and prints the figures
+// (QT_QPA_PLATFORM=offscreen).
 #include <gtest/gtest.h>
 
 #include <chrono>
