@@ -38,11 +38,12 @@ TEST_F(MainWindowTest, TwoThousandFilesTakeTheWindowAboutWhatTheyTakeTheCommandL
     Folder().Write(names.back(), text);
   }
   const auto removeOutputs = [&] {
-    for (const std::string& name : names) std::filesystem::remove(Folder().Path() / (name + ".new"));
+    for (const std::string& name : names)
+      std::filesystem::remove(Folder().Path() / (name + ".new"));
   };
-  double window = 1e9;
-  double command = 1e9;
-  for (int round = 0; round < 3; ++round) {
+  // Creating files right after removing as many costs the file system more than
+  // creating them later: the two runs take turns going first.
+  const auto runWindow = [&] {
     removeOutputs();
     std::vector<std::string> paths;
     for (const std::string& name : names) paths.push_back((Folder().Path() / name).string());
@@ -54,17 +55,26 @@ TEST_F(MainWindowTest, TwoThousandFilesTakeTheWindowAboutWhatTheyTakeTheCommandL
     Click(res::kIdcSelectFiles);
     const auto start = Clock::now();
     Click(res::kIdcProcessFiles);
-    window = std::min(window, Seconds(Clock::now() - start));
+    const double elapsed = Seconds(Clock::now() - start);
     Close();
-
+    return elapsed;
+  };
+  const auto runCommand = [&] {
     removeOutputs();
     std::vector<const char*> argv{"quelvane-cli", "convert", "-a"};
     for (const std::string& name : names) argv.push_back(name.c_str());
     std::ostringstream out, err;
     Console console{out, err};
-    const auto begin = Clock::now();
+    const auto start = Clock::now();
     EXPECT_EQ(RunCli(argv, console), kExitOk);
-    command = std::min(command, Seconds(Clock::now() - begin));
+    return Seconds(Clock::now() - start);
+  };
+  double window = 1e9;
+  double command = 1e9;
+  for (int round = 0; round < 6; ++round) {
+    if (round % 2 == 0) window = std::min(window, runWindow());
+    command = std::min(command, runCommand());
+    if (round % 2 == 1) window = std::min(window, runWindow());
   }
   std::printf("%d files of 20 lines: window %.3f s, quelvane-cli convert %.3f s: %.2fx\n", kFiles,
               window, command, window / command);
