@@ -4,9 +4,10 @@
 // takes beyond this on the same files is its own; this much is the kernel's
 // price for outputs that are complete or absent.
 //
-//   replace_only FILE...
+//   replace_only [-o FOLDER] FILE...     (FOLDER: where the copies go, as convert -o)
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/os.h"
@@ -14,9 +15,17 @@
 int main(int argc, char** argv) {
   std::vector<char> buffer(std::size_t{1} << 18);
   int failures = 0;
-  for (int i = 1; i < argc; ++i) {
+  int first = 1;
+  std::string folder;
+  if (argc > 2 && std::string_view(argv[1]) == "-o") {
+    folder = argv[2];
+    first = 3;
+  }
+  for (int i = first; i < argc; ++i) {
     const quelvane::OpenedFile input = quelvane::OpenRegularFile(argv[i]);
-    quelvane::AtomicReplacement output(std::string(argv[i]) + ".new");
+    const std::string name = std::string(argv[i]) + ".new";
+    quelvane::AtomicReplacement output(
+        folder.empty() ? name : quelvane::JoinPath(folder, quelvane::SplitPath(name).name));
     bool ok = input.file && output.Open();
     std::size_t got = 0;
     while (ok && (got = std::fread(buffer.data(), 1, buffer.size(), input.file.get())) > 0) {
