@@ -132,9 +132,8 @@ int UsageError(Console& console, std::string_view message) {
 std::string StatusesHelp() {
   constexpr std::size_t kWidth = 88;
   constexpr std::string_view kIndent = "     ";
-  std::string text =
-      "Code de sortie (quand plusieurs s'appliquent, le plus grand) ; interrompu par un signal :\n"
-      "128 + son numéro.";
+  std::string text = "Code de sortie (quand plusieurs s'appliquent, le plus grand) ;\n" +
+                     std::string(kInterruptedStatus) + ".";
   for (const ExitStatus& status : kConvertStatuses) {
     std::string line = "  " + std::to_string(status.value) + "  ";
     std::string_view rest = status.meaning;
