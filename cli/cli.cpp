@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "cli/convert_command.h"
 #include "cli/table_command.h"
 #include "core/text.h"
+#include "core/wildcards.h"
 
 namespace quelvane {
 namespace {
@@ -90,7 +92,26 @@ std::optional<std::string> Leftover(std::initializer_list<const CLI::App*> apps)
   return std::nullopt;
 }
 
-int Run(std::span<const char* const> args, Console& console) {
+// Which of the files were written as patterns (`patterns` says it of each
+// argument). A word written once as a pattern and once in quotes is taken as
+// written both times.
+std::vector<bool> FilePatterns(const std::vector<std::string>& files,
+                               std::span<const char* const> args,
+                               const std::vector<bool>& patterns) {
+  std::set<std::string_view> asPattern;
+  std::set<std::string_view> asWritten;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    (i < patterns.size() && patterns[i] ? asPattern : asWritten).insert(args[i]);
+  }
+  std::vector<bool> result;
+  result.reserve(files.size());
+  for (const std::string& file : files) {
+    result.push_back(asPattern.contains(file) && !asWritten.contains(file));
+  }
+  return result;
+}
+
+int Run(std::span<const char* const> args, Console& console, const std::vector<bool>& patterns) {
   CLI::App app{
       "Quelvane : conversion de codes SICOVAM <-> ISIN, dans des fichiers de cotations\n"
       "(quelvane-cli convert) ou code par code (quelvane-cli code) ; quelvane-cli table\n"
@@ -136,6 +157,8 @@ int Run(std::span<const char* const> args, Console& console) {
   }
   if (convert->parsed()) {
     convertArgs.files.insert(convertArgs.files.end(), split.trailing.begin(), split.trailing.end());
+    convertArgs.files =
+        ExpandFileArguments(convertArgs.files, FilePatterns(convertArgs.files, args, patterns));
     return RunConvertCommand(convertArgs, console);
   }
   if (table->parsed()) {
@@ -150,12 +173,12 @@ int Run(std::span<const char* const> args, Console& console) {
 
 }  // namespace
 
-int RunCli(std::span<const char* const> args, Console& console) {
+int RunCli(std::span<const char* const> args, Console& console, const std::vector<bool>& patterns) {
   // The libraries report their failures as values; what is left is running out of
   // memory, which deserves its own message rather than an abort.
   int status = kExitOutOfMemory;
   try {
-    status = Run(args, console);
+    status = Run(args, console, patterns);
   } catch (const std::bad_alloc&) {
     console.err << "quelvane-cli : mémoire insuffisante.\n";
   }

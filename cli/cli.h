@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "cli/console.h"
 
@@ -45,7 +46,20 @@ inline constexpr ExitStatus kConvertStatuses[] = {
      "traiter ; ou entrée standard impossible à lire ou à copier"},
 };
 
+// How an interrupted run ends, as each system ends its console programs
+// (PrepareProcess), for --help to say (wrapped as the help is).
+inline constexpr std::string_view kInterruptedStatus =
+#ifdef _WIN32
+    "interrompu par Ctrl-C, Ctrl-Pause ou la fermeture de la console :\n"
+    "-1073741510 (0xC000013A), comme les programmes de console de Windows";
+#else
+    "interrompu par un signal : 128 + son numéro";
+#endif
+
 // args: the program's name, then its arguments, as main() receives them.
-int RunCli(std::span<const char* const> args, Console& console);
+// patterns: for each of args, whether it is a file-name pattern for the program
+// to expand (WildcardArguments); none when empty.
+int RunCli(std::span<const char* const> args, Console& console,
+           const std::vector<bool>& patterns = {});
 
 }  // namespace quelvane

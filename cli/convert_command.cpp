@@ -133,9 +133,8 @@ int UsageError(Console& console, std::string_view message) {
 std::string StatusesHelp() {
   constexpr std::size_t kWidth = 88;
   constexpr std::string_view kIndent = "     ";
-  std::string text =
-      "Code de sortie (quand plusieurs s'appliquent, le plus grand) ; interrompu par un signal :\n"
-      "128 + son numéro.";
+  std::string text = "Code de sortie (quand plusieurs s'appliquent, le plus grand) ;\n" +
+                     std::string(kInterruptedStatus) + ".";
   for (const ExitStatus& status : kConvertStatuses) {
     std::string line = "  " + std::to_string(status.value) + "  ";
     std::string_view rest = status.meaning;
@@ -161,6 +160,16 @@ std::string StatusesHelp() {
 }
 
 }  // namespace
+
+// cmd hands "*.prn" on as typed, and the program expands it (core/wildcards.h);
+// elsewhere the shell has.
+#ifdef _WIN32
+constexpr const char* kFilesHelp =
+    "Fichiers à traiter ; dans un nom hors guillemets, * et ? désignent les fichiers du "
+    "dossier qui correspondent (*.prn)";
+#else
+constexpr const char* kFilesHelp = "Fichiers à traiter";
+#endif
 
 CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
   CLI::App* command = app.add_subcommand(
@@ -243,7 +252,7 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
                     "Répond Non à cette question, ce qui abandonne le traitement (défaut : la "
                     "question est posée sur un terminal, sinon la réponse est Non) ; --yes et "
                     "--no s'excluent");
-  command->add_option("FICHIER", args.files, "Fichiers à traiter")->type_name("FICHIER");
+  command->add_option("FICHIER", args.files, kFilesHelp)->type_name("FICHIER");
   return command;
 }
 

@@ -62,6 +62,12 @@ bool IsTerminal(OsHandle handle);
 // Windows: the wide command line, so that any file name comes through.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// For each of those arguments, whether it is a file-name pattern that the program
+// expands itself (core/wildcards.h): on Windows, whose shell hands patterns on as
+// typed, a word with * or ? written without a quote; never on POSIX, whose shells
+// expand them (a name there may hold a '*').
+std::vector<bool> WildcardArguments(const std::vector<std::string>& arguments);
+
 // For the programs' mains, once: a closed pipe is a write failure, not the end of
 // the program; a file-size limit likewise; and an interrupt (SIGINT, SIGTERM,
 // SIGHUP; Ctrl-C, Ctrl-Break, closing the console) removes the temporary files
@@ -104,6 +110,9 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 bool IsFolder(const std::string& path);
 // Creates the folder and those above it; true when it exists afterwards.
 bool CreateFolders(const std::string& path);
+// The names of the entries of a folder ("" for the current one) that are not
+// folders, in no particular order; none when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 // Where a link leads, for a file kept as a link that is to be replaced where it
 // points; the path itself when it is no link.
 std::string WhereLinkPoints(const std::string& path);

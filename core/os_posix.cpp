@@ -1,4 +1,5 @@
 // The operating-system layer on POSIX systems (Linux): see core/os.h.
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -214,6 +215,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return {argv, argv + argc};
 }
 
+std::vector<bool> WildcardArguments(const std::vector<std::string>& arguments) {
+  return std::vector<bool>(arguments.size(), false);
+}
+
 std::string EnvironmentVariable(std::string_view name) {
   return EnvOrEmpty(std::string(name).c_str());
 }
@@ -243,6 +248,19 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return !Faulted(OsCall::kStat) && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* const listing = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr) return names;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == ".." || IsFolder(JoinPath(folder, name))) continue;
+    names.push_back(name);
+  }
+  ::closedir(listing);
+  return names;
 }
 
 bool CreateFolders(const std::string& path) {

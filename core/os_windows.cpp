@@ -19,6 +19,7 @@
 #include "core/os.h"
 #include "core/os_faults.h"
 #include "core/os_wide_text.h"
+#include "core/wildcards.h"
 
 namespace quelvane {
 namespace {
@@ -344,6 +345,19 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return arguments;
 }
 
+std::vector<bool> WildcardArguments(const std::vector<std::string>& arguments) {
+  // CommandLineToArgvW tells no quoted word from another: the line is split again
+  // by the same rules, and trusted only where it gives the same words.
+  const std::vector<CommandLineWord> words = SplitWindowsCommandLine(FromWide(::GetCommandLineW()));
+  std::vector<bool> patterns(arguments.size(), false);
+  if (words.size() != arguments.size()) return patterns;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i].text != arguments[i]) return std::vector<bool>(arguments.size(), false);
+    patterns[i] = i > 0 && !words[i].quoted && HasWildcard(words[i].text);
+  }
+  return patterns;
+}
+
 void PrepareProcess() {
   static std::atomic<bool> prepared{false};
   if (prepared.exchange(true)) return;
@@ -401,6 +415,22 @@ bool IsFolder(const std::string& path) {
   if (Faulted(OsCall::kStat)) return false;
   const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry{};
+  const HANDLE listing =
+      ::FindFirstFileExW(WidePath(JoinPath(folder, "*")).c_str(), FindExInfoBasic, &entry,
+                         FindExSearchNameMatch, nullptr, 0);
+  if (listing == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.push_back(FromWide(entry.cFileName));
+    }
+  } while (::FindNextFileW(listing, &entry));
+  ::FindClose(listing);
+  return names;
 }
 
 bool CreateFolders(const std::string& path) {

@@ -4,6 +4,9 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <string>
 
 #include "platform/dialog.h"
 #include "platform/qt_access.h"
@@ -123,15 +126,77 @@ const std::string* LineListModel::Line(int index) const {
   return &lines_[static_cast<std::size_t>(index)];
 }
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), model_(MakeForQt<LineListModel>(this)) {
+namespace {
+
+// Each line as wide as the widest one measured: with uniform item sizes the
+// view sizes every line like the one it samples.
+class WidestLineDelegate final : public QStyledItemDelegate {
+ public:
+  WidestLineDelegate(QObject* parent, const int& widest)
+      : QStyledItemDelegate(parent), widest_(widest) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setWidth(std::max(size.width(), widest_));
+    return size;
+  }
+
+ private:
+  const int& widest_;
+};
+
+}  // namespace
+
+ListBox::ListBox(QWidget* parent, bool sideways)
+    : QListView(parent), model_(MakeForQt<LineListModel>(this)) {
   setModel(model_);
   // Every line has the height of one line of text: the view never measures
   // a million lines to lay them out.
   setUniformItemSizes(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  setTextElideMode(Qt::ElideRight);
+  if (!sideways) {
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
+    return;
+  }
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setTextElideMode(Qt::ElideNone);
+  setItemDelegate(MakeForQt<WidestLineDelegate>(this, widest_));
+  connect(model_, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex&, int first, int last) { MeasureLines(first, last); });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { widest_ = 0; });
+}
+
+void ListBox::MeasureLines(int first, int last) {
+  // A line is as wide as the sum of its characters' advances at most (kerning
+  // narrows a pair more often than it widens one, by a pixel or so, which the
+  // margin covers; a tab moves at most eight average characters; a byte of
+  // another character, UTF-8 or Windows-1252, at most the widest character): a
+  // small part of the cost of measuring it, for logs of a million lines.
+  if (advances_.empty()) {
+    const QFontMetrics metrics = fontMetrics();
+    advances_.resize(0x80);
+    for (char16_t c = 0; c < 0x80; ++c) advances_[c] = metrics.horizontalAdvance(QChar(c));
+    advances_['\t'] = 8 * metrics.averageCharWidth();
+    otherAdvance_ = metrics.maxWidth();
+    margins_ = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 4;
+  }
+  int widest = widest_;
+  for (int row = first; row <= last; ++row) {
+    const std::string* line = model_->Line(row);
+    if (line == nullptr) continue;
+    int width = margins_;
+    for (const char byte : *line) {
+      const auto c = static_cast<unsigned char>(byte);
+      width += c < 0x80 ? advances_[c] : otherAdvance_;
+    }
+    widest = std::max(widest, width);
+  }
+  if (widest == widest_) return;
+  widest_ = widest;
+  // The view measures its sample line again only when laid out afresh.
+  scheduleDelayedItemsLayout();
 }
 
 void ListBox::paintEvent(QPaintEvent* event) {

@@ -11,6 +11,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quelvane {
 
@@ -81,10 +82,13 @@ class LineListModel : public QAbstractListModel {
   std::size_t capacity_;
 };
 
-// A list box: a list view over a LineListModel.
+// A list box: a list view over a LineListModel. One that scrolls sideways
+// makes every line as wide as its widest, so that the view, which measures
+// one line for all (a million lines are never measured one by one), scrolls
+// far enough for any; the others cut a long line with an ellipsis.
 class ListBox : public QListView {
  public:
-  explicit ListBox(QWidget* parent);
+  ListBox(QWidget* parent, bool sideways);
   LineListModel& Lines() { return *model_; }
   const LineListModel& Lines() const { return *model_; }
   // The first line in view (0 when the list is empty).
@@ -98,7 +102,13 @@ class ListBox : public QListView {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  void MeasureLines(int first, int last);
+
   LineListModel* model_;
+  int widest_ = 0;             // pixels: the widest line so far, with the view's margins
+  std::vector<int> advances_;  // of the ASCII characters, in the list's font
+  int otherAdvance_ = 0;       // at most, of a byte of any other
+  int margins_ = 0;
 };
 
 }  // namespace quelvane

@@ -157,7 +157,7 @@ QWidget* NewEdit(const DialogControl& control, QWidget* window) {
 }
 
 QWidget* NewListBox(const DialogControl& control, QWidget* window) {
-  auto* list = MakeForQt<ListBox>(window);
+  auto* list = MakeForQt<ListBox>(window, HasStyle(control, kHScroll));
   if (!HasStyle(control, kBorder)) list->setFrameShape(QFrame::NoFrame);
   return list;
 }

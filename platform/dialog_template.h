@@ -43,6 +43,7 @@ enum ControlStyle : std::uint32_t {
   kReadOnly = 1u << 10,
   kNotify = 1u << 11,            // list box reporting clicks (no handler uses them)
   kNoIntegralHeight = 1u << 12,  // list box keeping the template's height exactly
+  kHScroll = 1u << 13,           // list box scrolling sideways to its widest line
 };
 
 struct DialogControl {

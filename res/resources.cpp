@@ -43,7 +43,9 @@ constexpr std::array kMainWindowControls = std::to_array<DialogControl>({
     {kIdStatic, kGroupBox, "Traitement en cours", 7, 187, 400, 60, 0},
     {kIdStatic, kGroupBox, "Séparateur Source", 8, 84, 88, 40, 0},
     {kIdStatic, kGroupBox, "Séparateur Destination", 317, 84, 88, 38, 0},
-    {kIdcLog, kListBox, "", 7, 258, 400, 86, kListBoxStyle},
+    // A log line can be wider than the list (a message naming a long path): it
+    // scrolls sideways, so that every line can be read whole.
+    {kIdcLog, kListBox, "", 7, 258, 400, 86, kListBoxStyle | kHScroll},
     {kIdcPrefix, kAutoCheckBox, "SICOVAM préfixé par 'X'", 149, 121, 92, 10, kTabStop},
     {kIdcKnownValuesOnly, kAutoCheckBox, "Traiter uniquement", 7, 42, 71, 10, kTabStop},
     {kIdStatic, kStatic, " les valeurs connues", 18, 51, 66, 8, kGroup},

@@ -89,6 +89,7 @@ WindowsControl ToWindows(const DialogControl& control) {
   if (HasStyle(control, kGroup)) style |= WS_GROUP;
   if (HasStyle(control, kTabStop)) style |= WS_TABSTOP;
   if (HasStyle(control, kVScroll)) style |= WS_VSCROLL;
+  if (HasStyle(control, kHScroll)) style |= WS_HSCROLL;
   // Bordered edits and lists are sunken, as three-dimensional dialogs draw them.
   if (HasStyle(control, kBorder)) exStyle |= WS_EX_CLIENTEDGE;
   switch (control.kind) {
@@ -340,7 +341,54 @@ struct ListLines {
   std::size_t capacity = kDefaultListCapacity;
   bool redraw = true;
   bool countToTell = false;
+  // A list that scrolls sideways (WS_HSCROLL) is told how far: Windows leaves
+  // the width of its lines to the program. The widest line so far, in pixels
+  // with the margins a line is drawn with; lines not measured yet start at
+  // `unmeasured`.
+  bool sideways = false;
+  int widest = 0;
+  std::size_t unmeasured = 0;
+  std::vector<int> advances;  // of the characters below 256, in the list's font
+  int otherAdvance = 0;       // at most, of any other
 };
+
+// The widest of the lines not measured yet, told to the control when it grew.
+// A line is as wide as the sum of its characters' advances at most (kerning
+// narrows a pair more often than it widens one, by a pixel or so, which the
+// margin covers; a tab moves at most eight average characters): a small part
+// of the cost of measuring it with DrawTextW, for logs of a million lines.
+void MeasureLines(HWND control, ListLines& list) {
+  if (!list.sideways || list.unmeasured >= list.lines.size()) {
+    list.unmeasured = list.lines.size();
+    return;
+  }
+  TEXTMETRICW font{};
+  if (list.advances.empty()) {
+    HDC context = ::GetDC(control);
+    HGDIOBJ previous =
+        ::SelectObject(context, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    list.advances.assign(256, 0);
+    ::GetCharWidth32W(context, 0, 255, list.advances.data());
+    ::GetTextMetricsW(context, &font);
+    ::SelectObject(context, previous);
+    ::ReleaseDC(control, context);
+    list.advances['\t'] = 8 * static_cast<int>(font.tmAveCharWidth);
+    list.otherAdvance = std::max(static_cast<int>(font.tmMaxCharWidth), list.advances['\t']);
+  }
+  constexpr int kMargins = 2 + 4;  // the text's indent, and some room after it
+  int widest = list.widest;
+  for (std::size_t i = list.unmeasured; i < list.lines.size(); ++i) {
+    int width = kMargins;
+    for (const wchar_t c : ToWide(list.lines[i])) {
+      width += c < 256 ? list.advances[c] : list.otherAdvance;
+    }
+    widest = std::max(widest, width);
+  }
+  list.unmeasured = list.lines.size();
+  if (widest == list.widest) return;
+  list.widest = widest;
+  ::SendMessageW(control, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
+}
 
 // One line of a list box as the control asks for it to be drawn.
 void DrawListLine(const DRAWITEMSTRUCT& item, const ListLines& list) {
@@ -384,6 +432,7 @@ struct Dialog::Impl {
     if (list != nullptr && list->countToTell) {
       list->countToTell = false;
       Send(id, LB_SETCOUNT, list->lines.size());
+      MeasureLines(Item(id), *list);
     }
     return list;
   }
@@ -415,7 +464,13 @@ struct DialogAccess {
          child = ::GetWindow(child, GW_HWNDNEXT)) {
       impl.items.push_back(child);
       if (ClassOf(child) == L"ListBox") {
-        impl.lists[::GetDlgCtrlID(child)];
+        const int id = ::GetDlgCtrlID(child);
+        // From the template: a list box hides its scroll bar, and takes
+        // WS_HSCROLL from its style, while nothing needs it.
+        const auto& controls = dialog.Template().controls;
+        impl.lists[id].sideways = std::any_of(controls.begin(), controls.end(), [&](const auto& c) {
+          return c.id == id && HasStyle(c, kHScroll);
+        });
         // A line of text high, as a list of strings would be.
         ::SendMessageW(child, LB_SETITEMHEIGHT, 0, font.tmHeight);
       }
@@ -699,6 +754,8 @@ int Dialog::ListAddString(int id, std::string_view text) {
   } else if (impl_->Send(id, LB_SETCOUNT, count) < 0) {
     list->lines.pop_back();
     return kListErrSpace;
+  } else {
+    MeasureLines(impl_->Item(id), *list);
   }
   return static_cast<int>(count) - 1;
 }
@@ -709,6 +766,7 @@ int Dialog::ListDeleteString(int id, int index) {
     return kListErr;
   }
   list->lines.erase(list->lines.begin() + index);
+  if (static_cast<std::size_t>(index) < list->unmeasured) --list->unmeasured;
   if (list->redraw) {
     impl_->Send(id, LB_DELETESTRING, static_cast<WPARAM>(index));
   } else {
@@ -727,7 +785,10 @@ void Dialog::ListResetContent(int id) {
   if (list == nullptr) return;
   list->lines.clear();
   list->countToTell = false;
+  list->unmeasured = 0;
+  list->widest = 0;
   impl_->Send(id, LB_RESETCONTENT);
+  if (list->sideways) impl_->Send(id, LB_SETHORIZONTALEXTENT, 0);
 }
 
 int Dialog::ListSetCurSel(int id, int index) {

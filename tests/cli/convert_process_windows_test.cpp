@@ -113,6 +113,27 @@ TEST(ConvertProcessTest, AnyNameComesThroughTheWideCommandLine) {
   EXPECT_EQ(log.find('\r'), std::string::npos) << "no text-mode line ends";
 }
 
+// cmd hands "*.prn" on as typed: the program expands it, after "--" too, but not
+// in quotes; a pattern no file matches is a file that is not there.
+TEST(ConvertProcessTest, PatternsExpandAsWindowsProgramsExpandThem) {
+  testing::ScratchFolder work;
+  for (const char* name : {"b.prn", "A.PRN", "c.txt"}) {
+    testing::WriteFile(work.Path() / name, "3007\t1\r\n");
+  }
+  Program program(work.Path(), L"convert -a -- *.prn \"*.txt\" z*.prn");
+  ASSERT_TRUE(program.Started());
+  EXPECT_EQ(program.Wait(), static_cast<DWORD>(kExitFileNotConverted));
+  const std::map<std::wstring, std::string> files = Files(work.Path());
+  EXPECT_EQ(files.count(L"A.PRN.new") + files.count(L"b.prn.new"), 2u);
+  EXPECT_EQ(files.count(L"c.txt.new"), 0u);
+  const std::string log = program.Output();
+  std::size_t at = 0;
+  for (const char* name : {"'A.PRN'", "'b.prn'", "'*.txt'", "'z*.prn'"}) {
+    at = log.find(std::string("==> Traitement fichier ") + name, at);
+    EXPECT_NE(at, std::string::npos) << name << "\n" << log;
+  }
+}
+
 TEST(ConvertProcessTest, AnOutputHeldByAnotherProgramIsKept) {
   testing::ScratchFolder work;
   testing::WriteFile(work.Path() / "a.txt", "3007\t1\r\n");

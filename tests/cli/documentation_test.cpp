@@ -51,6 +51,15 @@ TEST(Documentation, GivesTheExitStatusesOfTheOneTable) {
               std::string::npos);
     EXPECT_NE(help.find(" " + number + " " + std::string(status.meaning)), std::string::npos);
   }
+  // An interrupt ends the program as the system ends its own: the help says which,
+  // and the README says both.
+  EXPECT_NE(help.find(Flat(std::string(kInterruptedStatus))), std::string::npos) << help;
+  if (testing::kOnWindows) {
+    EXPECT_EQ(help.find("128"), std::string::npos) << help;
+  }
+  for (const char* status : {"128 + le numéro du signal", "`-1073741510`"}) {
+    EXPECT_NE(readme.find(status), std::string::npos) << status;
+  }
   // No status in the README's table or the manual that the table lacks.
   EXPECT_EQ(Matches(readme, std::regex("\n\\| ([0-9]+) \\| ")), numbers);
   const std::string returnCodes = manual.substr(manual.find("# CODE DE RETOUR"));

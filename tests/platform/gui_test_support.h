@@ -122,6 +122,18 @@ bool IsReadOnly(const Dialog& dialog, int id);
 std::string ShownTextAt(const Dialog& dialog, std::size_t index);
 // How many whole lines a list box shows.
 int VisibleListLines(const Dialog& dialog, int id);
+// How far a list box scrolls sideways, in pixels: the width of its lines as it
+// lays them out, and of the view it shows them in (the same when it cannot
+// scroll sideways).
+struct SidewaysExtent {
+  int lines;
+  int view;
+};
+SidewaysExtent ListSidewaysExtent(const Dialog& dialog, int id);
+// Scrolls a list box to its right end, as the scroll bar does.
+void ScrollListToRightEnd(const Dialog& dialog, int id);
+// The width of a text in a control's font, in pixels.
+int TextWidthIn(const Dialog& dialog, int id, std::string_view text);
 
 // Shows a created dialog and waits until it is drawn.
 void ShowAndWaitDrawn(const Dialog& dialog);

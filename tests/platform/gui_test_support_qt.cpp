@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -200,6 +201,29 @@ std::string ShownTextAt(const Dialog& dialog, std::size_t index) {
 int VisibleListLines(const Dialog& dialog, int id) {
   const QWidget* list = DlgItemWidget(dialog, id);
   return list == nullptr ? 0 : list->height() / list->fontMetrics().height();
+}
+
+SidewaysExtent ListSidewaysExtent(const Dialog& dialog, int id) {
+  auto* list = qobject_cast<QListView*>(DlgItemWidget(dialog, id));
+  if (list == nullptr) return {0, 0};
+  QApplication::processEvents();  // the layout the list has scheduled
+  const int view = list->viewport()->width();
+  const QScrollBar* bar = list->horizontalScrollBar();
+  if (list->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff) return {view, view};
+  return {bar->maximum() - bar->minimum() + view, view};
+}
+
+void ScrollListToRightEnd(const Dialog& dialog, int id) {
+  auto* list = qobject_cast<QListView*>(DlgItemWidget(dialog, id));
+  if (list == nullptr) return;
+  QApplication::processEvents();
+  list->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+  QApplication::processEvents();
+}
+
+int TextWidthIn(const Dialog& dialog, int id, std::string_view text) {
+  const QWidget* widget = DlgItemWidget(dialog, id);
+  return widget == nullptr ? 0 : widget->fontMetrics().horizontalAdvance(ToQString(text));
 }
 
 void ShowAndWaitDrawn(const Dialog& dialog) {

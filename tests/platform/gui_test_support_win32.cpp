@@ -424,6 +424,43 @@ int VisibleListLines(const Dialog& dialog, int id) {
   return line <= 0 ? 0 : static_cast<int>((client.bottom - client.top) / line);
 }
 
+SidewaysExtent ListSidewaysExtent(const Dialog& dialog, int id) {
+  HWND list = DlgItemWindow(dialog, id);
+  if (list == nullptr) return {0, 0};
+  RECT client{};
+  ::GetClientRect(list, &client);
+  const int view = static_cast<int>(client.right - client.left);
+  SCROLLINFO bar{sizeof bar, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+  if ((::GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL) == 0 ||
+      !::GetScrollInfo(list, SB_HORZ, &bar)) {
+    return {view, view};
+  }
+  // Windows' list box scrolls as far as the horizontal extent it was given.
+  const auto extent = static_cast<int>(::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0));
+  return {std::max(extent, view), view};
+}
+
+void ScrollListToRightEnd(const Dialog& dialog, int id) {
+  if (HWND list = DlgItemWindow(dialog, id)) {
+    ::SendMessageW(list, WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), 0);
+    ::UpdateWindow(list);
+  }
+  ProcessEvents();
+}
+
+int TextWidthIn(const Dialog& dialog, int id, std::string_view text) {
+  HWND control = DlgItemWindow(dialog, id);
+  if (control == nullptr) return 0;
+  HDC context = ::GetDC(control);
+  HGDIOBJ previous = ::SelectObject(context, FontOf(control));
+  const std::wstring wide = ToWide(text);
+  SIZE size{};
+  ::GetTextExtentPoint32W(context, wide.c_str(), static_cast<int>(wide.size()), &size);
+  ::SelectObject(context, previous);
+  ::ReleaseDC(control, context);
+  return static_cast<int>(size.cx);
+}
+
 void ShowAndWaitDrawn(const Dialog& dialog) {
   HWND window = DialogWindow(dialog);
   ::ShowWindow(window, SW_SHOW);

@@ -67,6 +67,34 @@ TEST_F(MainWindowTest, EndOfRunScrollShowsTheLastLineOnlyPastTenLines) {
   }
 }
 
+// A line wider than the log list (a held output named with its folder) is read
+// whole by scrolling sideways; lines added while the list is not drawn count
+// too, and a list whose lines fit does not scroll.
+TEST_F(MainWindowTest, ALogLineWiderThanTheListScrollsIntoView) {
+  CConverterDlg& window = Open();
+  ShowAndWaitDrawn(window);
+  window.AddLogLine("==> Traitement fichier 'cours.prn'\r\n");
+  SidewaysExtent extent = ListSidewaysExtent(window, kIdcLog);
+  EXPECT_EQ(extent.lines, extent.view);
+
+  const std::string held =
+      "  WARNING -> Impossible de remplacer le fichier '" +
+      JoinPath(JoinPath("Cotations", "2003"), "cours-2003-11-13.prn.new") +
+      "' : il est ouvert dans un autre programme. Fermez-le puis recommencez !";
+  window.SetDlgItemRedraw(kIdcLog, false);
+  window.AddLogLine(held + "\r\n");
+  window.AddLogLine("Bilan global :\r\n");
+  window.SetDlgItemRedraw(kIdcLog, true);
+  extent = ListSidewaysExtent(window, kIdcLog);
+  EXPECT_GE(extent.lines, TextWidthIn(window, kIdcLog, held));
+  EXPECT_GT(extent.lines, extent.view);
+
+  const std::vector<std::uint32_t> before = ItemPicture(window, kIdcLog);
+  ScrollListToRightEnd(window, kIdcLog);
+  EXPECT_NE(ItemPicture(window, kIdcLog), before) << "the end of the line comes into view";
+  EXPECT_TRUE(SaveScreenshot(window, "log_scrolled.png"));
+}
+
 TEST_F(MainWindowTest, ARunLoggingTwoMillionLinesKeepsTheNewestMillionInView) {
   std::string quotes = "10728\t1\n";
   for (int i = 0; i < 1'000'000; ++i) quotes += "abc\n";  // each: a warning of two lines

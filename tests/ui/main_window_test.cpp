@@ -150,11 +150,12 @@ TEST_F(MainWindowTest, ScreenshotShowsEveryTextWhole) {
   const std::string folder = PathSeparator() == '/'
                                  ? "/home/utilisateur/cotations"
                                  : "C:\\Users\\utilisateur\\Documents\\Cotations";
-  window.ListAddString(kIdcFileList, JoinPath(folder, "cours-2003-11-13.prn"));
-  window.AddLogLine("==> Traitement fichier '" + JoinPath(folder, "cours.prn") + "'\r\n");
+  // One file, the same in the list, the log and the status line.
+  const std::string file = JoinPath(folder, "cours-2003-11-13.prn");
+  window.ListAddString(kIdcFileList, file);
+  window.AddLogLine("==> Traitement fichier '" + file + "'\r\n");
   window.AddLogLine("Code SICOVAM trouvé dans la colonne 1\r\n");
-  window.SetStatusLines("1/1 fichiers traités", JoinPath(folder, "cours.prn"), std::nullopt,
-                        std::nullopt);
+  window.SetStatusLines("1/1 fichiers traités", file, std::nullopt, std::nullopt);
   ShowAndWaitDrawn(window);
   EXPECT_EQ(TextsNotShownWhole(window), std::vector<std::string>{});
   EXPECT_TRUE(SaveScreenshot(window, "main_window.png"));

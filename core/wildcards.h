@@ -1,0 +1,48 @@
+// File-name patterns on a system whose shell leaves them to the program: cmd
+// hands "*.prn" to quelvane-cli as it was typed, and a Windows console program
+// expands * and ? in its file arguments itself, except in a word that holds a
+// quote. The rules are text and hold on every system; only the folder listing
+// comes from the operating-system layer (FileNamesIn).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quelvane {
+
+// One word of a Windows command line.
+struct CommandLineWord {
+  std::string text;
+  bool quoted = false;  // a '"' stood in it, escaped or not: the word is taken as written
+};
+
+// Splits a command line (UTF-8) as Windows programs split theirs
+// (CommandLineToArgvW): the program's name first, up to its closing quote or
+// the first blank, with no escapes; then words at spaces and tabs outside
+// quotes, 2n backslashes before a quote giving n and the quote opening or
+// closing, 2n+1 giving n and a literal quote, and a third quote in a row
+// giving a literal one.
+std::vector<CommandLineWord> SplitWindowsCommandLine(std::string_view line);
+
+bool HasWildcard(std::string_view word);
+
+// Whether a name matches a pattern: '*' any characters (none included), '?' one
+// character (one code point of UTF-8), the rest as it is; give both as NameKey
+// gives them, so that letters compare as the system compares names. As on
+// Windows, a pattern ending in ".*" also matches a name without that dot
+// ("*.*" matches every name) and one ending in '.' matches a name with no dot.
+bool MatchesWildcard(std::string_view pattern, std::string_view name);
+
+// The files a pattern names, its folder part kept as written (a folder part
+// with wildcards is not expanded), in the order of their names; none when no
+// file matches. Folders are never among them.
+std::vector<std::string> ExpandWildcard(const std::string& pattern);
+
+// The file arguments with each of them that is a pattern (`patterns[i]`)
+// replaced by its files; a pattern no file matches stays as it was written, to be
+// reported as a missing file.
+std::vector<std::string> ExpandFileArguments(const std::vector<std::string>& files,
+                                             const std::vector<bool>& patterns);
+
+}  // namespace quelvane
