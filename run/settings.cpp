@@ -93,6 +93,9 @@ template <class... Visitors>
 struct Overloaded : Visitors... {
   using Visitors::operator()...;
 };
+// Clang before 17 deduces an aggregate's arguments only with a guide.
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 // A key's value as the profile gives it (or its default) put where it belongs.
 void ReadKey(const SettingKey& key, std::string_view text, ConversionOptions& options,
