@@ -5,10 +5,12 @@
 // records are fields separated by kField and records by kRecord, characters that
 // no text of the program holds.
 #include <cstddef>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/table_command.h"
 #include "core/code_tables.h"
 #include "core/profile.h"
 #include "core/text.h"
@@ -32,6 +34,7 @@ const char* QuelvaneSaveForm(const char* form);
 int QuelvaneRun(const char* paths, const char* outputFolder, const char* tablePath);
 const char* QuelvaneQuick(const char* typed, const char* tablePath);
 const char* QuelvaneHelp();
+const char* QuelvaneTable(const char* tablePath);
 }
 
 namespace quelvane {
@@ -227,4 +230,15 @@ const char* QuelvaneHelp() {
   out.append(kAboutVersionLine).push_back(kRecord);
   out.append(kPublisherLine).push_back(kRecord);
   return Answer(std::move(out));
+}
+
+// What "quelvane-cli table" says of the user's table, for the page to show
+// beside it: its standard output, then its standard error.
+const char* QuelvaneTable(const char* tablePath) {
+  std::ostringstream out;
+  std::ostringstream err;
+  Console console{out, err};
+  const TableArgs args{std::string(tablePath)};
+  RunTableCommand(args, console);
+  return Answer(out.str() + kRecord + err.str());
 }

@@ -347,6 +347,10 @@
         setTimeout(function () { URL.revokeObjectURL(link.href); }, 60000);
         break;
       }
+      case 'tableReport':
+        $('table-report').textContent = message.text;
+        $('table-report').hidden = message.text === '';
+        break;
       case 'quick':
         ShowQuick(message);
         break;

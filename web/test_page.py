@@ -373,6 +373,25 @@ def test_zip_and_kept_options(driver, url, downloads, shots):
     print("  zip de 2 fichiers, options gardées", flush=True)
 
 
+def test_table(driver, url, cli):
+    """A table chosen with the page's button: said as quelvane-cli table says it, kept."""
+    source = ROOT / "examples" / "table.txt"
+    load(driver, url)
+    with tempfile.TemporaryDirectory() as folder:
+        shutil.copy(source, Path(folder) / "table.txt")
+        want = subprocess.run([cli, "table"], cwd=folder, capture_output=True).stdout
+        chooser = driver.find_element(By.ID, "table-chooser")
+        driver.execute_script("arguments[0].hidden = false;", chooser)
+        chooser.send_keys(str(Path(folder) / "table.txt"))
+        said = wait_for(driver, "return document.getElementById('table-report').textContent;")
+    check(said.encode("utf-8") == want, "table.txt : %r au lieu de %r" % (said, want))
+    driver.refresh()
+    wait_for(driver, "return document.body.dataset.ready === '1';")
+    kept = wait_for(driver, "return document.getElementById('table-report').textContent;")
+    check(kept == said, "table.txt n'est pas gardée au rechargement")
+    print("  table.txt : %d lignes dites, gardée" % said.count("\n"), flush=True)
+
+
 def test_bad_input(driver, url, cli):
     """Not text, empty, a huge line: the page says what the command line says."""
     cases = {
@@ -408,6 +427,7 @@ def main():
                 run_case(driver, url, cli, case, answer_yes="--no" in args)
         test_quick(driver, url, cli, build)
         test_zip_and_kept_options(driver, url, downloads, build)
+        test_table(driver, url, cli)
         test_bad_input(driver, url, cli)
     finally:
         for entry in driver.get_log("browser"):

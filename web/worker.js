@@ -209,10 +209,20 @@ onmessage = function (event) {
       postMessage({ kind: 'saved', problem: problem, profile: ProfileBytes(), form: Form() });
       break;
     }
-    case 'table':
+    case 'table': {
       if (message.bytes === null) Remove(kTable);
       else WriteBytes(kTable, message.bytes);
+      var report = '';
+      if (message.bytes !== null) {
+        // Named as the command line names the table of its current folder.
+        FS.chdir('/table');
+        var said = Call('QuelvaneTable', ['string'], ['table.txt']).split(kRecord);
+        FS.chdir('/');
+        report = said[0] + said[1];
+      }
+      postMessage({ kind: 'tableReport', text: report });
       break;
+    }
     case 'run':
       StartRun(message.files, []);
       break;
