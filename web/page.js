@@ -143,7 +143,9 @@
     list.textContent = '';
     selection.forEach(function (entry) {
       var item = document.createElement('li');
-      item.textContent = entry.path;
+      // Asking the size also fixes what the browser knows of the file: one that
+      // changes or goes before the run then refuses to be read.
+      item.textContent = entry.path + ' (' + entry.file.size + ' octets)';
       list.appendChild(item);
     });
   }

@@ -410,6 +410,23 @@ def test_bad_input(driver, url, cli):
           % (sorted(got), sorted(want_files)))
     print("  entrées difficiles : %d fichier(s) créé(s)" % len(got), flush=True)
 
+    # A file chosen, then gone before the run: the browser cannot read it any
+    # more; the log says so and nothing is offered for it.
+    load(driver, url)
+    with tempfile.TemporaryDirectory() as folder:
+        gone = Path(folder) / "parti.txt"
+        gone.write_bytes((CASES / "sicovam_defaults" / "in" / "cours.txt").read_bytes())
+        chooser = driver.find_element(By.ID, "chooser")
+        driver.execute_script("arguments[0].hidden = false;", chooser)
+        chooser.send_keys(str(gone))
+        wait_for(driver, "return document.querySelectorAll('#selection li').length === 1;")
+        gone.unlink()
+        page_boxes(driver, start_run(driver), False)
+    log = driver.find_element(By.ID, "log").get_attribute("textContent")
+    check("==> Traitement fichier 'parti.txt'\n  WARNING -> Erreur de lecture du fichier !" in log,
+          "fichier illisible : " + log)
+    check(page_outputs(driver) == {}, "fichier illisible : un fichier est proposé")
+
 
 def main():
     build, cli = Path(sys.argv[1]).resolve(), str(Path(sys.argv[2]).resolve())

@@ -55,6 +55,7 @@ var Module = {
     FS.mkdir(kInput);
     FS.mkdir(kOutput);
     TolerateUnreadableFiles();
+    KeepOutputsAsPieces(FS.lookupPath(kOutput).node);
     postMessage({ kind: 'ready' });
   },
 };
@@ -65,7 +66,8 @@ importScripts('quelvane-engine.js', 'fflate.js');
 // is a read error for the engine, which says so in the log like any other.
 function TolerateUnreadableFiles() {
   var read = WORKERFS.stream_ops.read;
-  WORKERFS.stream_ops.read = function () {
+  WORKERFS.stream_ops.read = function (stream) {
+    if (stream.node.unreadable) throw new FS.ErrnoError(29);  // EIO
     try {
       return read.apply(this, arguments);
     } catch (e) {
@@ -73,6 +75,20 @@ function TolerateUnreadableFiles() {
       throw new FS.ErrnoError(29);  // EIO
     }
   };
+}
+
+// A file the browser no longer reads (gone from the disk since it was chosen)
+// may show a size of 0, as if it were empty: one byte is asked of each, and
+// one that refuses reads as a read error rather than as an empty file.
+function MarkUnreadable(files) {
+  var reader = new FileReaderSync();
+  files.forEach(function (f) {
+    try {
+      reader.readAsArrayBuffer(f.file.slice(0, 1));
+    } catch (e) {
+      FS.lookupPath(kInput + '/' + f.path).node.unreadable = true;
+    }
+  });
 }
 
 function Call(name, types, args) {
@@ -127,21 +143,39 @@ function Basename(path) {
   return path.slice(path.lastIndexOf('/') + 1);
 }
 
-// An output's bytes as a Blob made of pieces, each piece read from memory and
-// the file removed at once: the output is never held twice whole.
+// The files written in the output folder keep each write as a Blob of its own
+// (the run writes in blocks of a megabyte): the browser keeps big Blobs out of
+// the worker's memory, so that an output of any size is never one array there,
+// and the finished output is a Blob of its pieces, copied nowhere. Outputs are
+// written from start to end, never read back.
+function KeepOutputsAsPieces(folder) {
+  var createNode = MEMFS.createNode;
+  var pieceOps = null;
+  MEMFS.createNode = function (parent, name, mode, dev) {
+    var node = createNode.apply(this, arguments);
+    if (parent !== folder || !FS.isFile(mode)) return node;
+    if (!pieceOps) {
+      pieceOps = Object.assign({}, node.stream_ops);
+      pieceOps.write = function (stream, buffer, offset, length, position) {
+        var file = stream.node;
+        if (position !== file.usedBytes) throw new FS.ErrnoError(28);  // EINVAL
+        if (length === 0) return 0;
+        file.pieces.push(new Blob([buffer.slice(offset, offset + length)]));
+        file.usedBytes += length;
+        file.timestamp = Date.now();
+        return length;
+      };
+    }
+    node.pieces = [];
+    node.stream_ops = pieceOps;
+    return node;
+  };
+}
+
 function TakeOutput(path) {
-  var stream = FS.open(path, 'r');
-  var size = FS.stat(path).size;
-  var parts = [];
-  var piece = 16 << 20;
-  for (var at = 0; at < size; at += piece) {
-    var bytes = new Uint8Array(Math.min(piece, size - at));
-    FS.read(stream, bytes, 0, bytes.length, at);
-    parts.push(bytes);
-  }
-  FS.close(stream);
+  var blob = new Blob(FS.lookupPath(path).node.pieces, { type: 'application/octet-stream' });
   FS.unlink(path);
-  return new Blob(parts, { type: 'application/octet-stream' });
+  return blob;
 }
 
 // Several outputs as one zip, each deflated piece by piece as it is read.
@@ -170,6 +204,7 @@ function StartRun(files, answers) {
   try { FS.unmount(kInput); } catch (e) { /* nothing mounted yet */ }
   FS.mount(WORKERFS, { blobs: files.map(function (f) { return { name: f.path, data: f.file }; }) },
            kInput);
+  MarkUnreadable(files);
   ClearOutputs();
   FS.chdir(kInput);
   var extension = Form().ExtensionDestination;
