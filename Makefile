@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 # generator and cache variables; the folders above only let a build move.
 
 .PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install package package-check clean \
-        windows test-windows package-windows web test-web package-web
+        windows test-windows package-windows web test-web bench-web package-web
 
 all: build
 
@@ -117,6 +117,13 @@ web: deps
 # line's bytes and log.
 test-web: web build
 	/usr/bin/python3 web/test_page.py $(WEB_BUILD) $(BUILD)/cli/quelvane-cli
+
+# The page's speed beside quelvane-cli's on a 100 MiB quote file, and the size of
+# its first load.
+bench-web: web
+	cmake --preset release -B $(BENCH_BUILD)
+	cmake --build $(BENCH_BUILD) --target quelvane-cli gen_quotes -j2
+	bench/web-speed $(WEB_BUILD) $(BENCH_BUILD)
 
 package-web: web
 	cd $(WEB_BUILD) && rm -f quelvane-$(VERSION)-web.zip && \

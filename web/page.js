@@ -19,12 +19,15 @@
 
   function $(id) { return document.getElementById(id); }
 
+  // False when the browser refuses (private browsing, storage full): what was
+  // to be kept then lasts for this visit only.
   function Store(key, value) {
     try {
       if (value === null) localStorage.removeItem(key);
       else localStorage.setItem(key, value);
+      return true;
     } catch (e) {
-      // Storage refused (private browsing, full): the settings last for this visit.
+      return false;
     }
   }
 
@@ -117,9 +120,13 @@
   function ChooseTable(file) {
     file.arrayBuffer().then(function (buffer) {
       var bytes = ByteString(buffer);
-      Store(kStoredTable, bytes);
-      Store(kStoredTableName, file.name);
+      var kept = Store(kStoredTable, bytes) && Store(kStoredTableName, file.name);
+      if (!kept) Store(kStoredTable, null);
       UseTable(file.name, bytes);
+      if (!kept) {
+        $('table-name').textContent += ' ; trop grande pour être gardée par le navigateur : ' +
+                                       'elle sert jusqu\'à la fermeture de la page';
+      }
     }, function () {
       ShowBox('Impossible de lire le fichier « ' + file.name + ' ».', 'Attention', 0x10);
     });
@@ -250,8 +257,12 @@
     $('zip').hidden = outputs.length < 2;
   }
 
+  var runStarted = 0;
+
   function Finish(result) {
     running = false;
+    // How long the run took, from the click to its outputs (bench/web-speed).
+    document.body.dataset.lastRunMs = String(Date.now() - runStarted);
     $('process').disabled = false;
     $('progress').hidden = true;
     $('log').textContent = result.log.map(function (line) { return line + '\n'; }).join('');
@@ -261,9 +272,32 @@
     document.body.dataset.runs = String(Number(document.body.dataset.runs || 0) + 1);
   }
 
+  // The outputs of a run are offered under their file names, all in the one
+  // folder of the browser's downloads: two selected files of the same name (in
+  // two dropped folders) would have outputs that replace each other.
+  function SameName() {
+    var seen = {};
+    for (var i = 0; i < selection.length; ++i) {
+      var path = selection[i].path;
+      var name = path.slice(path.lastIndexOf('/') + 1);
+      if (seen[name] !== undefined) {
+        return '« ' + seen[name] + ' » et « ' + path + ' » ont le même nom : leurs fichiers ' +
+               'créés se remplaceraient dans le dossier des téléchargements.';
+      }
+      seen[name] = path;
+    }
+    return null;
+  }
+
   $('process').addEventListener('click', function () {
     if (running) return;
+    var clash = SameName();
+    if (clash) {
+      ShowBox(clash, 'Attention', 0x10);
+      return;
+    }
     running = true;
+    runStarted = Date.now();
     this.disabled = true;
     ClearOutputs();
     $('log').textContent = '';

@@ -48,9 +48,15 @@ def check(condition, what):
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".wasm": "application/wasm", ".js": "text/javascript"}
+    served = []  # (path, bytes) of each answered request, for bench/web-speed
 
     def log_message(self, *args):
         pass
+
+    def copyfile(self, source, outputfile):
+        start = source.tell()
+        super().copyfile(source, outputfile)
+        QuietHandler.served.append((self.path, source.tell() - start))
 
 
 def serve(folder):
@@ -238,12 +244,13 @@ def cli_run(cli, case, args, inputs):
     """What quelvane-cli gives for the case, in a scratch copy of its files."""
     with tempfile.TemporaryDirectory() as scratch:
         for name, data in inputs.items():
+            (Path(scratch) / name).parent.mkdir(parents=True, exist_ok=True)
             (Path(scratch) / name).write_bytes(data)
-        before = set(os.listdir(scratch))
+        before = set(Path(scratch).rglob("*"))
         result = subprocess.run([cli, "convert"] + args, cwd=scratch, capture_output=True,
                                 stdin=subprocess.DEVNULL)
-        made = {name: (Path(scratch) / name).read_bytes()
-                for name in set(os.listdir(scratch)) - before}
+        # The page offers each output under its file name.
+        made = {path.name: path.read_bytes() for path in set(Path(scratch).rglob("*")) - before}
         return result.stdout, made
 
 
@@ -409,6 +416,28 @@ def test_bad_input(driver, url, cli):
     check(got == want_files, "entrées difficiles : fichiers %s au lieu de %s"
           % (sorted(got), sorted(want_files)))
     print("  entrées difficiles : %d fichier(s) créé(s)" % len(got), flush=True)
+
+    # Two files of one name from two dropped folders: their outputs would land
+    # on each other in the downloads, so the run is refused before it starts.
+    load(driver, url)
+    drop(driver, [("avril/cours.txt", b"13000\t1\r\n"), ("mai/cours.txt", b"13000\t2\r\n")])
+    driver.find_element(By.ID, "process").click()
+    refused = wait_for(driver, "return document.getElementById('box').open && "
+                               "document.getElementById('box-text').textContent;")
+    check("« avril/cours.txt » et « mai/cours.txt » ont le même nom" in refused,
+          "même nom : " + refused)
+    driver.find_element(By.CSS_SELECTOR, "#box-buttons button").click()
+    check(driver.execute_script("return document.body.dataset.runs === undefined;"),
+          "même nom : le traitement a eu lieu")
+    # One of them alone: converted under the path it has in its folder.
+    inside = {"avril/cours.txt": (CASES / "sicovam_defaults" / "in" / "cours.txt").read_bytes()}
+    load(driver, url)
+    drop(driver, list(inside.items()))
+    page_boxes(driver, start_run(driver), False)
+    want_log, want_files = cli_run(cli, None, list(inside) + ["--no"], inside)
+    log = driver.find_element(By.ID, "log").get_attribute("textContent").encode("utf-8")
+    check(log == want_log, "dossier déposé : le log diffère\n" + log.decode("utf-8", "replace"))
+    check(page_outputs(driver) == want_files, "dossier déposé : fichiers différents")
 
     # A file chosen, then gone before the run: the browser cannot read it any
     # more; the log says so and nothing is offered for it.
