@@ -5,13 +5,14 @@ FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-release
 PACKAGE_BUILD ?= build-package
 WINDOWS_BUILD ?= build-windows
+WEB_BUILD ?= build-web
 FUZZ_SECONDS ?= 60
 BENCH_FILE_COUNTS ?= 1000 30000 100000
 # Each build is configured by its preset of CMakePresets.json, which holds its
 # generator and cache variables; the folders above only let a build move.
 
 .PHONY: all deps build run test test-asan gui bench fuzz tidy format format-check install package package-check clean \
-        windows test-windows package-windows
+        windows test-windows package-windows web test-web bench-web package-web
 
 all: build
 
@@ -34,6 +35,7 @@ test: build format-check
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 	$(MAKE) --no-print-directory test-windows
+	$(MAKE) --no-print-directory test-web
 
 test-asan: deps
 	cmake --preset asan -B $(ASAN_BUILD)
@@ -108,4 +110,33 @@ package-windows: windows
 	@echo "Installateur : $(WINDOWS_BUILD)/quelvane-$(VERSION)-win64-setup.exe"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD)
+
+# The web page (WebAssembly), built with Debian's Emscripten into $(WEB_BUILD):
+# a static folder for any web server. Its zip writer comes from npm, installed
+# from web/package-lock.json. Emscripten's tools find Debian's acorn on NODE_PATH.
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+web: deps
+	mkdir -p $(WEB_BUILD)/npm
+	cp web/package.json web/package-lock.json $(WEB_BUILD)/npm/
+	cd $(WEB_BUILD)/npm && npm ci --no-audit --no-fund --silent
+	$(WEB_ENV) cmake --preset web -B $(WEB_BUILD)
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j2
+
+# The page in Debian's headless Chromium: the golden cases give the command
+# line's bytes and log.
+test-web: web build
+	/usr/bin/python3 web/test_page.py $(WEB_BUILD) $(BUILD)/cli/quelvane-cli
+
+# The page's speed beside quelvane-cli's on a 100 MiB quote file, and the size of
+# its first load.
+bench-web: web
+	cmake --preset release -B $(BENCH_BUILD)
+	cmake --build $(BENCH_BUILD) --target quelvane-cli gen_quotes -j2
+	bench/web-speed $(WEB_BUILD) $(BENCH_BUILD)
+
+package-web: web
+	cd $(WEB_BUILD) && rm -f quelvane-$(VERSION)-web.zip && \
+	  cmake -E tar cf quelvane-$(VERSION)-web.zip --format=zip index.html quelvane.css page.js \
+	    worker.js quelvane-engine.js quelvane-engine.wasm fflate.js fflate-LICENSE.txt
+	@echo "Paquet : $(WEB_BUILD)/quelvane-$(VERSION)-web.zip"
