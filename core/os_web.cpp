@@ -99,6 +99,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return {argv, argv + argc};
 }
 
+std::vector<bool> WildcardArguments(const std::vector<std::string>& arguments) {
+  return std::vector<bool>(arguments.size(), false);
+}
+
 void PrepareProcess() {}
 
 std::string EnvironmentVariable(std::string_view name) {
@@ -139,6 +143,10 @@ bool CreateFolders(const std::string& path) {
   return IsFolder(path);
 }
 
+std::vector<std::string> FileNamesIn(const std::string& /*folder*/) {
+  return {};  // the page names its files itself
+}
+
 std::string WhereLinkPoints(const std::string& path) {
   return path;  // the page makes no links
 }
@@ -157,9 +165,12 @@ OpenedFile OpenRegularFile(const std::string& path) {
     return opened;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  const bool described = ::fstat(fd, &info) == 0;
+  if (!described || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    opened.failure = OpenFailure::kNotRegular;
+    opened.failure = !described              ? OpenFailure::kOther
+                     : S_ISDIR(info.st_mode) ? OpenFailure::kFolder
+                                             : OpenFailure::kNotRegular;
     return opened;
   }
   opened.file = Unbuffered(fd);
@@ -185,8 +196,21 @@ std::optional<FileIdentity> IdentityOfEntry(const std::string& path) {
   return IdentityFrom(info);
 }
 
-OpenedFile CopyToUnnamedFile(OsHandle /*handle*/) {
-  return {};  // the page has no standard input
+ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size) {
+  ReadOutcome outcome;
+  outcome.bytes = std::fread(data, 1, size, file);
+  outcome.failed = std::ferror(file) != 0;
+  std::clearerr(file);
+  return outcome;
+}
+
+bool RewindFile(std::FILE* file) {
+  std::clearerr(file);
+  return std::fseek(file, 0, SEEK_SET) == 0;
+}
+
+CopiedInput CopyToUnnamedFile(OsHandle /*handle*/) {
+  return {{}, CopyFailure::kReading, {}};  // the page has no standard input
 }
 
 AtomicReplacement::AtomicReplacement(std::string finalPath) : finalPath_(std::move(finalPath)) {}

@@ -170,13 +170,13 @@ std::optional<std::string> Apply(std::string_view form, Settings& settings) {
 using namespace quelvane;
 
 const char* QuelvaneReadForm() {
-  return Answer(FormOf(ReadSettings(Profile(Profile::DefaultPath()))));
+  return Answer(FormOf(ReadSettings(Profile(Profile::DefaultPath())).settings));
 }
 
 // "" once saved, else what is wrong, for the page to say.
 const char* QuelvaneSaveForm(const char* form) {
   Profile profile(Profile::DefaultPath());
-  Settings settings = ReadSettings(profile);
+  Settings settings = ReadSettings(profile).settings;
   if (auto problem = Apply(form, settings)) return Answer(std::move(*problem));
   if (!WriteSettings(profile, settings)) {
     return Answer("Les réglages n'ont pas pu être enregistrés.");
@@ -188,7 +188,7 @@ const char* QuelvaneSaveForm(const char* form) {
 // totals come back as a record: files, warnings, unknown values, files not
 // converted, abandoned, refused.
 int QuelvaneRun(const char* paths, const char* outputFolder, const char* tablePath) {
-  const Settings settings = ReadSettings(Profile(Profile::DefaultPath()));
+  const Settings settings = ReadSettings(Profile(Profile::DefaultPath())).settings;
   const CodeTables tables = TablesWith(tablePath);
   PageReporter reporter;
   RunPlaces places;
