@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -528,7 +528,7 @@ int ClampToInt(std::int64_t value) {
 // its own, while the run's own thread hands what each file reports to the run's
 // reporter in file order, as it comes for the file whose turn it is: the log,
 // the status lines, the separator question and the totals are those of one job.
-// A file's output takes its place only when every earlier file is done, and
+// A file's output takes its place only once every earlier file is done, and
 // the files after an abandon leave nothing.
 class ParallelFiles {
  public:
@@ -548,18 +548,17 @@ class ParallelFiles {
   ParallelFiles& operator=(const ParallelFiles&) = delete;
 
   // On the run's thread: hands on what the file reports as it comes, until it is
-  // done; its result.
+  // done; its result. After an abandon no later file is kept.
   FileResult Replay(std::size_t file) {
     std::unique_lock lock(mutex_);
     Slot& slot = SlotOf(file);
     slot.current = true;
-    changed_.notify_all();
+    if (slot.events.size() >= kMostPending) jobsWake_.notify_all();  // it may report on now
     for (;;) {
-      changed_.wait(lock, [&] { return !slot.events.empty() || slot.done; });
+      runWakes_.wait(lock, [&] { return !slot.events.empty() || slot.done; });
       if (slot.events.empty()) break;
-      std::deque<Event> events;
+      std::vector<Event> events;
       events.swap(slot.events);
-      changed_.notify_all();  // a job that waited for room goes on
       lock.unlock();
       for (const Event& event : events) event(reporter_);
       lock.lock();
@@ -567,67 +566,85 @@ class ParallelFiles {
     if (slot.error) std::rethrow_exception(slot.error);
     const FileResult result = slot.result;
     slot = Slot{};
-    ++current_;
-    changed_.notify_all();
+    if (result.abandoned) {
+      stopped_ = true;
+    } else {
+      ++current_;  // the next file's turn, and room for one more
+    }
+    jobsWake_.notify_all();
     return result;
   }
 
-  // No file is started or kept after this: the run was abandoned.
+  // No file is started or kept after this.
   void Stop() {
     const std::lock_guard lock(mutex_);
     stopped_ = true;
-    changed_.notify_all();
+    jobsWake_.notify_all();
   }
 
  private:
   // A file waiting for its turn keeps at most this many reports: a file with a
   // warning on every line waits with bounded memory.
   static constexpr std::size_t kMostPending = 4096;
+  // A job hands its reports over a few at a time: one lock for many lines.
+  static constexpr std::size_t kBatch = 64;
 
   struct Slot {
-    std::deque<Event> events;
+    std::vector<Event> events;
     bool current = false;  // its reports are being handed on
     bool done = false;
-    bool turn = false;  // every earlier file is done
     std::optional<BoxAnswer> answer;
     FileResult result;
     std::exception_ptr error;
   };
 
-  // What one job's file reports, kept for its turn.
+  // What one job's file reports, gathered for its turn.
   class FileReport final : public RunReporter {
    public:
     FileReport(ParallelFiles& files, const RunReporter& target) : files_(files), target_(target) {}
     void Start(std::size_t file) { file_ = file; }
     std::size_t File() const { return file_; }
+    // What is gathered goes to the run's thread.
+    void Flush() {
+      if (!pending_.empty()) files_.Post(file_, pending_);
+    }
 
     void SetStatusLines(const std::optional<std::string>& line1,
                         const std::optional<std::string>& line2,
                         const std::optional<std::string>& line3,
                         const std::optional<std::string>& line4) override {
-      files_.Post(file_, [=](RunReporter& to) { to.SetStatusLines(line1, line2, line3, line4); });
+      Gather([=](RunReporter& to) { to.SetStatusLines(line1, line2, line3, line4); });
     }
     void AddLogLine(std::string_view text) override {
-      files_.Post(file_, [line = std::string(text)](RunReporter& to) { to.AddLogLine(line); });
+      Gather([line = std::string(text)](RunReporter& to) { to.AddLogLine(line); });
     }
     void SetLogRedraw(bool on) override {
-      files_.Post(file_, [on](RunReporter& to) { to.SetLogRedraw(on); });
+      Gather([on](RunReporter& to) { to.SetLogRedraw(on); });
     }
     void ScrollLogToEnd() override {
-      files_.Post(file_, [](RunReporter& to) { to.ScrollLogToEnd(); });
+      Gather([](RunReporter& to) { to.ScrollLogToEnd(); });
     }
     BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override {
+      Flush();
       return files_.Ask(file_, std::string(text), std::string(caption), type);
     }
     const run_texts::BoxTexts& Boxes() const override { return target_.Boxes(); }
+    // Progress is worth showing as it comes.
     void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
-      files_.Post(file_, [=](RunReporter& to) { to.ShowFileProgress(done, total); });
+      Gather([=](RunReporter& to) { to.ShowFileProgress(done, total); });
+      Flush();
     }
 
    private:
+    void Gather(Event event) {
+      pending_.push_back(std::move(event));
+      if (pending_.size() == kBatch) Flush();
+    }
+
     ParallelFiles& files_;
     const RunReporter& target_;
     std::size_t file_ = 0;
+    std::vector<Event> pending_;
   };
 
   Slot& SlotOf(std::size_t file) { return slots_[file % slots_.size()]; }
@@ -636,12 +653,14 @@ class ParallelFiles {
   // gives its result, until there is none left or the run stops.
   void Work(RunShared& run) {
     FileReport report(*this, reporter_);
-    RunShared own{run.settings, run.tables, run.selection,
-                  run.places,   report,     {},
-                  {},           {},         [this, &report] { return WaitForTurn(report.File()); }};
+    RunShared own{
+        run.settings, run.tables, run.selection, run.places, report, {}, {}, {}, [this, &report] {
+          report.Flush();
+          return WaitForTurn(report.File());
+        }};
     for (;;) {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] {
+      jobsWake_.wait(lock, [&] {
         return stopped_ || next_ == paths_.size() || next_ < current_ + slots_.size();
       });
       if (stopped_ || next_ == paths_.size()) return;
@@ -652,6 +671,7 @@ class ParallelFiles {
       std::exception_ptr error;
       try {
         result = FileConversion(own, paths_[file]).Run();
+        report.Flush();
       } catch (...) {
         error = std::current_exception();  // running out of memory, said by the run's thread
       }
@@ -660,54 +680,58 @@ class ParallelFiles {
       slot.result = result;
       slot.error = error;
       slot.done = true;
-      changed_.notify_all();
+      if (slot.current) runWakes_.notify_one();
     }
   }
 
-  void Post(std::size_t file, Event event) {
+  // Hands the events over, and empties them.
+  void Post(std::size_t file, std::vector<Event>& events) {
     std::unique_lock lock(mutex_);
     Slot& slot = SlotOf(file);
-    changed_.wait(lock,
-                  [&] { return stopped_ || slot.current || slot.events.size() < kMostPending; });
-    if (stopped_) return;
-    slot.events.push_back(std::move(event));
-    changed_.notify_all();
+    jobsWake_.wait(lock,
+                   [&] { return stopped_ || slot.current || slot.events.size() < kMostPending; });
+    if (!stopped_) {
+      const bool wasEmpty = slot.events.empty();
+      std::move(events.begin(), events.end(), std::back_inserter(slot.events));
+      // The run's thread waits only on the file whose turn it is, and only once
+      // it has handed on all of it so far.
+      if (slot.current && wasEmpty) runWakes_.notify_one();
+    }
+    events.clear();
   }
 
   // The question is asked when the file's turn comes, in file order.
   BoxAnswer Ask(std::size_t file, std::string text, std::string caption, BoxType type) {
-    Post(file,
-         [this, file, text = std::move(text), caption = std::move(caption), type](RunReporter& to) {
-           const BoxAnswer answer = to.MessageBox(text, caption, type);
-           const std::lock_guard lock(mutex_);
-           SlotOf(file).answer = answer;
-           changed_.notify_all();
-         });
+    std::vector<Event> question;
+    question.emplace_back(
+        [this, file, text = std::move(text), caption = std::move(caption), type](RunReporter& to) {
+          const BoxAnswer answer = to.MessageBox(text, caption, type);
+          const std::lock_guard lock(mutex_);
+          SlotOf(file).answer = answer;
+          jobsWake_.notify_all();
+        });
+    Post(file, question);
     std::unique_lock lock(mutex_);
     Slot& slot = SlotOf(file);
-    changed_.wait(lock, [&] { return stopped_ || slot.answer.has_value(); });
+    jobsWake_.wait(lock, [&] { return stopped_ || slot.answer.has_value(); });
     return slot.answer.value_or(BoxAnswer::kNo);
   }
 
+  // The file's turn has come when every earlier file is done and kept.
   bool WaitForTurn(std::size_t file) {
-    Post(file, [this, file](RunReporter&) {
-      const std::lock_guard lock(mutex_);
-      SlotOf(file).turn = true;
-      changed_.notify_all();
-    });
     std::unique_lock lock(mutex_);
-    Slot& slot = SlotOf(file);
-    changed_.wait(lock, [&] { return stopped_ || slot.turn; });
-    return slot.turn;
+    jobsWake_.wait(lock, [&] { return stopped_ || current_ == file; });
+    return !stopped_;
   }
 
   RunReporter& reporter_;
   const std::vector<std::string>& paths_;
   std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Slot> slots_;  // file i in slot i % jobs
-  std::size_t next_ = 0;     // the next file a job takes
-  std::size_t current_ = 0;  // the file whose reports are handed on
+  std::condition_variable runWakes_;  // the run's thread: news of the file whose turn it is
+  std::condition_variable jobsWake_;  // the jobs: room, an answer, a turn, or the end
+  std::vector<Slot> slots_;           // file i in slot i % jobs
+  std::size_t next_ = 0;              // the next file a job takes
+  std::size_t current_ = 0;           // the file whose reports are handed on
   bool stopped_ = false;
   std::vector<std::thread> workers_;  // last: they start once the rest is ready
 };
