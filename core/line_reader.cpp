@@ -38,7 +38,7 @@ std::optional<std::string_view> LineReader::NextReading() {
   std::size_t scanned = begin_;
   for (;;) {
     const std::size_t window = std::min(end_ - begin_, lineLimit_);
-    const void* hit = std::memchr(buffer_.data() + scanned, '\n', begin_ + window - scanned);
+    const void* hit = std::memchr(buffer_.data() + scanned, lineEnd_, begin_ + window - scanned);
     if (hit != nullptr) {
       return HandOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1);
     }
@@ -49,6 +49,34 @@ std::optional<std::string_view> LineReader::NextReading() {
   }
   if (begin_ == end_) return std::nullopt;
   return HandOut(end_);
+}
+
+bool LineReader::HoldsCrButNoLf() {
+  if (end_ == 0) Fill();
+  const auto holds = [](const char* bytes, std::size_t size, char c) {
+    return size != 0 && std::memchr(bytes, c, size) != nullptr;
+  };
+  if (holds(buffer_.data(), end_, '\n')) return false;
+  bool cr = holds(buffer_.data(), end_, '\r');
+  if (eof_) return cr;
+  // Read on through a block of its own, so that memory stays as it is.
+  std::vector<char> block(std::size_t{1} << 16);
+  bool lf = false;
+  for (;;) {
+    const std::size_t got = std::fread(block.data(), 1, block.size(), file_);
+    lf = holds(block.data(), got, '\n');
+    cr = cr || holds(block.data(), got, '\r');
+    if (lf || got < block.size()) break;
+  }
+  // A failed read is left to the passes over the file to find and report.
+  if (std::ferror(file_) != 0) lf = true;
+  // Back to the start: the buffer's bytes stand for the file's start again.
+  std::clearerr(file_);
+  if (std::fseek(file_, static_cast<long>(end_), SEEK_SET) != 0) {
+    failed_ = true;
+    eof_ = true;
+  }
+  return cr && !lf;
 }
 
 bool LineReader::Rewind() {

@@ -25,14 +25,14 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // The next line with its '\n' if it has one (only the file's last line may
+  // The next line with its line end if it has one (only the file's last line may
   // lack it), or the next piece of a long line, or nothing at the end of the file
   // or on a read error. The view stays valid until the next call.
   std::optional<std::string_view> Next() {
     // Most calls find a whole line in the buffer: inline, without a call.
     const std::size_t pending = end_ - begin_;
     if (pending <= lineLimit_) {
-      if (const void* hit = std::memchr(buffer_.data() + begin_, '\n', pending)) {
+      if (const void* hit = std::memchr(buffer_.data() + begin_, lineEnd_, pending)) {
         return HandOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) +
                        1);
       }
@@ -43,6 +43,12 @@ class LineReader {
   // Back to the start of the file; false when the file cannot be rewound. While
   // the buffer still holds the file's start (a small file), nothing is read again.
   bool Rewind();
+
+  // Lines end at '\n' unless told otherwise.
+  void SetLineEnd(char end) { lineEnd_ = end; }
+  // True when the file holds a CR but no LF anywhere. Called at the file's start,
+  // where it leaves the reader; a file with an LF early is not read further.
+  bool HoldsCrButNoLf();
 
   // Bytes handed out so far since the start (or the last rewind).
   std::uint64_t Offset() const { return offset_; }
@@ -64,6 +70,7 @@ class LineReader {
   std::vector<char> own_;
   std::vector<char>& buffer_;
   std::size_t lineLimit_;
+  char lineEnd_ = '\n';
   std::size_t begin_ = 0;  // first byte not yet handed out
   std::size_t end_ = 0;    // one past the last byte read
   std::uint64_t offset_ = 0;

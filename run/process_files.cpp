@@ -30,6 +30,8 @@ constexpr std::size_t kReadBlock = std::size_t{1} << 18;
 // Progress is reported after this many bytes, never per line.
 constexpr std::uint64_t kProgressStep = std::uint64_t{4} << 20;
 constexpr int kShortestFixedLength = 5;
+// Spreadsheets put this mark in front of a "CSV UTF-8" file.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr int kLongestFixedLength = 99;
 
 // What happens to the code column. Only the two pairs the main window sets have a
@@ -164,7 +166,9 @@ class FileConversion {
   void Fail(std::string_view line);
   void StartProgress();
   void ReportProgress(const LineReader& reader);
+  std::optional<std::string_view> NextLine(LineReader& reader) const;
   bool Recognised(std::string_view token) const;
+  bool RecognisedValue(std::string_view value) const;
   Detection DetectCodeColumn(LineReader& reader);
   // Finds the code column and logs it, or logs why there is none.
   bool FindCodeColumn(LineReader& reader);
@@ -176,6 +180,8 @@ class FileConversion {
   bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
   CodeResult ConvertCode(std::string_view token);
   CodeOutcome AppendCodeField(std::string_view token, AtomicOutputFile& out);
+  CodeOutcome AppendCodeValue(std::string_view token, std::string_view value,
+                              std::string_view quote, AtomicOutputFile& out);
   void NotRecognised(std::string_view token, AtomicOutputFile& out,
                      std::string (*firstLine)(std::int64_t));
   void DropUnknown(std::string_view token);
@@ -195,6 +201,7 @@ class FileConversion {
   FileIdentity identity_;  // the input as it was opened
   std::uint64_t nextProgress_ = 0;
   std::size_t codeColumn_ = 0;
+  std::size_t markSize_ = 0;  // the UTF-8 mark in front of the first line
   std::int64_t lineNumber_ = 0;
   FileResult result_;
 };
@@ -240,10 +247,18 @@ FileResult FileConversion::Run() {
   }
   identity_ = input.identity;
   LineReader reader(file.get(), readBuffer_, kReadBlock);
+  // Old Mac programs end their lines with a CR alone.
+  if (reader.HoldsCrButNoLf()) reader.SetLineEnd('\r');
+  auto firstLine = reader.Next();
+  if (firstLine && firstLine->starts_with(kUtf8Mark)) {
+    markSize_ = kUtf8Mark.size();
+    firstLine->remove_prefix(markSize_);
+  }
 
-  // An empty file has no first line to test: it goes on to find no code column.
-  if (const auto firstLine = reader.Next();
-      firstLine && !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
+  // An empty file, or one that holds its mark alone, has no first line to test:
+  // it goes on to find no code column.
+  if (firstLine && !firstLine->empty() &&
+      !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
     const BoxAnswer answer =
         reporter_.MessageBox(reporter_.Boxes().separatorQuestion(displayPath_),
                              texts::kSeparatorQuestionCaption, BoxType::kQuestion);
@@ -291,9 +306,23 @@ bool FileConversion::FindCodeColumn(LineReader& reader) {
   return true;
 }
 
+// Each pass starts at the file's start, where the mark stands before the first line.
+std::optional<std::string_view> FileConversion::NextLine(LineReader& reader) const {
+  const bool first = reader.Offset() == 0;
+  auto line = reader.Next();
+  if (line && first) line->remove_prefix(markSize_);
+  return line;
+}
+
+// A quoted field is recognised by what stands between its quotes.
 bool FileConversion::Recognised(std::string_view token) const {
-  if (settings_.codeSource == CodeType::kSicovam) return IsSicovamCode(token, settings_.prefix);
-  return IsIsinShape(token) || tables_.IsUserTableIsin(token);
+  if (token.front() == '"') return RecognisedValue(FieldValue(token).Text());
+  return RecognisedValue(token);
+}
+
+bool FileConversion::RecognisedValue(std::string_view value) const {
+  if (settings_.codeSource == CodeType::kSicovam) return IsSicovamCode(value, settings_.prefix);
+  return IsIsinShape(value) || tables_.IsUserTableIsin(value);
 }
 
 FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
@@ -305,7 +334,7 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
   // the best column so far, and nothing can beat column 0.
   std::size_t best = kColumnLimit;
   while (best > 0) {
-    const auto line = reader.Next();
+    const auto line = NextLine(reader);
     if (!line) break;
     TokenCursor cursor(StripTrailingLineEnds(*line), settings_.delimiters);
     for (std::size_t column = 0; column < best; ++column) {
@@ -341,8 +370,9 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     return;
   }
   StartProgress();
+  if (markSize_ != 0) output.Put(kUtf8Mark);
   bool writeFailed = false;
-  while (const auto line = reader.Next()) {
+  while (const auto line = NextLine(reader)) {
     const std::string_view text = StripTrailingLineEnds(*line);
     if (text.empty()) continue;  // empty lines vanish and take no number
     if (RewriteLine(text, output) == LineOutcome::kWriteFailed || !output.WriteIfFull()) {
@@ -452,7 +482,18 @@ CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutput
     out.Put(token);
     return CodeOutcome::kConverted;
   }
-  const CodeResult code = ConvertCode(token);
+  if (token.front() == '"') {
+    const FieldValue value(token);
+    if (value.Quoted()) return AppendCodeValue(token, value.Text(), "\"", out);
+  }
+  return AppendCodeValue(token, token, {}, out);
+}
+
+// A quoted code is converted by its value and written back between quotes; the
+// warnings name the token as the file holds it.
+CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_view value,
+                                            std::string_view quote, AtomicOutputFile& out) {
+  const CodeResult code = ConvertCode(value);
   if (!code.recognised) {
     NotRecognised(
         token, out,
@@ -463,6 +504,7 @@ CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutput
     DropUnknown(token);
     return CodeOutcome::kDropped;
   }
+  out.Put(quote);
   if (settings_.rule == CodeRule::kIsinToSicovam) {
     // The prefix stands outside the fixed length; the code is padded on the left
     // with '0' to that many characters, and a longer code is written whole.
@@ -473,6 +515,7 @@ CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutput
     }
   }
   out.Put(code.text);
+  out.Put(quote);
   return CodeOutcome::kConverted;
 }
 

@@ -44,6 +44,35 @@ TEST(LineReader, ALimitHandsOutLongLinesInPiecesWithinBoundedMemory) {
   }
 }
 
+// The blocks are small so that the LF, or its absence, lies beyond the first.
+TEST(LineReader, LinesEndInACrAloneOnlyWhenTheFileHoldsNoLf) {
+  struct Case {
+    std::string text;
+    bool crAlone;
+    std::vector<std::string> lines;  // as read from the start afterwards
+  };
+  const Case cases[] = {
+      {"a\rb\r", true, {"a\r", "b\r"}},
+      {"\r", true, {"\r"}},
+      {"abcdefgh\rij", true, {"abcdefgh\r", "ij"}},
+      {"a\r\nb\rc\r\n", false, {"a\r\n", "b\rc\r\n"}},
+      {"abcdefgh\rijklmnop\n", false, {"abcdefgh\rijklmnop\n"}},  // the LF far on
+      {"abc", false, {"abc"}},
+      {"", false, {}},
+  };
+  testing::ScratchFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.text));
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(folder.Write("in.txt", c.text).string().c_str(), "rb"), std::fclose);
+    LineReader reader(file.get(), 4);
+    EXPECT_EQ(reader.HoldsCrButNoLf(), c.crAlone);
+    if (c.crAlone) reader.SetLineEnd('\r');
+    EXPECT_EQ(ReadAll(reader), c.lines);
+    EXPECT_EQ(reader.Offset(), c.text.size());
+  }
+}
+
 TEST(LineReader, EmptyFileHasNoLine) {
   testing::ScratchFolder folder;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
