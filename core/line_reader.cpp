@@ -22,6 +22,7 @@ bool LineReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
+  if (utf16_) return FillDecoding();
   if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
   const std::size_t wanted = buffer_.size() - end_;
   const std::size_t got = std::fread(buffer_.data() + end_, 1, wanted, file_);
@@ -51,6 +52,104 @@ std::optional<std::string_view> LineReader::NextReading() {
   return HandOut(end_);
 }
 
+std::string_view LineReader::Start() {
+  if (end_ == 0) Fill();
+  return {buffer_.data() + begin_, end_ - begin_};
+}
+
+void LineReader::DecodeUtf16(bool bigEndian) {
+  if (end_ == 0) Fill();
+  utf16_ = true;
+  bigEndian_ = bigEndian;
+  // What was read already is raw bytes: the mark, then text to decode.
+  const std::size_t markEnd = std::min<std::size_t>(end_, 2);
+  raw_.assign(buffer_.begin() + static_cast<std::ptrdiff_t>(markEnd),
+              buffer_.begin() + static_cast<std::ptrdiff_t>(end_));
+  rawRead_ = end_;
+  begin_ = end_ = 0;
+  DecodePending();
+  if (eof_ && !raw_.empty()) notUtf16_ = true;
+  if (notUtf16_) failed_ = eof_ = true;
+}
+
+namespace {
+
+void PutUtf8(char*& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+}  // namespace
+
+// Two bytes give at most three of UTF-8, and a pair of four bytes four.
+void LineReader::DecodePending() {
+  const std::size_t size = raw_.size();
+  const std::size_t most = size / 2 * 3;
+  if (buffer_.size() - end_ < most) buffer_.resize(end_ + most);
+  const auto* raw = reinterpret_cast<const unsigned char*>(raw_.data());
+  const auto unit = [&](std::size_t at) -> std::uint32_t {
+    return bigEndian_ ? (raw[at] << 8u) | raw[at + 1] : (raw[at + 1] << 8u) | raw[at];
+  };
+  char* out = buffer_.data() + end_;
+  std::size_t i = 0;
+  while (i + 2 <= size) {
+    const std::uint32_t first = unit(i);
+    if (first < 0xD800 || first > 0xDFFF) {
+      PutUtf8(out, first);
+      i += 2;
+      continue;
+    }
+    if (first >= 0xDC00) {
+      notUtf16_ = true;
+      break;
+    }
+    if (i + 4 > size) break;  // the second half is still to be read
+    const std::uint32_t second = unit(i + 2);
+    if (second < 0xDC00 || second > 0xDFFF) {
+      notUtf16_ = true;
+      break;
+    }
+    PutUtf8(out, 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00));
+    i += 4;
+  }
+  end_ = static_cast<std::size_t>(out - buffer_.data());
+  raw_.erase(raw_.begin(), raw_.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+bool LineReader::FillDecoding() {
+  constexpr std::size_t kRawBlock = std::size_t{1} << 16;
+  const std::size_t before = end_;
+  while (end_ == before && !eof_) {
+    const std::size_t held = raw_.size();
+    raw_.resize(held + kRawBlock);
+    const std::size_t got = std::fread(raw_.data() + held, 1, kRawBlock, file_);
+    raw_.resize(held + got);
+    rawRead_ += got;
+    if (got < kRawBlock) {
+      eof_ = true;
+      failed_ = std::ferror(file_) != 0;
+    }
+    DecodePending();
+    // What is left at the end is an odd byte or half a pair.
+    if (eof_ && !failed_ && !raw_.empty()) notUtf16_ = true;
+    if (notUtf16_) failed_ = eof_ = true;
+  }
+  return end_ > before;
+}
+
 bool LineReader::HoldsCrButNoLf() {
   if (end_ == 0) Fill();
   const auto holds = [](const char* bytes, std::size_t size, char c) {
@@ -58,7 +157,8 @@ bool LineReader::HoldsCrButNoLf() {
   };
   if (holds(buffer_.data(), end_, '\n')) return false;
   bool cr = holds(buffer_.data(), end_, '\r');
-  if (eof_) return cr;
+  // A UTF-16 file is only looked at as far as its first block.
+  if (eof_ || utf16_) return cr && eof_;
   // Read on through a block of its own, so that memory stays as it is.
   std::vector<char> block(std::size_t{1} << 16);
   bool lf = false;
@@ -87,9 +187,13 @@ bool LineReader::Rewind() {
     return true;
   }
   std::clearerr(file_);
-  if (std::fseek(file_, 0, SEEK_SET) != 0) return false;
+  // A UTF-16 file's text starts after its mark.
+  const long start = utf16_ ? 2 : 0;
+  if (std::fseek(file_, start, SEEK_SET) != 0) return false;
   begin_ = end_ = 0;
-  eof_ = failed_ = false;
+  eof_ = failed_ = notUtf16_ = false;
+  raw_.clear();
+  rawRead_ = static_cast<std::uint64_t>(start);
   startInBuffer_ = true;
   return true;
 }

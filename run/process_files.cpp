@@ -202,6 +202,8 @@ class FileConversion {
   std::uint64_t nextProgress_ = 0;
   std::size_t codeColumn_ = 0;
   std::size_t markSize_ = 0;  // the UTF-8 mark in front of the first line
+  bool utf16_ = false;        // the file is UTF-16 with its mark
+  bool bigEndian_ = false;
   std::int64_t lineNumber_ = 0;
   FileResult result_;
 };
@@ -247,6 +249,15 @@ FileResult FileConversion::Run() {
   }
   identity_ = input.identity;
   LineReader reader(file.get(), readBuffer_, kReadBlock);
+  // Spreadsheets save "Unicode text" as UTF-16 with its mark: it is read, and
+  // written back, as the text it holds.
+  if (const std::string_view start = reader.Start();
+      start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) {
+    utf16_ = true;
+    bigEndian_ = start.front() == '\xFE';
+    reader.DecodeUtf16(bigEndian_);
+    reporter_.AddLogLine(bigEndian_ ? texts::kReadAsUtf16Be : texts::kReadAsUtf16Le);
+  }
   // Old Mac programs end their lines with a CR alone.
   if (reader.HoldsCrButNoLf()) reader.SetLineEnd('\r');
   auto firstLine = reader.Next();
@@ -289,7 +300,7 @@ FileResult FileConversion::Run() {
 bool FileConversion::FindCodeColumn(LineReader& reader) {
   switch (DetectCodeColumn(reader)) {
     case Detection::kReadError:
-      Fail(texts::kCannotRead);
+      Fail(reader.NotUtf16() ? texts::kNotUtf16 : texts::kCannotRead);
       return false;
     case Detection::kNone:
       Warn(settings_.codeSource == CodeType::kSicovam ? texts::kNoSicovamCode
@@ -370,6 +381,9 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     return;
   }
   StartProgress();
+  // A UTF-16 file's mark is its text's first character, written back as such.
+  if (utf16_) output.WriteAsUtf16(bigEndian_);
+  if (utf16_) output.Put(kUtf8Mark);
   if (markSize_ != 0) output.Put(kUtf8Mark);
   bool writeFailed = false;
   while (const auto line = NextLine(reader)) {
@@ -390,7 +404,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
                        (!now || !now->SameState(identity_) || reader.Offset() != identity_.size);
   if (reader.Failed()) {
     output.Discard();
-    Fail(texts::kCannotRead);
+    Fail(reader.NotUtf16() ? texts::kNotUtf16 : texts::kCannotRead);
   } else if (changed) {
     output.Discard();
     Fail(texts::kFileChanged);
@@ -405,7 +419,9 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
 // A converted file that goes to the output stream has no name of its own, and
 // the stream's loss is a status of its own rather than a file not converted.
 void FileConversion::FailToWrite(const std::string& outputPath, const AtomicOutputFile& output) {
-  if (places_.output != OsHandle::kNone) {
+  if (output.NotUtf16()) {
+    Fail(texts::kNotWritableAsUtf16);
+  } else if (places_.output != OsHandle::kNone) {
     Warn(texts::kCannotWriteStream);
     result_.streamFailed = true;
   } else {

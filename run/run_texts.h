@@ -82,6 +82,16 @@ inline constexpr std::string_view kCannotWriteStream =
     "  WARNING -> Impossible d'écrire le fichier converti sur la sortie standard !\r\n";
 inline constexpr std::string_view kFileChanged =
     "  WARNING -> Le fichier a changé pendant son traitement !\r\n";
+inline constexpr std::string_view kReadAsUtf16Le =
+    "Fichier en UTF-16 LE : lu comme texte, écrit de même.\r\n";
+inline constexpr std::string_view kReadAsUtf16Be =
+    "Fichier en UTF-16 BE : lu comme texte, écrit de même.\r\n";
+inline constexpr std::string_view kNotUtf16 =
+    "  WARNING -> Le fichier commence comme de l'UTF-16 mais n'en est pas (nombre d'octets "
+    "impair ou demi-caractère seul) : il n'est pas converti !\r\n";
+inline constexpr std::string_view kNotWritableAsUtf16 =
+    "  WARNING -> Le texte converti ne peut s'écrire en UTF-16 (un séparateur ou un préfixe "
+    "hors ASCII ?) : le fichier n'est pas converti !\r\n";
 inline constexpr std::string_view kLineSkipped = "             Ligne ignorée.\r\n";
 inline constexpr std::string_view kLineCopied = "             Ligne recopiée sans traitement.\r\n";
 inline constexpr std::string_view kGlobalSummary = "Bilan global :\r\n";
