@@ -93,6 +93,9 @@ template <class... Visitors>
 struct Overloaded : Visitors... {
   using Visitors::operator()...;
 };
+// clang before 17 deduces no aggregate's arguments by itself.
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 // A key's value as the profile gives it (or its default) put where it belongs.
 void ReadKey(const SettingKey& key, std::string_view text, ConversionOptions& options,
