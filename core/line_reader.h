@@ -67,6 +67,15 @@ class LineReader {
   // two-byte mark, and hands out its text in UTF-8 (without the mark). Called at
   // the file's start, before any line is handed out.
   void DecodeUtf16(bool bigEndian);
+  // DecodeUtf16 when the file starts with a UTF-16 mark, as spreadsheets save
+  // "Unicode text"; says whether it did.
+  bool DecodeIfUtf16() {
+    const std::string_view start = Start();
+    if (!start.starts_with("\xFF\xFE") && !start.starts_with("\xFE\xFF")) return false;
+    DecodeUtf16(start.front() == '\xFE');
+    return true;
+  }
+  bool BigEndian() const { return bigEndian_; }
   // True when the file is not UTF-16 after all: an odd number of bytes, or half
   // of a surrogate pair alone. Reading then stops as on an error.
   bool NotUtf16() const { return notUtf16_; }

@@ -30,8 +30,6 @@ constexpr std::size_t kReadBlock = std::size_t{1} << 18;
 // Progress is reported after this many bytes, never per line.
 constexpr std::uint64_t kProgressStep = std::uint64_t{4} << 20;
 constexpr int kShortestFixedLength = 5;
-// Spreadsheets put this mark in front of a "CSV UTF-8" file.
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr int kLongestFixedLength = 99;
 
 // What happens to the code column. Only the two pairs the main window sets have a
@@ -251,11 +249,9 @@ FileResult FileConversion::Run() {
   LineReader reader(file.get(), readBuffer_, kReadBlock);
   // Spreadsheets save "Unicode text" as UTF-16 with its mark: it is read, and
   // written back, as the text it holds.
-  if (const std::string_view start = reader.Start();
-      start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) {
+  if (reader.DecodeIfUtf16()) {
     utf16_ = true;
-    bigEndian_ = start.front() == '\xFE';
-    reader.DecodeUtf16(bigEndian_);
+    bigEndian_ = reader.BigEndian();
     reporter_.AddLogLine(bigEndian_ ? texts::kReadAsUtf16Be : texts::kReadAsUtf16Le);
   }
   // Old Mac programs end their lines with a CR alone.
