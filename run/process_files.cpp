@@ -86,6 +86,20 @@ bool FirstLineHasSeparator(std::string_view line, std::string_view separator) {
   return line.find(separator) != std::string_view::npos;
 }
 
+// The code reader reads the number after the prefix (and the blanks before it).
+// Whatever follows it but blanks is text that the converted field does not keep:
+// a whole line read as one token, say, when its separator was not the one given.
+bool HoldsMoreThanItsCode(std::string_view value, std::string_view prefix) {
+  const std::string_view rest = value.substr(std::min(prefix.size(), value.size()));
+  const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  std::size_t i = 0;
+  while (i < rest.size() && blank(rest[i])) ++i;
+  if (i < rest.size() && rest[i] == '+') ++i;
+  while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9') ++i;
+  while (i < rest.size() && blank(rest[i])) ++i;
+  return i < rest.size();
+}
+
 struct FileResult {
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
@@ -516,6 +530,10 @@ CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_
     DropUnknown(token);
     return CodeOutcome::kDropped;
   }
+  if (settings_.rule == CodeRule::kSicovamToIsin && HoldsMoreThanItsCode(value, settings_.prefix)) {
+    Warn(texts::MoreThanTheCode(lineNumber_, DisplayText(token)));
+    reporter_.AddLogLine(texts::kRestOfFieldLost);
+  }
   out.Put(quote);
   if (settings_.rule == CodeRule::kIsinToSicovam) {
     // The prefix stands outside the fixed length; the code is padded on the left
@@ -606,14 +624,21 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
       reporter.AddLogLine(texts::WarningsTotal(warnings));
       reporter.AddLogLine(texts::UnknownValuesTotal(unknownValues));
     }
+    // A first run with a small table loses most lines as unknown: say why.
+    if (unknownValues != 0) {
+      reporter.AddLogLine(reporter.Boxes().unknownValuesHint(
+          static_cast<std::int64_t>(tables.UserPairCount()),
+          static_cast<std::int64_t>(BuiltinCodeTable().VisibleCount())));
+    }
   }
 
   reporter.SetLogRedraw(true);
   reporter.ScrollLogToEnd();
   reporter.SetStatusLines(std::nullopt, "", "", "");
   if (warnings != 0) {
-    reporter.MessageBox(reporter.Boxes().warnings(warnings), texts::kWarningsCaption,
-                        BoxType::kInformation);
+    std::string text = reporter.Boxes().warnings(warnings);
+    if (unknownValues != 0 && !totals.abandoned) text += reporter.Boxes().unknownValuesSentence;
+    reporter.MessageBox(text, texts::kWarningsCaption, BoxType::kInformation);
   }
 
   totals.filesDone = ClampToInt(filesDone);

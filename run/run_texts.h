@@ -45,6 +45,10 @@ struct BoxTexts {
   std::string_view lengthTooLong;
   std::string (*separatorQuestion)(std::string_view path);
   std::string (*warnings)(std::int64_t warnings);
+  // After the summary of a run that left values out as unknown: what the tables
+  // hold and how to convert the others. The box at the end says it in a sentence.
+  std::string (*unknownValuesHint)(std::int64_t userPairs, std::int64_t builtinPairs);
+  std::string_view unknownValuesSentence;
 };
 extern const BoxTexts kWindowBoxes;
 extern const BoxTexts kTerminalBoxes;
@@ -115,6 +119,10 @@ std::string OutputIsSelected(std::string_view outputPath);
 std::string SicovamNotFound(std::int64_t line);
 std::string IsinNotFound(std::int64_t line);
 std::string UnknownSicovam(std::string_view token);
+// A token converted by the code at its start, the rest of it left out.
+std::string MoreThanTheCode(std::int64_t line, std::string_view token);
+inline constexpr std::string_view kRestOfFieldLost =
+    "             Ligne convertie : le reste du champ n'est pas recopié.\r\n";
 std::string FilesProcessed(std::int64_t files);
 std::string WarningsTotal(std::int64_t warnings);
 std::string UnknownValuesTotal(std::int64_t unknownValues);

@@ -401,7 +401,7 @@ TEST_F(ProcessFilesTest, AnInputThatChangesWhileReadGivesNoOutput) {
    private:
     std::string path_;
   };
-  folder_.Write("f.txt", "3007;1\r\n3007\t2\r\n");  // the first line asks about the separator
+  folder_.Write("f.txt", "3007\r\n3007\t2\r\n");  // the first line asks about the separator
   folder_.Write("f.txt.new", "earlier");
   Appender reporter(Path("f.txt"));
   reporter.answers = {BoxAnswer::kYes};
