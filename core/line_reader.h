@@ -55,8 +55,6 @@ class LineReader {
   // Bytes of the file handed out so far since the start (or the last rewind);
   // when decoding, the bytes of the file read so far.
   std::uint64_t Offset() const { return utf16_ ? rawRead_ : offset_; }
-  // True when no line has been handed out since the start (or the last rewind).
-  bool AtStart() const { return offset_ == 0; }
   // True when reading stopped on an error rather than at the end of the file.
   bool Failed() const { return failed_; }
 

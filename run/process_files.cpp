@@ -178,7 +178,7 @@ class FileConversion {
   void Fail(std::string_view line);
   void StartProgress();
   void ReportProgress(const LineReader& reader);
-  std::optional<std::string_view> NextLine(LineReader& reader) const;
+  std::optional<std::string_view> FirstLine(LineReader& reader) const;
   bool Recognised(std::string_view token) const;
   bool RecognisedValue(std::string_view value) const;
   Detection DetectCodeColumn(LineReader& reader);
@@ -190,10 +190,18 @@ class FileConversion {
   void FailToWrite(const std::string& outputPath, const AtomicOutputFile& output);
   LineOutcome RewriteLine(std::string_view text, AtomicOutputFile& out);
   bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
-  CodeResult ConvertCode(std::string_view token);
+  // The memo's answer, inline; a token it does not hold is converted aside.
+  [[gnu::always_inline]] inline CodeResult ConvertCode(std::string_view token) {
+    CodeResult result;
+    if (memo_.Find(token, result)) return result;
+    return ConvertAndRemember(token);
+  }
+  CodeResult ConvertAndRemember(std::string_view token);
   CodeOutcome AppendCodeField(std::string_view token, AtomicOutputFile& out);
-  CodeOutcome AppendCodeValue(std::string_view token, std::string_view value,
-                              std::string_view quote, AtomicOutputFile& out);
+  // Inlined: it is the heart of every line.
+  [[gnu::always_inline]] inline CodeOutcome AppendCodeValue(std::string_view token,
+                                                            std::string_view value, bool quoted,
+                                                            AtomicOutputFile& out);
   void NotRecognised(std::string_view token, AtomicOutputFile& out,
                      std::string (*firstLine)(std::int64_t));
   void DropUnknown(std::string_view token);
@@ -328,16 +336,16 @@ bool FileConversion::FindCodeColumn(LineReader& reader) {
 }
 
 // Each pass starts at the file's start, where the mark stands before the first line.
-std::optional<std::string_view> FileConversion::NextLine(LineReader& reader) const {
-  const bool first = reader.Offset() == 0;
+std::optional<std::string_view> FileConversion::FirstLine(LineReader& reader) const {
   auto line = reader.Next();
-  if (line && first) line->remove_prefix(markSize_);
+  if (line) line->remove_prefix(markSize_);
   return line;
 }
 
 // A quoted field is recognised by what stands between its quotes.
 bool FileConversion::Recognised(std::string_view token) const {
-  if (token.front() == '"') return RecognisedValue(FieldValue(token).Text());
+  if (token.front() == '"') [[unlikely]]
+    return RecognisedValue(FieldValue(token).Text());
   return RecognisedValue(token);
 }
 
@@ -354,9 +362,7 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
   // The leftmost column with a hit wins, so a line only needs looking at left of
   // the best column so far, and nothing can beat column 0.
   std::size_t best = kColumnLimit;
-  while (best > 0) {
-    const auto line = NextLine(reader);
-    if (!line) break;
+  for (auto line = FirstLine(reader); line; line = reader.Next()) {
     TokenCursor cursor(StripTrailingLineEnds(*line), settings_.delimiters);
     for (std::size_t column = 0; column < best; ++column) {
       const auto token = cursor.Next();
@@ -367,6 +373,7 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
       }
     }
     ReportProgress(reader);
+    if (best == 0) break;
   }
   if (reader.Failed()) return Detection::kReadError;
   if (best == kColumnLimit) return Detection::kNone;
@@ -396,7 +403,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   if (utf16_) output.Put(kUtf8Mark);
   if (markSize_ != 0) output.Put(kUtf8Mark);
   bool writeFailed = false;
-  while (const auto line = NextLine(reader)) {
+  for (auto line = FirstLine(reader); line; line = reader.Next()) {
     const std::string_view text = StripTrailingLineEnds(*line);
     if (text.empty()) continue;  // empty lines vanish and take no number
     if (RewriteLine(text, output) == LineOutcome::kWriteFailed || !output.WriteIfFull()) {
@@ -487,12 +494,11 @@ bool FileConversion::WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile
   return true;
 }
 
-CodeResult FileConversion::ConvertCode(std::string_view token) {
+CodeResult FileConversion::ConvertAndRemember(std::string_view token) {
   CodeResult result;
-  if (memo_.Find(token, result)) return result;
   if (settings_.rule == CodeRule::kSicovamToIsin) {
     if (const auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix, computed_)) {
-      result = {true, isin->kind, isin->isin};
+      result = {true, isin->kind, isin->isin, HoldsMoreThanItsCode(token, settings_.prefix)};
     }
   } else if (IsIsinShape(token) || tables_.IsUserTableIsin(token)) {  // the cheap test first
     SicovamConversion code = IsinToSicovam(tables_, token);
@@ -508,17 +514,17 @@ CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutput
     out.Put(token);
     return CodeOutcome::kConverted;
   }
-  if (token.front() == '"') {
+  if (token.front() == '"') [[unlikely]] {
     const FieldValue value(token);
-    if (value.Quoted()) return AppendCodeValue(token, value.Text(), "\"", out);
+    if (value.Quoted()) return AppendCodeValue(token, value.Text(), true, out);
   }
-  return AppendCodeValue(token, token, {}, out);
+  return AppendCodeValue(token, token, false, out);
 }
 
 // A quoted code is converted by its value and written back between quotes; the
 // warnings name the token as the file holds it.
 CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_view value,
-                                            std::string_view quote, AtomicOutputFile& out) {
+                                            bool quoted, AtomicOutputFile& out) {
   const CodeResult code = ConvertCode(value);
   if (!code.recognised) {
     NotRecognised(
@@ -530,11 +536,12 @@ CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_
     DropUnknown(token);
     return CodeOutcome::kDropped;
   }
-  if (settings_.rule == CodeRule::kSicovamToIsin && HoldsMoreThanItsCode(value, settings_.prefix)) {
+  if (code.moreThanCode) [[unlikely]] {
     Warn(texts::MoreThanTheCode(lineNumber_, DisplayText(token)));
     reporter_.AddLogLine(texts::kRestOfFieldLost);
   }
-  out.Put(quote);
+  if (quoted) [[unlikely]]
+    out.PutRepeated('"', 1);
   if (settings_.rule == CodeRule::kIsinToSicovam) {
     // The prefix stands outside the fixed length; the code is padded on the left
     // with '0' to that many characters, and a longer code is written whole.
@@ -545,7 +552,8 @@ CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_
     }
   }
   out.Put(code.text);
-  out.Put(quote);
+  if (quoted) [[unlikely]]
+    out.PutRepeated('"', 1);
   return CodeOutcome::kConverted;
 }
 

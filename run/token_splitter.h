@@ -56,7 +56,7 @@ class TokenCursor {
     while (position_ < size && delimiters_.Contains(line_[position_])) ++position_;
     if (position_ >= size) return std::nullopt;
     const std::size_t start = position_;
-    if (line_[start] == '"') {
+    if (line_[start] == '"') [[unlikely]] {
       if (const std::size_t end = QuotedEnd(start); end != 0) {
         position_ = end;
         return line_.substr(start, end - start);
