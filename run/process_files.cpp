@@ -399,8 +399,10 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   }
   StartProgress();
   // A UTF-16 file's mark is its text's first character, written back as such.
-  if (utf16_) output.WriteAsUtf16(bigEndian_);
-  if (utf16_) output.Put(kUtf8Mark);
+  if (utf16_) {
+    output.WriteAsUtf16(bigEndian_);
+    output.Put(kUtf8Mark);
+  }
   if (markSize_ != 0) output.Put(kUtf8Mark);
   bool writeFailed = false;
   for (auto line = FirstLine(reader); line; line = reader.Next()) {
