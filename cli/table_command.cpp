@@ -200,9 +200,11 @@ int RunTableCommand(const TableArgs& args, Console& console) {
   if (!opened.file) return unreadable(opened.failure);
   std::vector<TableLine> lines;
   LineReader reader(opened.file.get());
+  reader.DecodeIfUtf16();
   bool afterEnd = false;
   while (const auto text = reader.Next()) {
-    TableLine line{lines.size() + 1, ParseUserLine(*text), afterEnd};
+    TableLine line{lines.size() + 1, ParseUserLine(lines.empty() ? WithoutUtf8Mark(*text) : *text),
+                   afterEnd};
     afterEnd = afterEnd || (line.parsed.kind == UserLineKind::kPair &&
                             line.parsed.entry.code == kEndMarkerCode);
     lines.push_back(std::move(line));

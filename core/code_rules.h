@@ -56,7 +56,8 @@ SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin)
 struct CodeResult {
   bool recognised = false;  // a code of the source type
   MatchKind kind = MatchKind::Computed;
-  std::string_view text;  // the converted code, when recognised
+  std::string_view text;      // the converted code, when recognised
+  bool moreThanCode = false;  // the token holds text the converted code does not keep
 };
 
 }  // namespace quelvane

@@ -47,7 +47,19 @@ std::optional<std::size_t> CountLinesAndRewind(std::FILE* file) {
   return lines;
 }
 
+// A spreadsheet quotes the cells it saves: "12027";"FR0000120271".
+std::string_view Unquoted(std::string_view field) {
+  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
+    return field.substr(1, field.size() - 2);
+  }
+  return field;
+}
+
 }  // namespace
+
+std::string_view WithoutUtf8Mark(std::string_view firstLine) {
+  return firstLine.starts_with(kUtf8Mark) ? firstLine.substr(kUtf8Mark.size()) : firstLine;
+}
 
 UserLine ParseUserLine(std::string_view line) {
   // The line is read as C text: it ends at a zero byte.
@@ -57,10 +69,12 @@ UserLine ParseUserLine(std::string_view line) {
   }
   // Only a ';' in the very first column makes a comment.
   if (!line.empty() && line.front() == ';') return {UserLineKind::kComment, {}, false};
-  const auto code = NextField(line);
+  auto code = NextField(line);
   if (!code) return {UserLineKind::kBlank, {}, false};
-  const auto isin = NextField(line);
+  auto isin = NextField(line);
   if (!isin) return {UserLineKind::kOneField, {}, false};
+  code = Unquoted(*code);
+  isin = Unquoted(*isin);
   return {UserLineKind::kPair,
           CodeEntry{ReadAtoi(*code), std::string(isin->substr(0, kUserIsinMaxLength))},
           isin->size() > kUserIsinMaxLength};
@@ -130,7 +144,11 @@ std::optional<std::vector<CodeEntry>> ReadUserCodeStream(std::FILE* file) {
   entries.reserve(*lines);
   AdviseHugePages(entries.data(), *lines * sizeof(CodeEntry));
   LineReader reader(file);
-  while (const auto line = reader.Next()) {
+  reader.DecodeIfUtf16();
+  bool first = true;
+  while (auto line = reader.Next()) {
+    if (first) line = WithoutUtf8Mark(*line);
+    first = false;
     if (UserLine parsed = ParseUserLine(*line); parsed.kind == UserLineKind::kPair) {
       entries.push_back(std::move(parsed.entry));
     }

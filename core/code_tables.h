@@ -65,7 +65,11 @@ struct UserLine {
   CodeEntry entry;       // for kPair
   bool isinCut = false;  // the ISIN text was longer than kUserIsinMaxLength
 };
+// A field between one pair of quotes stands for what is between them.
 UserLine ParseUserLine(std::string_view line);
+// The first line of a table saved as "UTF-8" without its mark. A UTF-16 table
+// is read as its text (LineReader::DecodeIfUtf16).
+std::string_view WithoutUtf8Mark(std::string_view firstLine);
 
 // What became of reading a "table.txt": its pairs, or why it could not be read
 // whole. A table cut short by a read error is no table: half of it would drop or

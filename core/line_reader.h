@@ -1,6 +1,7 @@
 // Reads a file line by line, whatever the length of its lines. Memory grows only
 // with the longest line, or stays within a limit when one is given; a line is
-// handed out as a view into the reader's buffer.
+// handed out as a view into the reader's buffer. A UTF-16 file can be read as the
+// UTF-8 text it holds.
 #pragma once
 
 #include <cstddef>
@@ -25,14 +26,14 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // The next line with its '\n' if it has one (only the file's last line may
+  // The next line with its line end if it has one (only the file's last line may
   // lack it), or the next piece of a long line, or nothing at the end of the file
   // or on a read error. The view stays valid until the next call.
   std::optional<std::string_view> Next() {
     // Most calls find a whole line in the buffer: inline, without a call.
     const std::size_t pending = end_ - begin_;
     if (pending <= lineLimit_) {
-      if (const void* hit = std::memchr(buffer_.data() + begin_, '\n', pending)) {
+      if (const void* hit = std::memchr(buffer_.data() + begin_, lineEnd_, pending)) {
         return HandOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) +
                        1);
       }
@@ -44,10 +45,38 @@ class LineReader {
   // the buffer still holds the file's start (a small file), nothing is read again.
   bool Rewind();
 
-  // Bytes handed out so far since the start (or the last rewind).
-  std::uint64_t Offset() const { return offset_; }
+  // Lines end at '\n' unless told otherwise.
+  void SetLineEnd(char end) { lineEnd_ = end; }
+  // True when the file holds a CR but no LF anywhere. Called at the file's start,
+  // where it leaves the reader; a file with an LF early is not read further. A
+  // file read as UTF-16 says true only when its first block is the whole of it.
+  bool HoldsCrButNoLf();
+
+  // Bytes of the file handed out so far since the start (or the last rewind);
+  // when decoding, the bytes of the file read so far.
+  std::uint64_t Offset() const { return utf16_ ? rawRead_ : offset_; }
   // True when reading stopped on an error rather than at the end of the file.
   bool Failed() const { return failed_; }
+
+  // The file's first bytes, read but not yet handed out (a few, or none for an
+  // empty file). Called at the file's start.
+  std::string_view Start();
+  // From here on, reads the file as UTF-16 in the byte order given, after its
+  // two-byte mark, and hands out its text in UTF-8 (without the mark). Called at
+  // the file's start, before any line is handed out.
+  void DecodeUtf16(bool bigEndian);
+  // DecodeUtf16 when the file starts with a UTF-16 mark, as spreadsheets save
+  // "Unicode text"; says whether it did.
+  bool DecodeIfUtf16() {
+    const std::string_view start = Start();
+    if (!start.starts_with("\xFF\xFE") && !start.starts_with("\xFE\xFF")) return false;
+    DecodeUtf16(start.front() == '\xFE');
+    return true;
+  }
+  bool BigEndian() const { return bigEndian_; }
+  // True when the file is not UTF-16 after all: an odd number of bytes, or half
+  // of a surrogate pair alone. Reading then stops as on an error.
+  bool NotUtf16() const { return notUtf16_; }
 
  private:
   // Next, when the buffer holds no whole line: reads on, or cuts a long line.
@@ -59,17 +88,26 @@ class LineReader {
     return line;
   }
   bool Fill();
+  bool FillDecoding();
+  void DecodePending();
 
   std::FILE* file_;
   std::vector<char> own_;
   std::vector<char>& buffer_;
   std::size_t lineLimit_;
+  char lineEnd_ = '\n';
   std::size_t begin_ = 0;  // first byte not yet handed out
   std::size_t end_ = 0;    // one past the last byte read
   std::uint64_t offset_ = 0;
   bool eof_ = false;
   bool startInBuffer_ = true;  // buffer_[0] is the file's first byte
   bool failed_ = false;
+  // Decoding UTF-16: the bytes read that wait for the rest of their character.
+  bool utf16_ = false;
+  bool bigEndian_ = false;
+  bool notUtf16_ = false;
+  std::vector<char> raw_;
+  std::uint64_t rawRead_ = 0;
 };
 
 }  // namespace quelvane

@@ -187,8 +187,9 @@ struct ReadOutcome {
   bool failed = false;
 };
 ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size);
-// Back to the file's start, for a second reading; false when it cannot go back.
-bool RewindFile(std::FILE* file);
+// Back to `offset` bytes from the file's start, for a second reading; false when
+// it cannot go back.
+bool RewindFile(std::FILE* file, std::uint64_t offset = 0);
 
 // A copy of everything the handle gives (standard input, say), in a file that
 // vanishes with the program whatever ends it, read from its start: what comes

@@ -204,9 +204,9 @@ ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size) {
   return outcome;
 }
 
-bool RewindFile(std::FILE* file) {
+bool RewindFile(std::FILE* file, std::uint64_t offset) {
   std::clearerr(file);
-  return std::fseek(file, 0, SEEK_SET) == 0;
+  return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
 CopiedInput CopyToUnnamedFile(OsHandle /*handle*/) {

@@ -554,9 +554,9 @@ ReadOutcome ReadBytes(std::FILE* file, char* data, std::size_t size) {
   return outcome;
 }
 
-bool RewindFile(std::FILE* file) {
+bool RewindFile(std::FILE* file, std::uint64_t offset) {
   std::clearerr(file);
-  return !Faulted(OsCall::kSeek) && std::fseek(file, 0, SEEK_SET) == 0;
+  return !Faulted(OsCall::kSeek) && std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
 CopiedInput CopyToUnnamedFile(OsHandle source) {

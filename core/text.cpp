@@ -112,6 +112,40 @@ bool IsValidUtf8(std::string_view bytes) {
       bytes, [](char32_t) { return true; }, [] { return false; });
 }
 
+bool AppendUtf16(std::string_view utf8, bool bigEndian, std::string& out) {
+  const std::size_t start = out.size();
+  const auto unit = [&](char32_t u) {
+    const char high = static_cast<char>(u >> 8);
+    const char low = static_cast<char>(u & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  const bool valid = WalkUtf8(
+      utf8,
+      [&](char32_t cp) {
+        if (cp < 0x10000) {
+          unit(cp);
+        } else {
+          unit(0xD800 + ((cp - 0x10000) >> 10));
+          unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+        return true;
+      },
+      [] { return false; });
+  if (!valid) out.resize(start);
+  return valid;
+}
+
+std::size_t IncompleteUtf8Tail(std::string_view text) {
+  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+    const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    return length > back ? back : 0;
+  }
+  return 0;
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);

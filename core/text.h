@@ -90,7 +90,15 @@ inline std::string_view StripTrailingLineEnds(std::string_view text) {
 // Equal when the texts differ at most in the case of the letters A to Z.
 bool EqualsFoldingAsciiLetters(std::string_view a, std::string_view b);
 
+// What programs put in front of a "UTF-8" text file.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 bool IsValidUtf8(std::string_view bytes);
+// Appends the UTF-16 of a UTF-8 text in the byte order asked; false, with `out`
+// as it was, when the text is not valid UTF-8.
+bool AppendUtf16(std::string_view utf8, bool bigEndian, std::string& out);
+// The bytes at the end of a text that begin a UTF-8 character without ending it.
+std::size_t IncompleteUtf8Tail(std::string_view text);
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Characters with no Windows-1252 form become '?' (see EncodeCp1252 to refuse them).
 std::string Utf8ToCp1252(std::string_view utf8);

@@ -48,8 +48,9 @@ class ConversionMemo {
     ++hits_;
     const Entry& entry = entries_[found];
     result.recognised = entry.recognised;
-    result.kind = static_cast<MatchKind>(entry.kind);
+    result.kind = static_cast<MatchKind>(entry.kind & kKindBits);
     result.text = std::string_view(entry.text, entry.textLength);
+    result.moreThanCode = (entry.kind & kMoreThanCode) != 0;
     return true;
   }
 
@@ -68,7 +69,8 @@ class ConversionMemo {
     entry.textLength = static_cast<std::uint8_t>(result.text.size());
     if (!result.text.empty()) std::memcpy(entry.text, result.text.data(), result.text.size());
     entry.recognised = result.recognised;
-    entry.kind = static_cast<std::uint8_t>(result.kind);
+    entry.kind = static_cast<std::uint8_t>(static_cast<unsigned>(result.kind) |
+                                           (result.moreThanCode ? kMoreThanCode : 0u));
     entry.next = position;
     // Stored after a search that missed: the new code is the one that came next.
     if (last_ != kNone) entries_[last_].next = position;
@@ -79,6 +81,10 @@ class ConversionMemo {
   static constexpr std::size_t kSlots = 16384;  // a power of two
   static constexpr std::size_t kMostEntries = kSlots / 2;
   static constexpr std::size_t kNone = SIZE_MAX;
+  // An entry's kind byte also holds the result's moreThanCode: an entry is one
+  // cache line, with no byte to spare.
+  static constexpr unsigned kKindBits = 0x7Fu;
+  static constexpr unsigned kMoreThanCode = 0x80u;
   static constexpr std::size_t kWindow = 65536;
   static constexpr std::size_t kRest = 15 * kWindow;
 
@@ -107,7 +113,7 @@ class ConversionMemo {
     std::uint8_t tokenLength = 0;
     std::uint8_t textLength = 0;
     bool recognised = false;
-    std::uint8_t kind = 0;   // a MatchKind
+    std::uint8_t kind = 0;   // a MatchKind, and kMoreThanCode
     std::uint16_t next = 0;  // the entry found after this one the last time
     char token[kLongest];
     char text[kLongest];

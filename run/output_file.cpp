@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "core/text.h"
+
 namespace quelvane {
 
 AtomicOutputFile::AtomicOutputFile(std::string finalPath, std::vector<char>& buffer)
@@ -45,7 +47,7 @@ ReplaceFailure AtomicOutputFile::Failure() const {
 
 bool AtomicOutputFile::WritePending() {
   if (failed_ || Target() == OsHandle::kNone) return false;
-  if (!WriteAll(Target(), {buffer_.data(), Mark()})) {
+  if (!Emit({buffer_.data(), Mark()})) {
     failed_ = true;
     return false;
   }
@@ -59,11 +61,28 @@ bool AtomicOutputFile::WriteThrough(std::string_view bytes) {
     Put(bytes);
     return true;
   }
-  if (!WriteAll(Target(), bytes)) {
+  if (!Emit(bytes)) {
     failed_ = true;
     return false;
   }
   return true;
+}
+
+bool AtomicOutputFile::Emit(std::string_view bytes) {
+  if (!utf16_) return WriteAll(Target(), bytes);
+  std::string joined;
+  if (!carry_.empty()) {
+    joined = carry_ + std::string(bytes);
+    bytes = joined;
+  }
+  const std::size_t tail = IncompleteUtf8Tail(bytes);
+  encoded_.clear();
+  if (!AppendUtf16(bytes.substr(0, bytes.size() - tail), bigEndian_, encoded_)) {
+    notUtf16_ = true;
+    return false;
+  }
+  carry_.assign(bytes.substr(bytes.size() - tail));
+  return WriteAll(Target(), encoded_);
 }
 
 void AtomicOutputFile::Grow(std::size_t more) {
@@ -76,7 +95,13 @@ void AtomicOutputFile::Grow(std::size_t more) {
 }
 
 bool AtomicOutputFile::Commit() {
-  const bool committed = WritePending() && (stream_ != OsHandle::kNone || file_.Commit());
+  bool committed = WritePending();
+  if (committed && !carry_.empty()) {
+    // The text ends inside a character.
+    notUtf16_ = true;
+    committed = false;
+  }
+  committed = committed && (stream_ != OsHandle::kNone || file_.Commit());
   Discard();
   return committed;
 }

@@ -33,6 +33,12 @@ class AtomicOutputFile {
   // Writes to an open stream (standard output) instead: Commit only writes out
   // what is pending, and what was written before a failure stays written.
   bool OpenStream(OsHandle stream);
+  // What is put is UTF-8 text, written as UTF-16 in the byte order given. Text
+  // that is not UTF-8 fails the file (see NotUtf16): nothing is replaced.
+  void WriteAsUtf16(bool bigEndian) {
+    utf16_ = true;
+    bigEndian_ = bigEndian;
+  }
 
   // Appends to what is pending. Pending bytes are written only by WriteIfFull and
   // Commit, so a caller can take back what it appended since a Mark.
@@ -69,11 +75,14 @@ class AtomicOutputFile {
   void Discard();
   // Why the file could not be created, written or put in place, for the log.
   ReplaceFailure Failure() const;
+  // True when what was put could not be written as UTF-16.
+  bool NotUtf16() const { return notUtf16_; }
 
  private:
   void StartBuffer();
   OsHandle Target() const;  // where pending bytes go
   bool WritePending();
+  bool Emit(std::string_view bytes);
   bool WriteThrough(std::string_view bytes);
   void Grow(std::size_t more);
 
@@ -86,6 +95,11 @@ class AtomicOutputFile {
   char* next_ = nullptr;
   char* end_ = nullptr;
   bool failed_ = false;
+  bool utf16_ = false;
+  bool bigEndian_ = false;
+  bool notUtf16_ = false;
+  std::string carry_;    // the start of a character whose end is still to come
+  std::string encoded_;  // UTF-16 on its way out
 };
 
 }  // namespace quelvane

@@ -94,6 +94,20 @@ bool FirstLineHasSeparator(std::string_view line, std::string_view separator) {
   return line.find(separator) != std::string_view::npos;
 }
 
+// The code reader reads the number after the prefix (and the blanks before it).
+// Whatever follows it but blanks is text that the converted field does not keep:
+// a whole line read as one token, say, when its separator was not the one given.
+bool HoldsMoreThanItsCode(std::string_view value, std::string_view prefix) {
+  const std::string_view rest = value.substr(std::min(prefix.size(), value.size()));
+  const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  std::size_t i = 0;
+  while (i < rest.size() && blank(rest[i])) ++i;
+  if (i < rest.size() && rest[i] == '+') ++i;
+  while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9') ++i;
+  while (i < rest.size() && blank(rest[i])) ++i;
+  return i < rest.size();
+}
+
 struct FileResult {
   std::int64_t warnings = 0;
   std::int64_t unknownValues = 0;
@@ -185,7 +199,9 @@ class FileConversion {
   void Fail(std::string_view line);
   void StartProgress();
   void ReportProgress(const LineReader& reader);
+  std::optional<std::string_view> FirstLine(LineReader& reader) const;
   bool Recognised(std::string_view token) const;
+  bool RecognisedValue(std::string_view value) const;
   Detection DetectCodeColumn(LineReader& reader);
   // Finds the code column and logs it, or logs why there is none.
   bool FindCodeColumn(LineReader& reader);
@@ -195,8 +211,18 @@ class FileConversion {
   void FailToWrite(const std::string& outputPath, const AtomicOutputFile& output);
   LineOutcome RewriteLine(std::string_view text, AtomicOutputFile& out);
   bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
-  CodeResult ConvertCode(std::string_view token);
+  // The memo's answer, inline; a token it does not hold is converted aside.
+  [[gnu::always_inline]] inline CodeResult ConvertCode(std::string_view token) {
+    CodeResult result;
+    if (memo_.Find(token, result)) return result;
+    return ConvertAndRemember(token);
+  }
+  CodeResult ConvertAndRemember(std::string_view token);
   CodeOutcome AppendCodeField(std::string_view token, AtomicOutputFile& out);
+  // Inlined: it is the heart of every line.
+  [[gnu::always_inline]] inline CodeOutcome AppendCodeValue(std::string_view token,
+                                                            std::string_view value, bool quoted,
+                                                            AtomicOutputFile& out);
   void NotRecognised(std::string_view token, AtomicOutputFile& out,
                      std::string (*firstLine)(std::int64_t));
   void DropUnknown(std::string_view token);
@@ -217,6 +243,9 @@ class FileConversion {
   FileIdentity identity_;  // the input as it was opened
   std::uint64_t nextProgress_ = 0;
   std::size_t codeColumn_ = 0;
+  std::size_t markSize_ = 0;  // the UTF-8 mark in front of the first line
+  bool utf16_ = false;        // the file is UTF-16 with its mark
+  bool bigEndian_ = false;
   std::int64_t lineNumber_ = 0;
   FileResult result_;
 };
@@ -266,10 +295,25 @@ FileResult FileConversion::Run() {
   }
   identity_ = input.identity;
   LineReader reader(file.get(), readBuffer_, kReadBlock);
+  // Spreadsheets save "Unicode text" as UTF-16 with its mark: it is read, and
+  // written back, as the text it holds.
+  if (reader.DecodeIfUtf16()) {
+    utf16_ = true;
+    bigEndian_ = reader.BigEndian();
+    reporter_.AddLogLine(bigEndian_ ? texts::kReadAsUtf16Be : texts::kReadAsUtf16Le);
+  }
+  // Old Mac programs end their lines with a CR alone.
+  if (reader.HoldsCrButNoLf()) reader.SetLineEnd('\r');
+  auto firstLine = reader.Next();
+  if (firstLine && firstLine->starts_with(kUtf8Mark)) {
+    markSize_ = kUtf8Mark.size();
+    firstLine->remove_prefix(markSize_);
+  }
 
-  // An empty file has no first line to test: it goes on to find no code column.
-  if (const auto firstLine = reader.Next();
-      firstLine && !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
+  // An empty file, or one that holds its mark alone, has no first line to test:
+  // it goes on to find no code column.
+  if (firstLine && !firstLine->empty() &&
+      !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
     const BoxAnswer answer =
         reporter_.MessageBox(reporter_.Boxes().separatorQuestion(displayPath_),
                              texts::kSeparatorQuestionCaption, BoxType::kQuestion);
@@ -300,7 +344,7 @@ FileResult FileConversion::Run() {
 bool FileConversion::FindCodeColumn(LineReader& reader) {
   switch (DetectCodeColumn(reader)) {
     case Detection::kReadError:
-      Fail(texts::kCannotRead);
+      Fail(reader.NotUtf16() ? texts::kNotUtf16 : texts::kCannotRead);
       return false;
     case Detection::kNone:
       Warn(settings_.codeSource == CodeType::kSicovam ? texts::kNoSicovamCode
@@ -317,9 +361,23 @@ bool FileConversion::FindCodeColumn(LineReader& reader) {
   return true;
 }
 
+// Each pass starts at the file's start, where the mark stands before the first line.
+std::optional<std::string_view> FileConversion::FirstLine(LineReader& reader) const {
+  auto line = reader.Next();
+  if (line) line->remove_prefix(markSize_);
+  return line;
+}
+
+// A quoted field is recognised by what stands between its quotes.
 bool FileConversion::Recognised(std::string_view token) const {
-  if (settings_.codeSource == CodeType::kSicovam) return IsSicovamCode(token, settings_.prefix);
-  return IsIsinShape(token) || tables_.IsUserTableIsin(token);
+  if (token.front() == '"') [[unlikely]]
+    return RecognisedValue(FieldValue(token).Text());
+  return RecognisedValue(token);
+}
+
+bool FileConversion::RecognisedValue(std::string_view value) const {
+  if (settings_.codeSource == CodeType::kSicovam) return IsSicovamCode(value, settings_.prefix);
+  return IsIsinShape(value) || tables_.IsUserTableIsin(value);
 }
 
 FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
@@ -330,9 +388,7 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
   // The leftmost column with a hit wins, so a line only needs looking at left of
   // the best column so far, and nothing can beat column 0.
   std::size_t best = kColumnLimit;
-  while (best > 0) {
-    const auto line = reader.Next();
-    if (!line) break;
+  for (auto line = FirstLine(reader); line; line = reader.Next()) {
     TokenCursor cursor(StripTrailingLineEnds(*line), settings_.delimiters);
     for (std::size_t column = 0; column < best; ++column) {
       const auto token = cursor.Next();
@@ -343,6 +399,7 @@ FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
       }
     }
     ReportProgress(reader);
+    if (best == 0) break;
   }
   if (reader.Failed()) return Detection::kReadError;
   if (best == kColumnLimit) return Detection::kNone;
@@ -367,8 +424,14 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     return;
   }
   StartProgress();
+  // A UTF-16 file's mark is its text's first character, written back as such.
+  if (utf16_) {
+    output.WriteAsUtf16(bigEndian_);
+    output.Put(kUtf8Mark);
+  }
+  if (markSize_ != 0) output.Put(kUtf8Mark);
   bool writeFailed = false;
-  while (const auto line = reader.Next()) {
+  for (auto line = FirstLine(reader); line; line = reader.Next()) {
     const std::string_view text = StripTrailingLineEnds(*line);
     if (text.empty()) continue;  // empty lines vanish and take no number
     if (RewriteLine(text, output) == LineOutcome::kWriteFailed || !output.WriteIfFull()) {
@@ -386,7 +449,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
                        (!now->SameState(identity_) || reader.Offset() != identity_.size);
   if (reader.Failed() || (!writeFailed && !now)) {
     output.Discard();
-    Fail(texts::kCannotRead);
+    Fail(reader.NotUtf16() ? texts::kNotUtf16 : texts::kCannotRead);
   } else if (changed) {
     output.Discard();
     Fail(texts::kFileChanged);
@@ -404,7 +467,9 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
 // A converted file that goes to the output stream has no name of its own, and
 // the stream's loss is a status of its own rather than a file not converted.
 void FileConversion::FailToWrite(const std::string& outputPath, const AtomicOutputFile& output) {
-  if (places_.output != OsHandle::kNone) {
+  if (output.NotUtf16()) {
+    Fail(texts::kNotWritableAsUtf16);
+  } else if (places_.output != OsHandle::kNone) {
     Warn(texts::kCannotWriteStream);
     result_.streamFailed = true;
   } else {
@@ -460,12 +525,11 @@ bool FileConversion::WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile
   return true;
 }
 
-CodeResult FileConversion::ConvertCode(std::string_view token) {
+CodeResult FileConversion::ConvertAndRemember(std::string_view token) {
   CodeResult result;
-  if (memo_.Find(token, result)) return result;
   if (settings_.rule == CodeRule::kSicovamToIsin) {
     if (const auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix, computed_)) {
-      result = {true, isin->kind, isin->isin};
+      result = {true, isin->kind, isin->isin, HoldsMoreThanItsCode(token, settings_.prefix)};
     }
   } else if (IsIsinShape(token) || tables_.IsUserTableIsin(token)) {  // the cheap test first
     SicovamConversion code = IsinToSicovam(tables_, token);
@@ -481,7 +545,18 @@ CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutput
     out.Put(token);
     return CodeOutcome::kConverted;
   }
-  const CodeResult code = ConvertCode(token);
+  if (token.front() == '"') [[unlikely]] {
+    const FieldValue value(token);
+    if (value.Quoted()) return AppendCodeValue(token, value.Text(), true, out);
+  }
+  return AppendCodeValue(token, token, false, out);
+}
+
+// A quoted code is converted by its value and written back between quotes; the
+// warnings name the token as the file holds it.
+CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_view value,
+                                            bool quoted, AtomicOutputFile& out) {
+  const CodeResult code = ConvertCode(value);
   if (!code.recognised) {
     NotRecognised(
         token, out,
@@ -492,6 +567,12 @@ CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutput
     DropUnknown(token);
     return CodeOutcome::kDropped;
   }
+  if (code.moreThanCode) [[unlikely]] {
+    Warn(texts::MoreThanTheCode(lineNumber_, DisplayText(token)));
+    reporter_.AddLogLine(texts::kRestOfFieldLost);
+  }
+  if (quoted) [[unlikely]]
+    out.PutRepeated('"', 1);
   if (settings_.rule == CodeRule::kIsinToSicovam) {
     // The prefix stands outside the fixed length; the code is padded on the left
     // with '0' to that many characters, and a longer code is written whole.
@@ -502,6 +583,8 @@ CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutput
     }
   }
   out.Put(code.text);
+  if (quoted) [[unlikely]]
+    out.PutRepeated('"', 1);
   return CodeOutcome::kConverted;
 }
 
@@ -807,14 +890,21 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
       reporter.AddLogLine(texts::WarningsTotal(warnings));
       reporter.AddLogLine(texts::UnknownValuesTotal(unknownValues));
     }
+    // A first run with a small table loses most lines as unknown: say why.
+    if (unknownValues != 0) {
+      reporter.AddLogLine(reporter.Boxes().unknownValuesHint(
+          static_cast<std::int64_t>(tables.UserPairCount()),
+          static_cast<std::int64_t>(BuiltinCodeTable().VisibleCount())));
+    }
   }
 
   reporter.SetLogRedraw(true);
   reporter.ScrollLogToEnd();
   reporter.SetStatusLines(std::nullopt, "", "", "");
   if (warnings != 0) {
-    reporter.MessageBox(reporter.Boxes().warnings(warnings), texts::kWarningsCaption,
-                        BoxType::kInformation);
+    std::string text = reporter.Boxes().warnings(warnings);
+    if (unknownValues != 0 && !totals.abandoned) text += reporter.Boxes().unknownValuesSentence;
+    reporter.MessageBox(text, texts::kWarningsCaption, BoxType::kInformation);
   }
 
   totals.filesDone = ClampToInt(filesDone);

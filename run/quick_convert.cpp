@@ -15,10 +15,26 @@ std::string Line(std::string_view label, std::string_view utf8) {
   return line;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Codes come pasted from spreadsheet cells: the blanks around one, and one pair
+// of quotes around it, are not part of the code.
+std::string_view TypedCode(std::string_view typed) {
+  std::string_view text = TrimBlanks(typed);
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    text = TrimBlanks(text.substr(1, text.size() - 2));
+  }
+  return text;
+}
+
 }  // namespace
 
 QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedText) {
-  const std::string_view text = typedText.substr(0, kQuickTextMaxLength);
+  const std::string_view text = TypedCode(typedText.substr(0, kQuickTextMaxLength));
   QuickConversion result;
   if (IsSicovamCode(text)) {
     result.recognised = true;

@@ -26,7 +26,8 @@ struct QuickConversion {
   bool isinLineFirst = false;
 };
 
-// typedText is Windows-1252 text as typed; only its first 99 characters count.
+// typedText is Windows-1252 text as typed; only its first 99 characters count,
+// without the blanks and the one pair of double quotes around them.
 QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedText);
 
 }  // namespace quelvane

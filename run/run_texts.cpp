@@ -44,9 +44,45 @@ std::string TerminalWarningsBox(std::int64_t warnings) {
 
 }  // namespace
 
-const BoxTexts kWindowBoxes{kLengthTooShort, kLengthTooLong, SeparatorQuestion, WarningsBox};
-const BoxTexts kTerminalBoxes{kTerminalLengthTooShort, kTerminalLengthTooLong,
-                              TerminalSeparatorQuestion, TerminalWarningsBox};
+namespace {
+
+std::string TablesHold(std::int64_t userPairs, std::int64_t builtinPairs) {
+  return Join({"Les tables connaissent ", std::to_string(userPairs + builtinPairs), " paires (",
+               std::to_string(userPairs), " de table.txt, ", std::to_string(builtinPairs),
+               " intégrées) : "});
+}
+
+std::string UnknownValuesHint(std::int64_t userPairs, std::int64_t builtinPairs) {
+  return TablesHold(userPairs, builtinPairs) +
+         "les autres codes sont ignorés tant que la case « Traiter uniquement les valeurs "
+         "connues » est cochée. Décochez-la pour les convertir par le calcul, ou ajoutez "
+         "leurs paires à table.txt.";
+}
+
+std::string TerminalUnknownValuesHint(std::int64_t userPairs, std::int64_t builtinPairs) {
+  return TablesHold(userPairs, builtinPairs) +
+         "les autres codes sont ignorés sans l'option -a (--all-values). Donnez-la pour les "
+         "convertir par le calcul, ou ajoutez leurs paires à table.txt (--table).";
+}
+
+}  // namespace
+
+const BoxTexts kWindowBoxes{
+    kLengthTooShort,
+    kLengthTooLong,
+    SeparatorQuestion,
+    WarningsBox,
+    UnknownValuesHint,
+    "\nLes valeurs inconnues ne sont pas converties : décochez « Traiter uniquement les valeurs "
+    "connues »\nou ajoutez leurs paires à table.txt."};
+const BoxTexts kTerminalBoxes{
+    kTerminalLengthTooShort,
+    kTerminalLengthTooLong,
+    TerminalSeparatorQuestion,
+    TerminalWarningsBox,
+    TerminalUnknownValuesHint,
+    "\nLes valeurs inconnues ne sont pas converties : donnez -a (--all-values)\nou ajoutez "
+    "leurs paires à table.txt."};
 
 std::string FilesDoneStatus(std::int64_t done, std::int64_t count) {
   return Join({std::to_string(done), "/", std::to_string(count), " fichiers traités"});
@@ -148,6 +184,11 @@ std::string IsinNotFound(std::int64_t line) {
 
 std::string UnknownSicovam(std::string_view token) {
   return Join({"  WARNING -> Code SICOVAM '", token, "' inconnu !\r\n"});
+}
+
+std::string MoreThanTheCode(std::int64_t line, std::string_view token) {
+  return Join({"  WARNING -> Ligne ", std::to_string(line), " : '", token,
+               "' contient plus que son code SICOVAM !\r\n"});
 }
 
 std::string FilesProcessed(std::int64_t files) {

@@ -45,6 +45,10 @@ struct BoxTexts {
   std::string_view lengthTooLong;
   std::string (*separatorQuestion)(std::string_view path);
   std::string (*warnings)(std::int64_t warnings);
+  // After the summary of a run that left values out as unknown: what the tables
+  // hold and how to convert the others. The box at the end says it in a sentence.
+  std::string (*unknownValuesHint)(std::int64_t userPairs, std::int64_t builtinPairs);
+  std::string_view unknownValuesSentence;
 };
 extern const BoxTexts kWindowBoxes;
 extern const BoxTexts kTerminalBoxes;
@@ -82,6 +86,16 @@ inline constexpr std::string_view kCannotWriteStream =
     "  WARNING -> Impossible d'écrire le fichier converti sur la sortie standard !\r\n";
 inline constexpr std::string_view kFileChanged =
     "  WARNING -> Le fichier a changé pendant son traitement !\r\n";
+inline constexpr std::string_view kReadAsUtf16Le =
+    "Fichier en UTF-16 LE : lu comme texte, écrit de même.\r\n";
+inline constexpr std::string_view kReadAsUtf16Be =
+    "Fichier en UTF-16 BE : lu comme texte, écrit de même.\r\n";
+inline constexpr std::string_view kNotUtf16 =
+    "  WARNING -> Le fichier commence comme de l'UTF-16 mais n'en est pas (nombre d'octets "
+    "impair ou demi-caractère seul) : il n'est pas converti !\r\n";
+inline constexpr std::string_view kNotWritableAsUtf16 =
+    "  WARNING -> Le texte converti ne peut s'écrire en UTF-16 (un séparateur ou un préfixe "
+    "hors ASCII ?) : le fichier n'est pas converti !\r\n";
 inline constexpr std::string_view kLineSkipped = "             Ligne ignorée.\r\n";
 inline constexpr std::string_view kLineCopied = "             Ligne recopiée sans traitement.\r\n";
 inline constexpr std::string_view kGlobalSummary = "Bilan global :\r\n";
@@ -109,6 +123,10 @@ std::string OutputIsSelected(std::string_view outputPath);
 std::string SicovamNotFound(std::int64_t line);
 std::string IsinNotFound(std::int64_t line);
 std::string UnknownSicovam(std::string_view token);
+// A token converted by the code at its start, the rest of it left out.
+std::string MoreThanTheCode(std::int64_t line, std::string_view token);
+inline constexpr std::string_view kRestOfFieldLost =
+    "             Ligne convertie : le reste du champ n'est pas recopié.\r\n";
 std::string FilesProcessed(std::int64_t files);
 std::string WarningsTotal(std::int64_t warnings);
 std::string UnknownValuesTotal(std::int64_t unknownValues);

@@ -42,6 +42,15 @@ TEST(ReadUserCodeFile, EachLineStoresAtMostOnePair) {
       {"", std::nullopt},
       {"\t;\t", std::nullopt},
       {std::string("12\tAB\0CD", 8), CodeEntry{12, "AB"}},  // the line ends at a zero byte
+      // As spreadsheets save a table: quoted cells, a UTF-8 mark before the first line.
+      {"\"10728\";\"FR0000003402\";\"TOTAL, SA\"", CodeEntry{10728, "FR0000003402"}},
+      {"\"\"\tX", CodeEntry{0, "X"}},
+      {"\"10728\tFR0000003402", CodeEntry{0, "FR0000003402"}},  // a quote that does not close
+      {"\xEF\xBB\xBF"
+       "10728;FR0000003402",
+       CodeEntry{10728, "FR0000003402"}},
+      {"\xEF\xBB\xBF;10728\tFR0000003402", std::nullopt},  // a comment after the mark
+      {"1;\xEF\xBB\xBF", CodeEntry{1, "\xEF\xBB\xBF"}},    // only at the file's start
   };
   for (const auto& c : cases) {
     const auto entries = LoadText(std::string(c.line) + "\n");
@@ -52,6 +61,23 @@ TEST(ReadUserCodeFile, EachLineStoresAtMostOnePair) {
     ASSERT_EQ(entries.size(), 1u) << c.line;
     EXPECT_EQ(entries[0].code, c.stored->code) << c.line;
     EXPECT_EQ(entries[0].isin, c.stored->isin) << c.line;
+  }
+}
+
+TEST(ReadUserCodeFile, AUtf16TableIsReadAsTheTextItHolds) {
+  const std::string text = "10728\tFR0000003402\r\n\"3007\";\"FR0000030074\"\r\n";
+  for (const bool bigEndian : {false, true}) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : text) {
+      bytes += bigEndian ? '\0' : c;
+      bytes += bigEndian ? c : '\0';
+    }
+    const auto entries = LoadText(bytes);
+    ASSERT_EQ(entries.size(), 2u) << bigEndian;
+    EXPECT_EQ(entries[0].code, 10728);
+    EXPECT_EQ(entries[0].isin, "FR0000003402");
+    EXPECT_EQ(entries[1].code, 3007);
+    EXPECT_EQ(entries[1].isin, "FR0000030074");
   }
 }
 

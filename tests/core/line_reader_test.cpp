@@ -44,6 +44,86 @@ TEST(LineReader, ALimitHandsOutLongLinesInPiecesWithinBoundedMemory) {
   }
 }
 
+// The blocks are small so that the LF, or its absence, lies beyond the first.
+TEST(LineReader, LinesEndInACrAloneOnlyWhenTheFileHoldsNoLf) {
+  struct Case {
+    std::string text;
+    bool crAlone;
+    std::vector<std::string> lines;  // as read from the start afterwards
+  };
+  const Case cases[] = {
+      {"a\rb\r", true, {"a\r", "b\r"}},
+      {"\r", true, {"\r"}},
+      {"abcdefgh\rij", true, {"abcdefgh\r", "ij"}},
+      {"a\r\nb\rc\r\n", false, {"a\r\n", "b\rc\r\n"}},
+      {"abcdefgh\rijklmnop\n", false, {"abcdefgh\rijklmnop\n"}},  // the LF far on
+      {"abc", false, {"abc"}},
+      {"", false, {}},
+  };
+  testing::ScratchFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.text));
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(folder.Write("in.txt", c.text).string().c_str(), "rb"), std::fclose);
+    LineReader reader(file.get(), 4);
+    EXPECT_EQ(reader.HoldsCrButNoLf(), c.crAlone);
+    if (c.crAlone) reader.SetLineEnd('\r');
+    EXPECT_EQ(ReadAll(reader), c.lines);
+    EXPECT_EQ(reader.Offset(), c.text.size());
+  }
+}
+
+std::string Utf16Le(std::u16string_view text) {
+  std::string bytes;
+  for (const char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+// The reads of a UTF-16 file may end inside a character or a surrogate pair.
+TEST(LineReader, DecodesUtf16WhereverItsReadsEnd) {
+  const std::u16string longLine = u"a" + std::u16string(32767, u'b') + u"\U0001F600\u00E9\n";
+  const std::string longUtf8 = "a" + std::string(32767, 'b') + "\xF0\x9F\x98\x80\xC3\xA9\n";
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+    bool notUtf16;
+  };
+  const Case cases[] = {
+      {"\xFF\xFE" + Utf16Le(longLine + u"x\r\n"), {longUtf8, "x\r\n"}, false},
+      {std::string("\xFE\xFF\x00x\x20\xAC", 6), {"x\xE2\x82\xAC"}, false},
+      {"\xFF\xFE", {}, false},
+      {"\xFF\xFE" + Utf16Le(u"ab") + "c", {"ab"}, true},  // an odd byte count
+      {"\xFF\xFE" + Utf16Le(u"a\xDC00"
+                            u"b"),
+       {"a"},
+       true},  // a second half alone
+      {"\xFF\xFE" + Utf16Le(u"a\xD800"
+                            u"b\n"),
+       {"a"},
+       true},  // a first half alone
+      {"\xFF\xFE" + Utf16Le(longLine) + Utf16Le(u"\xD83D"), {longUtf8}, true},
+  };
+  testing::ScratchFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.size());
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(folder.Write("in.txt", c.bytes).string().c_str(), "rb"), std::fclose);
+    LineReader reader(file.get(), 4);
+    reader.DecodeUtf16(c.bytes[0] == '\xFE');
+    EXPECT_EQ(ReadAll(reader), c.lines);
+    EXPECT_EQ(reader.NotUtf16(), c.notUtf16);
+    EXPECT_EQ(reader.Failed(), c.notUtf16);
+    if (!c.notUtf16) {
+      EXPECT_EQ(reader.Offset(), c.bytes.size());
+    }
+    ASSERT_TRUE(reader.Rewind());
+    EXPECT_EQ(ReadAll(reader), c.lines) << "after rewind";
+  }
+}
+
 TEST(LineReader, EmptyFileHasNoLine) {
   testing::ScratchFolder folder;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(

@@ -3,7 +3,8 @@
 // byte, then, when the table byte says there is a table.txt, its length (two bytes,
 // low first) and its bytes; the source separator (a count byte, then up to 9
 // bytes), the destination separator (the same), then the file. The output is
-// compared with what a plain statement of the rules gives (ExpectedOutput).
+// compared with what a plain statement of the rules gives (ExpectedOutput), for
+// UTF-16 files on the text they hold (ExpectedUtf16Output).
 #include <unistd.h>
 
 #include <algorithm>
@@ -130,26 +131,62 @@ struct Rules {
   std::string destinationSeparator;
 };
 
+// Where a field that starts with a quote at `start` ends: after the first quote
+// that is not one of a doubled pair, when a delimiter or the line's end follows it.
+std::optional<std::size_t> QuotedFieldEnd(std::string_view line, std::size_t start,
+                                          std::string_view delimiters) {
+  std::size_t i = start + 1;
+  while (i < line.size()) {
+    if (line.substr(i, 2) == "\"\"") {
+      i += 2;
+    } else if (line[i] == '"') {
+      if (i + 1 == line.size() || delimiters.find(line[i + 1]) != std::string_view::npos)
+        return i + 1;
+      return std::nullopt;
+    } else {
+      ++i;
+    }
+  }
+  return std::nullopt;
+}
+
 // The tokens of a line: the non-empty runs of bytes between any of the
-// delimiters; the whole line when there are none.
+// delimiters, a quoted field whole; the whole line when there are none.
 std::vector<std::string_view> Tokens(std::string_view line, std::string_view delimiters) {
   if (delimiters.empty()) return {line};
   std::vector<std::string_view> tokens;
   std::size_t start = 0;
   while (start < line.size()) {
-    const std::size_t end = std::min(line.find_first_of(delimiters, start), line.size());
+    std::size_t end = std::min(line.find_first_of(delimiters, start), line.size());
+    if (end > start && line[start] == '"') {
+      end = QuotedFieldEnd(line, start, delimiters).value_or(end);
+    }
     if (end > start) tokens.push_back(line.substr(start, end - start));
     start = end + 1;
   }
   return tokens;
 }
 
-// The lines of a file as the run takes them: split after each LF, every
-// trailing CR and LF taken off, empty ones left out.
+// What a quoted token stands for ("" read as '"'); nothing for any other token.
+std::optional<std::string> QuotedValue(std::string_view token) {
+  if (token.size() < 2 || token.front() != '"' || token.back() != '"') return std::nullopt;
+  std::string value;
+  const std::string_view inner = token.substr(1, token.size() - 2);
+  for (std::size_t i = 0; i < inner.size(); ++i) {
+    if (inner[i] == '"' && (i + 1 == inner.size() || inner[++i] != '"')) return std::nullopt;
+    value += inner[i];
+  }
+  return value;
+}
+
+// The lines of a file as the run takes them: split after each LF (after each CR
+// in a file that holds no LF), every trailing CR and LF taken off, empty ones
+// left out.
 std::vector<std::string_view> Lines(std::string_view file) {
+  const char lineEnd = file.find('\n') == std::string_view::npos ? '\r' : '\n';
   std::vector<std::string_view> lines;
   while (!file.empty()) {
-    const std::size_t end = std::min(file.find('\n'), file.size() - 1) + 1;
+    const std::size_t end = std::min(file.find(lineEnd), file.size() - 1) + 1;
     const std::string_view line = quelvane::StripTrailingLineEnds(file.substr(0, end));
     if (!line.empty()) lines.push_back(line);
     file.remove_prefix(end);
@@ -165,9 +202,16 @@ bool IsCode(const Rules& rules, const quelvane::CodeTables& tables, std::string_
 // The code column's field, by the general conversions rather than the run's
 // quick ones; nothing when the line is left out.
 std::optional<std::string> CodeField(const Rules& rules, const quelvane::CodeTables& tables,
-                                     std::string_view token) {
+                                     std::string_view token, bool unquoted = false) {
   if (rules.copy) return std::string(token);
-  if (!IsCode(rules, tables, token)) {
+  // A quoted code converts by its value alone, and goes back between its quotes.
+  const auto value = unquoted ? std::nullopt : QuotedValue(token);
+  if (value && IsCode(rules, tables, *value)) {
+    const auto field = CodeField(rules, tables, *value, true);
+    if (!field) return std::nullopt;
+    return "\"" + *field + "\"";
+  }
+  if (value || !IsCode(rules, tables, token)) {
     if (rules.skipIgnored) return std::nullopt;
     return std::string(token);
   }
@@ -198,16 +242,20 @@ std::optional<std::string> CodeField(const Rules& rules, const quelvane::CodeTab
 std::optional<std::string> ExpectedOutput(const Rules& rules, const quelvane::CodeTables& tables,
                                           std::string_view file) {
   if (rules.fixedLength && (rules.width < 5 || rules.width > 99)) return std::nullopt;
+  // A UTF-8 mark is not part of the first line and comes back at the start.
+  const std::string mark = file.starts_with("\xEF\xBB\xBF") ? "\xEF\xBB\xBF" : "";
+  file.remove_prefix(mark.size());
   const std::vector<std::string_view> lines = Lines(file);
   std::size_t column = 100;
   for (const std::string_view line : lines) {
     const std::vector<std::string_view> tokens = Tokens(line, rules.sourceSeparator);
     for (std::size_t i = 0; i < std::min(tokens.size(), column); ++i) {
-      if (IsCode(rules, tables, tokens[i])) column = i;
+      const std::string value = QuotedValue(tokens[i]).value_or(std::string(tokens[i]));
+      if (IsCode(rules, tables, value)) column = i;
     }
   }
   if (column == 100) return std::nullopt;
-  std::string output;
+  std::string output = mark;
   for (const std::string_view line : lines) {
     std::vector<std::string_view> tokens = Tokens(line, rules.sourceSeparator);
     std::optional<std::string> code;
@@ -223,6 +271,59 @@ std::optional<std::string> ExpectedOutput(const Rules& rules, const quelvane::Co
     output += "\r\n";
   }
   return output;
+}
+
+// The UTF-8 text of UTF-16 bytes in the byte order given, or nothing when they
+// are not UTF-16 (an odd count, half a surrogate pair alone).
+std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  std::vector<std::uint32_t> units;
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    units.push_back(bigEndian ? a * 256u + b : b * 256u + a);
+  }
+  std::string text;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    std::uint32_t cp = units[i];
+    if (cp >= 0xDC00 && cp <= 0xDFFF) return std::nullopt;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF)
+        return std::nullopt;
+      cp = 0x10000 + (cp - 0xD800) * 0x400 + (units[++i] - 0xDC00);
+    }
+    if (cp < 0x80) {
+      text += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      text += static_cast<char>(0xC0 | (cp >> 6));
+      text += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      text += static_cast<char>(0xE0 | (cp >> 12));
+      text += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      text += static_cast<char>(0xF0 | (cp >> 18));
+      text += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      text += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return text;
+}
+
+// A UTF-16 file (its mark first) converts as its text in UTF-8 would, and is
+// written in UTF-16 with its mark; nothing when either is not possible. The
+// output is compared as the text it holds, which is one and only one UTF-16.
+bool CheckUtf16Output(const Rules& rules, const quelvane::CodeTables& tables, std::string_view file,
+                      const std::optional<std::string>& output) {
+  const bool bigEndian = file.front() == '\xFE';
+  const auto text = Utf16ToUtf8(file.substr(2), bigEndian);
+  std::optional<std::string> expected;
+  if (text) expected = ExpectedOutput(rules, tables, *text);
+  if (expected && !quelvane::IsValidUtf8(*expected)) expected.reset();
+  if (!expected || !output) return !expected && !output;
+  if (output->substr(0, 2) != file.substr(0, 2)) return false;
+  return Utf16ToUtf8(std::string_view(*output).substr(2), bigEndian) == expected;
 }
 
 std::optional<std::string> ReadFile(const std::filesystem::path& path) {
@@ -289,7 +390,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                       options.SeparateurSource,
                       options.SeparateurDestination};
     const std::string extension = (flags & 0x10u) != 0 ? ".new.txt" : ".new";
-    if (ReadFile(input + extension) != ExpectedOutput(rules, tables, data)) std::abort();
+    const auto output = ReadFile(input + extension);
+    if (data.starts_with("\xFF\xFE") || data.starts_with("\xFE\xFF")) {
+      if (!CheckUtf16Output(rules, tables, data, output)) std::abort();
+    } else if (output != ExpectedOutput(rules, tables, data)) {
+      std::abort();
+    }
   }
   std::filesystem::remove_all(folder, ignored);
   return 0;

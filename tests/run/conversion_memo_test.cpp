@@ -13,8 +13,8 @@ TEST(ConversionMemoTest, GivesBackWhatWasStoredAndStopsStoringWhenHalfFull) {
   for (int i = 0; i < 20000; ++i) {
     const std::string token = std::to_string(i);
     const std::string result = text(i);
-    memo.Store(token,
-               {i % 2 == 0, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser, result});
+    memo.Store(token, {i % 2 == 0, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser, result,
+                       i % 5 == 0});
   }
   int remembered = 0;
   for (int i = 0; i < 20000; ++i) {
@@ -24,6 +24,7 @@ TEST(ConversionMemoTest, GivesBackWhatWasStoredAndStopsStoringWhenHalfFull) {
     EXPECT_EQ(found.recognised, i % 2 == 0);
     EXPECT_EQ(found.kind, i % 3 == 0 ? MatchKind::Computed : MatchKind::FoundUser);
     EXPECT_EQ(found.text, text(i));
+    EXPECT_EQ(found.moreThanCode, i % 5 == 0);  // kept beside the kind
   }
   EXPECT_EQ(remembered, 8192);
   CodeResult found;

@@ -76,6 +76,46 @@ TEST(AtomicOutputFileTest, FinalBytesKeepTheirOrderWhateverTheirSize) {
   EXPECT_EQ(ReadFile(path), expected);
 }
 
+// A character cut between two writes is written whole; text that is not UTF-8,
+// or that ends inside a character, fails the file rather than be replaced.
+TEST(AtomicOutputFileTest, WritesUtf8TextAsUtf16) {
+  struct Case {
+    bool bigEndian;
+    std::string tail;  // put after a block less two bytes of 'a'
+    std::string want;  // the UTF-16 of the tail; empty when the file fails
+  };
+  const Case cases[] = {
+      {false, "\xF0\x9F\x98\x80\xC3\xA9", std::string("\x3D\xD8\x00\xDE\xE9\x00", 6)},
+      {true, "\xF0\x9F\x98\x80\xC3\xA9", std::string("\xD8\x3D\xDE\x00\x00\xE9", 6)},
+      {false, "\xE9", ""},          // a Windows-1252 byte
+      {false, "\xF0\x9F\x98", ""},  // the text ends inside a character
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tail);
+    testing::ScratchFolder folder;
+    const auto path = folder.Path() / "out.new";
+    const std::size_t head = AtomicOutputFile::kBlockSize - 2;
+    {
+      AtomicOutputFile output(path.string());
+      ASSERT_TRUE(output.Open());
+      output.WriteAsUtf16(c.bigEndian);
+      output.PutRepeated('a', head);
+      output.Put(c.tail);
+      const bool committed = output.WriteIfFull() && output.Commit();
+      EXPECT_EQ(committed, !c.want.empty());
+      EXPECT_EQ(output.NotUtf16(), c.want.empty());
+    }
+    if (c.want.empty()) {
+      EXPECT_EQ(EntryCount(folder.Path()), 0u);
+      continue;
+    }
+    const std::string a = c.bigEndian ? std::string("\0a", 2) : std::string("a\0", 2);
+    std::string expected;
+    for (std::size_t i = 0; i < head; ++i) expected += a;
+    EXPECT_EQ(ReadFile(path), expected + c.want);
+  }
+}
+
 TEST(AtomicOutputFileTest, CannotBeCreatedInAMissingFolder) {
   testing::ScratchFolder folder;
   AtomicOutputFile output((folder.Path() / "no" / "out.new").string());

@@ -239,6 +239,32 @@ TEST_F(ProcessFilesTest, FilesThatCannotBeOpenedAreCountedWithAWarning) {
   EXPECT_EQ(ReadFile(Path("good.txt.new")), "FR0000030074\t1\r\n");
 }
 
+// A first run with a small table drops most lines as unknown: the summary and
+// the box say what the tables hold and how to convert the rest; a run that
+// drops none says nothing of it.
+TEST_F(ProcessFilesTest, ARunThatDropsUnknownValuesSaysHowToConvertThem) {
+  folder_.Write("table.txt", "777\tGB00B03MLX29\n");
+  ASSERT_TRUE(tables_.LoadUserCodeTable(Path("table.txt")));
+  folder_.Write("a.txt", "3007\t1\r\n12345\t2\r\n777\t3\r\n");
+  Run({Path("a.txt")});
+  EXPECT_EQ(reporter_.log[reporter_.log.size() - 2], "1 valeurs inconnues non traités");
+  const std::string& hint = reporter_.log.back();
+  EXPECT_TRUE(hint.starts_with("Les tables connaissent ")) << hint;
+  EXPECT_NE(hint.find("(1 de table.txt, "), std::string::npos) << hint;
+  EXPECT_NE(hint.find("« Traiter uniquement les valeurs connues »"), std::string::npos) << hint;
+  ASSERT_EQ(reporter_.boxes.size(), 1u);
+  EXPECT_TRUE(reporter_.boxes[0].text.ends_with("ou ajoutez leurs paires à table.txt."))
+      << reporter_.boxes[0].text;
+
+  folder_.Write("b.txt", "3007\t1\r\nx\t2\r\n");  // a warning, but nothing unknown
+  RecordingReporter second;
+  ProcessFiles(options_, {Path("b.txt")}, tables_, second);
+  EXPECT_EQ(second.log.back(), "0 valeurs inconnues non traités");
+  ASSERT_EQ(second.boxes.size(), 1u);
+  EXPECT_EQ(second.boxes[0].text,
+            "Attention, il y a eu 1 warnings.\nConsultez le log dans le bas de la fenêtre.");
+}
+
 TEST_F(ProcessFilesTest, AnOutputThatCannotBeReplacedLeavesNothingBehind) {
   folder_.Write("a.txt", "3007\t1\r\n");
   std::filesystem::create_directory(Path("a.txt.new"));  // rename cannot replace a folder
@@ -405,7 +431,7 @@ TEST_F(ProcessFilesTest, AnInputThatChangesWhileReadGivesNoOutput) {
    private:
     std::string path_;
   };
-  folder_.Write("f.txt", "3007;1\r\n3007\t2\r\n");  // the first line asks about the separator
+  folder_.Write("f.txt", "3007\r\n3007\t2\r\n");  // the first line asks about the separator
   folder_.Write("f.txt.new", "earlier");
   Appender reporter(Path("f.txt"));
   reporter.answers = {BoxAnswer::kYes};

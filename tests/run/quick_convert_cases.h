@@ -19,12 +19,19 @@ inline constexpr QuickCase kQuickCases[] = {
     {"-5", QuickCase::Box::kNotACode, "", ""},
     {"99999999", QuickCase::Box::kNotACode, "", ""},
     {"X12345", QuickCase::Box::kNotACode, "", ""},
-    {"FR0000123457 ", QuickCase::Box::kNotACode, "", ""},
+    {"\"\"", QuickCase::Box::kNotACode, "", ""},
+    {"\"", QuickCase::Box::kNotACode, "", ""},
+    {"\"\"12345\"\"", QuickCase::Box::kNotACode, "", ""},   // one pair of quotes only
+    {"\"FR0000123457", QuickCase::Box::kNotACode, "", ""},  // a quote that does not close
     {"abc", QuickCase::Box::kNotACode, "", ""},
     {"99999998", QuickCase::Box::kComputedIsin, "SICOVAM : '99999998'", "ISIN : 'FR0999999982'"},
     {"12345", QuickCase::Box::kComputedIsin, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
     {"10728", QuickCase::Box::kNone, "SICOVAM : '10728'", "ISIN : 'FR0000003402'"},
-    {" 42", QuickCase::Box::kComputedIsin, "SICOVAM : ' 42'", "ISIN : 'FR0000000424'"},
+    // Blanks and one pair of quotes around a pasted code are not part of it.
+    {" 42", QuickCase::Box::kComputedIsin, "SICOVAM : '42'", "ISIN : 'FR0000000424'"},
+    {"FR0000123457 ", QuickCase::Box::kNone, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
+    {"\t\"FR0000123457\" ", QuickCase::Box::kNone, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
+    {"\" 12345 \"", QuickCase::Box::kComputedIsin, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
     {"42abc", QuickCase::Box::kComputedIsin, "SICOVAM : '42abc'", "ISIN : 'FR0000000424'"},
     {"FR0000123457", QuickCase::Box::kNone, "SICOVAM : '12345'", "ISIN : 'FR0000123457'"},
     {"fr0000123457", QuickCase::Box::kNone, "SICOVAM : '12345'", "ISIN : 'fr0000123457'"},

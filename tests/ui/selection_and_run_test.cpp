@@ -141,9 +141,12 @@ TEST_F(MainWindowTest, ARunFromTheWindowWritesAndLogsWhatTheRunItselfDoes) {
       "GB00B03MLX29;20240102;2.5\n";
   const std::string first = Folder().Write("cours.txt", isinQuotes).string();
   const std::string second = Folder().Write("autres.prn", "FR0000030124;x\n").string();
+  // As a spreadsheet saves it: a UTF-8 mark, quoted fields holding the separator.
+  const std::string third =
+      Folder().Write("tableur.csv", "\xEF\xBB\xBF\"A; B\";\"FR0000003402\";\"1;5\"\r\n").string();
   Folder().Write("table.txt", "777\tGB00B03MLX29\n");
   FileSelectionScript script;
-  script.Select({first, second});
+  script.Select({first, second, third});
   BoxRecorder boxes;
   CConverterDlg& window = Open();
 
@@ -162,6 +165,8 @@ TEST_F(MainWindowTest, ARunFromTheWindowWritesAndLogsWhatTheRunItselfDoes) {
 
   const std::string byWindow = ReadFile(first + ".new.txt");
   const std::string secondByWindow = ReadFile(second + ".new.txt");
+  const std::string thirdByWindow = ReadFile(third + ".new.txt");
+  EXPECT_EQ(thirdByWindow, "\xEF\xBB\xBF\"A; B\" | \"X0010728\" | \"1;5\"\r\n");
   EXPECT_EQ(byWindow.substr(0, 33), "<TICKER> | <DTYYYYMMDD> | <CLOSE>");
   EXPECT_NE(byWindow.find("X0000777 | 20240102 | 2.5\r\n"), std::string::npos)
       << "the user table, read from the working folder";
@@ -180,13 +185,14 @@ TEST_F(MainWindowTest, ARunFromTheWindowWritesAndLogsWhatTheRunItselfDoes) {
   CodeTables tables;
   tables.LoadUserCodeTable(Folder().Path() / "table.txt");
   RecordingReporter direct;
-  ProcessFiles(options, {first, second}, tables, direct);
+  ProcessFiles(options, {first, second, third}, tables, direct);
 
   EXPECT_EQ(ReadFile(first + ".new.txt"), byWindow);
   EXPECT_EQ(ReadFile(second + ".new.txt"), secondByWindow);
+  EXPECT_EQ(ReadFile(third + ".new.txt"), thirdByWindow);
   EXPECT_EQ(windowLog, direct.log);
   EXPECT_EQ(windowBoxes, direct.boxes);
-  EXPECT_EQ(Text(kIdcStatusLine1), "2/2 fichiers traités");
+  EXPECT_EQ(Text(kIdcStatusLine1), "3/3 fichiers traités");
   EXPECT_EQ(Text(kIdcStatusLine2), "");
 }
 
@@ -237,7 +243,7 @@ TEST_F(MainWindowTest, StatusLinesArePaintedWhileTheRunHoldsTheThread) {
 TEST_F(MainWindowTest, InputPostedDuringARunActsOnlyOnceTheRunHasEnded) {
   // The first file lacks the tab: the run asks, and while its question is up a
   // click and a key reach the window; the second file's progress points follow.
-  const std::string a = Folder().Write("a.txt", "10728;1\r\n").string();
+  const std::string a = Folder().Write("a.txt", "10728\r\n").string();
   const std::string b = Folder().Write("b.txt", "10728\t1\r\n").string();
   FileSelectionScript script;
   script.Select({a, b});
