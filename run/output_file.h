@@ -65,6 +65,10 @@ class AtomicOutputFile {
   }
   std::size_t Mark() const { return static_cast<std::size_t>(next_ - buffer_.data()); }
   void TakeBack(std::size_t mark) { next_ = buffer_.data() + mark; }
+  // What was put since a Mark and is still pending.
+  std::string_view PendingSince(std::size_t mark) const {
+    return {buffer_.data() + mark, Mark() - mark};
+  }
 
   // Writes what is pending once it fills a block; false once a write has failed.
   bool WriteIfFull() { return Mark() < kBlockSize || WritePending(); }
