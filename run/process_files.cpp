@@ -38,6 +38,10 @@ constexpr std::size_t kReadBlock = std::size_t{1} << 18;
 // Columns before the code column that are longer than this wait in the line
 // rather than in the output's pending bytes, until the line is known to stay.
 constexpr std::size_t kPendingColumns = std::size_t{1} << 20;
+// Files of this size and more are written behind the conversion (see
+// AtomicOutputFile::WriteBehind): for a small file, a thread would cost more
+// than it saves.
+constexpr std::uint64_t kWriteBehindSize = std::uint64_t{8} << 20;
 // Progress is reported after this many bytes, never per line.
 constexpr std::uint64_t kProgressStep = std::uint64_t{4} << 20;
 constexpr int kShortestFixedLength = 5;
@@ -439,6 +443,8 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     output.Put(kUtf8Mark);
   }
   if (markSize_ != 0) output.Put(kUtf8Mark);
+  // A large file is written by a thread of its own while this one converts.
+  if (identity_.size >= kWriteBehindSize && CanStartThreads()) output.WriteBehind();
   bool writeFailed = false;
   for (auto line = FirstLine(reader); line; line = reader.Next()) {
     const std::string_view text = StripTrailingLineEnds(*line);
@@ -928,7 +934,7 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
                             std::nullopt);
     return true;
   };
-  const std::size_t jobs = std::min(places.jobs, paths.size());
+  const std::size_t jobs = CanStartThreads() ? std::min(places.jobs, paths.size()) : 1;
   if (jobs > 1 && places.inputCopy == nullptr) {
     tables.MakeIndexes();  // the jobs share the tables, read only
     ParallelFiles parallel(run, paths, jobs);
