@@ -10,7 +10,7 @@ namespace quelvane {
 LineReader::LineReader(std::FILE* file, std::size_t blockSize, std::size_t lineLimit)
     : file_(file), own_(blockSize), buffer_(own_), lineLimit_(lineLimit == 0 ? 1 : lineLimit) {}
 
-LineReader::LineReader(std::FILE* file, std::vector<char>& buffer, std::size_t blockSize)
+LineReader::LineReader(std::FILE* file, ReadBuffer& buffer, std::size_t blockSize)
     : file_(file), buffer_(buffer), lineLimit_(SIZE_MAX) {
   if (buffer_.size() < blockSize) buffer_.resize(blockSize);
 }
@@ -65,8 +65,7 @@ void LineReader::DecodeUtf16(bool bigEndian) {
   bigEndian_ = bigEndian;
   // What was read already is raw bytes: the mark, then text to decode.
   const std::size_t markEnd = std::min<std::size_t>(end_, 2);
-  raw_.assign(buffer_.begin() + static_cast<std::ptrdiff_t>(markEnd),
-              buffer_.begin() + static_cast<std::ptrdiff_t>(end_));
+  raw_.assign(buffer_.data() + markEnd, buffer_.data() + end_);
   rawRead_ = end_;
   begin_ = end_ = 0;
   DecodePending();

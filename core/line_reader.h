@@ -7,12 +7,47 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 namespace quelvane {
+
+// The reader's bytes. It grows in place where the system can (a large block is
+// remapped rather than copied, so a line of 400 MB never stands twice in
+// memory) and is never filled with zeros it does not need: only what is read
+// into it takes memory.
+class ReadBuffer {
+ public:
+  ReadBuffer() = default;
+  explicit ReadBuffer(std::size_t size) { resize(size); }
+  ~ReadBuffer() { std::free(data_); }
+  ReadBuffer(const ReadBuffer&) = delete;
+  ReadBuffer& operator=(const ReadBuffer&) = delete;
+
+  char* data() { return data_; }
+  const char* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  // Keeps the first bytes; what is added holds nothing yet. Running out of
+  // memory is said as the library says it.
+  void resize(std::size_t size) {
+    if (size <= size_) {
+      size_ = size;
+      return;
+    }
+    void* grown = std::realloc(data_, size);
+    if (grown == nullptr) throw std::bad_alloc();
+    data_ = static_cast<char*>(grown);
+    size_ = size;
+  }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 class LineReader {
  public:
@@ -22,7 +57,7 @@ class LineReader {
                       std::size_t lineLimit = SIZE_MAX);
   // Reads through a buffer the caller keeps from one file to the next; it is
   // grown to blockSize at least, never shrunk.
-  LineReader(std::FILE* file, std::vector<char>& buffer, std::size_t blockSize);
+  LineReader(std::FILE* file, ReadBuffer& buffer, std::size_t blockSize);
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
@@ -92,8 +127,8 @@ class LineReader {
   void DecodePending();
 
   std::FILE* file_;
-  std::vector<char> own_;
-  std::vector<char>& buffer_;
+  ReadBuffer own_;
+  ReadBuffer& buffer_;
   std::size_t lineLimit_;
   char lineEnd_ = '\n';
   std::size_t begin_ = 0;  // first byte not yet handed out

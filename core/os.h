@@ -2,8 +2,10 @@
 // the system goes through here: files read only when they are regular files,
 // outputs that are complete or absent, the profile's lock and folder, the
 // standard streams, the command line, path names and one request about memory.
-// One implementation per system, chosen by the build: os_posix.cpp and
-// os_windows.cpp. Paths and texts are UTF-8 on every system; handles are opaque.
+// One implementation per system, chosen by the build: os_posix.cpp,
+// os_windows.cpp, and os_web.cpp for a browser page's memory files. The first two ask
+// the fault seam of os_faults.h before the calls that can fail, where the tests
+// make them fail. Paths and texts are UTF-8 on every system; handles are opaque.
 #pragma once
 
 #include <cstddef>
@@ -74,6 +76,10 @@ std::vector<bool> WildcardArguments(const std::vector<std::string>& arguments);
 // of AtomicReplacement before the program ends the way the system ends it
 // (128 + the signal's number; STATUS_CONTROL_C_EXIT). Idempotent.
 void PrepareProcess();
+
+// Whether the program may start threads of its own: not in a browser page,
+// whose engine runs on the one thread of its worker.
+bool CanStartThreads();
 
 // An environment variable in UTF-8; empty when unset.
 std::string EnvironmentVariable(std::string_view name);

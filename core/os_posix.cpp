@@ -219,6 +219,10 @@ std::vector<bool> WildcardArguments(const std::vector<std::string>& arguments) {
   return std::vector<bool>(arguments.size(), false);
 }
 
+bool CanStartThreads() {
+  return true;
+}
+
 std::string EnvironmentVariable(std::string_view name) {
   return EnvOrEmpty(std::string(name).c_str());
 }

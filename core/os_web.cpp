@@ -105,6 +105,10 @@ std::vector<bool> WildcardArguments(const std::vector<std::string>& arguments) {
 
 void PrepareProcess() {}
 
+bool CanStartThreads() {
+  return false;
+}
+
 std::string EnvironmentVariable(std::string_view name) {
   const char* value = std::getenv(std::string(name).c_str());
   return value == nullptr ? std::string() : std::string(value);

@@ -366,6 +366,10 @@ void PrepareProcess() {
   ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
+bool CanStartThreads() {
+  return true;
+}
+
 std::string EnvironmentVariable(std::string_view name) {
   const std::wstring wideName = ToWide(name);
   const DWORD size = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);

@@ -47,6 +47,22 @@ ReplaceFailure AtomicOutputFile::Failure() const {
 
 bool AtomicOutputFile::WritePending() {
   if (failed_ || Target() == OsHandle::kNone) return false;
+  if (behind_) {
+    // The full block goes to the writing thread, and its idle block becomes
+    // the one to fill.
+    if (!WaitForWriteBehind()) return false;
+    const std::size_t length = Mark();
+    {
+      const std::lock_guard lock(behind_->mutex);
+      behind_->block.swap(buffer_);
+      behind_->length = length;
+    }
+    behind_->changed.notify_one();
+    if (buffer_.size() < kBlockSize + 4096) buffer_.resize(kBlockSize + 4096);
+    next_ = buffer_.data();
+    end_ = next_ + buffer_.size();
+    return true;
+  }
   if (!Emit({buffer_.data(), Mark()})) {
     failed_ = true;
     return false;
@@ -55,7 +71,52 @@ bool AtomicOutputFile::WritePending() {
   return true;
 }
 
+void AtomicOutputFile::WriteBehind() {
+  if (behind_ || utf16_) return;  // UTF-16 is encoded as it goes out, on this thread
+  behind_ = std::make_unique<Behind>();
+  behind_->thread = std::thread([this] { WriteBehindLoop(); });
+}
+
+void AtomicOutputFile::WriteBehindLoop() {
+  Behind& behind = *behind_;
+  std::unique_lock lock(behind.mutex);
+  for (;;) {
+    behind.changed.wait(lock, [&] { return behind.stop || behind.length != 0; });
+    if (behind.length == 0) return;  // stopped with nothing left to write
+    const std::string_view bytes(behind.block.data(), behind.length);
+    lock.unlock();
+    const bool written = WriteAll(Target(), bytes);
+    lock.lock();
+    behind.failed = behind.failed || !written;
+    behind.length = 0;
+    behind.changed.notify_one();
+  }
+}
+
+bool AtomicOutputFile::WaitForWriteBehind() {
+  if (!behind_) return !failed_;
+  std::unique_lock lock(behind_->mutex);
+  behind_->changed.wait(lock, [&] { return behind_->length == 0; });
+  if (behind_->failed) failed_ = true;
+  return !failed_;
+}
+
+void AtomicOutputFile::StopWriteBehind() {
+  if (!behind_) return;
+  WaitForWriteBehind();
+  {
+    const std::lock_guard lock(behind_->mutex);
+    behind_->stop = true;
+  }
+  behind_->changed.notify_one();
+  behind_->thread.join();
+  behind_.reset();
+}
+
 bool AtomicOutputFile::WriteThrough(std::string_view bytes) {
+  // A piece written as it stands goes after what the other thread writes.
+  if (!WaitForWriteBehind()) return false;
+  StopWriteBehind();
   if (!WritePending()) return false;
   if (bytes.size() < kBlockSize) {
     Put(bytes);
@@ -95,7 +156,8 @@ void AtomicOutputFile::Grow(std::size_t more) {
 }
 
 bool AtomicOutputFile::Commit() {
-  bool committed = WritePending();
+  bool committed = WritePending() && WaitForWriteBehind();
+  StopWriteBehind();
   if (committed && !carry_.empty()) {
     // The text ends inside a character.
     notUtf16_ = true;
@@ -107,6 +169,7 @@ bool AtomicOutputFile::Commit() {
 }
 
 void AtomicOutputFile::Discard() {
+  StopWriteBehind();
   file_.Discard();
   stream_ = OsHandle::kNone;
   next_ = end_ = nullptr;

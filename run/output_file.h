@@ -5,11 +5,14 @@
 // final name stays as it was.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/os.h"
@@ -33,6 +36,10 @@ class AtomicOutputFile {
   // Writes to an open stream (standard output) instead: Commit only writes out
   // what is pending, and what was written before a failure stays written.
   bool OpenStream(OsHandle stream);
+  // From here on, full blocks are written by a thread of their own while the
+  // next block fills: a large file's writing then takes the second core, not the
+  // conversion's time. Called after Open, before anything is put.
+  void WriteBehind();
   // What is put is UTF-8 text, written as UTF-16 in the byte order given. Text
   // that is not UTF-8 fails the file (see NotUtf16): nothing is replaced.
   void WriteAsUtf16(bool bigEndian) {
@@ -65,6 +72,10 @@ class AtomicOutputFile {
   }
   std::size_t Mark() const { return static_cast<std::size_t>(next_ - buffer_.data()); }
   void TakeBack(std::size_t mark) { next_ = buffer_.data() + mark; }
+  // What was put since a Mark and is still pending.
+  std::string_view PendingSince(std::size_t mark) const {
+    return {buffer_.data() + mark, Mark() - mark};
+  }
 
   // Writes what is pending once it fills a block; false once a write has failed.
   bool WriteIfFull() { return Mark() < kBlockSize || WritePending(); }
@@ -85,6 +96,11 @@ class AtomicOutputFile {
   bool Emit(std::string_view bytes);
   bool WriteThrough(std::string_view bytes);
   void Grow(std::size_t more);
+  // Waits until the thread that writes behind has written what it was given;
+  // false when it could not.
+  bool WaitForWriteBehind();
+  void StopWriteBehind();
+  void WriteBehindLoop();
 
   AtomicReplacement file_;
   OsHandle stream_ = OsHandle::kNone;
@@ -100,6 +116,17 @@ class AtomicOutputFile {
   bool notUtf16_ = false;
   std::string carry_;    // the start of a character whose end is still to come
   std::string encoded_;  // UTF-16 on its way out
+  // Writing behind: the block being written, and its length while it is.
+  struct Behind {
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<char> block;
+    std::size_t length = 0;  // bytes of block to write; 0: idle
+    bool failed = false;
+    bool stop = false;
+  };
+  std::unique_ptr<Behind> behind_;
 };
 
 }  // namespace quelvane

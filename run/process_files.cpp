@@ -35,6 +35,13 @@ namespace texts = run_texts;
 // Column detection looks at the first 100 columns of a line only.
 constexpr std::size_t kColumnLimit = 100;
 constexpr std::size_t kReadBlock = std::size_t{1} << 18;
+// Columns before the code column that are longer than this wait in the line
+// rather than in the output's pending bytes, until the line is known to stay.
+constexpr std::size_t kPendingColumns = std::size_t{1} << 20;
+// Files of this size and more are written behind the conversion (see
+// AtomicOutputFile::WriteBehind): for a small file, a thread would cost more
+// than it saves.
+constexpr std::uint64_t kWriteBehindSize = std::uint64_t{8} << 20;
 // Progress is reported after this many bytes, never per line.
 constexpr std::uint64_t kProgressStep = std::uint64_t{4} << 20;
 constexpr int kShortestFixedLength = 5;
@@ -165,7 +172,7 @@ struct RunShared {
   const RunPlaces& places;
   RunReporter& reporter;
   ConversionMemo memo;
-  std::vector<char> readBuffer;
+  ReadBuffer readBuffer;
   std::vector<char> writeBuffer;
   // With several jobs: waits until every earlier file of the run is done, so that
   // outputs take their places in the order of one job; false when the run was
@@ -210,6 +217,9 @@ class FileConversion {
   std::string OutputPath() const;
   void FailToWrite(const std::string& outputPath, const AtomicOutputFile& output);
   LineOutcome RewriteLine(std::string_view text, AtomicOutputFile& out);
+  LineOutcome WriteLongColumnsBeforeCode(std::size_t lineStart, std::string_view token,
+                                         TokenCursor& cursor, AtomicOutputFile& out);
+  bool WriteColumns(std::size_t lineStart, AtomicOutputFile& out);
   bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
   // The memo's answer, inline; a token it does not hold is converted aside.
   [[gnu::always_inline]] inline CodeResult ConvertCode(std::string_view token) {
@@ -232,8 +242,11 @@ class FileConversion {
   ConversionMemo& memo_;
   const Selection& selection_;
   const RunPlaces& places_;
-  std::vector<char>& readBuffer_;
+  ReadBuffer& readBuffer_;
   std::vector<char>& writeBuffer_;
+  // The columns before the code column of the line being written, as views
+  // into it; kept by the run's buffers from one line to the next.
+  std::vector<std::string_view> columnsBefore_;
   std::string converted_;  // a code converted from an ISIN
   ComputedIsin computed_;  // an ISIN computed from a code
   RunReporter& reporter_;
@@ -430,6 +443,8 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     output.Put(kUtf8Mark);
   }
   if (markSize_ != 0) output.Put(kUtf8Mark);
+  // A large file is written by a thread of its own while this one converts.
+  if (identity_.size >= kWriteBehindSize && CanStartThreads()) output.WriteBehind();
   bool writeFailed = false;
   for (auto line = FirstLine(reader); line; line = reader.Next()) {
     const std::string_view text = StripTrailingLineEnds(*line);
@@ -488,15 +503,26 @@ LineOutcome FileConversion::RewriteLine(std::string_view text, AtomicOutputFile&
   const std::size_t lineStart = out.Mark();
   TokenCursor cursor(text, settings_.delimiters);
   // Until the code column is behind, the line may still be dropped: what it
-  // writes stays pending, to be taken back.
+  // writes stays pending, to be taken back. Columns before it that are too long
+  // to be kept twice wait in the line itself (see WriteLongColumnsBeforeCode).
+  std::size_t before = 0;  // bytes of the columns before the code column
   for (std::size_t column = 0; column <= codeColumn_; ++column) {
     const auto token = cursor.Next();
     if (!token) break;  // a short line, copied as it is
-    if (column > 0) out.Put(settings_.destinationSeparator);
     if (column < codeColumn_) {
-      out.Put(*token);
+      columnsBefore_.push_back(*token);
+      before += token->size();
+      if (before <= kPendingColumns) {
+        if (column > 0) out.Put(settings_.destinationSeparator);
+        out.Put(*token);
+      }
       continue;
     }
+    if (before > kPendingColumns) {
+      return WriteLongColumnsBeforeCode(lineStart, *token, cursor, out);
+    }
+    columnsBefore_.clear();
+    if (column > 0) out.Put(settings_.destinationSeparator);
     const CodeOutcome code = AppendCodeField(*token, out);
     if (code == CodeOutcome::kDropped ||
         (code == CodeOutcome::kCopiedUntreated && settings_.skipIgnored)) {
@@ -505,8 +531,47 @@ LineOutcome FileConversion::RewriteLine(std::string_view text, AtomicOutputFile&
     }
     if (!WriteColumnsAfterCode(cursor, out)) return LineOutcome::kWriteFailed;
   }
+  if (before > kPendingColumns && !WriteColumns(lineStart, out)) return LineOutcome::kWriteFailed;
+  columnsBefore_.clear();
   out.Put("\r\n");
   return LineOutcome::kWritten;
+}
+
+// The line's columns before its code are longer than the output's pending room:
+// its code field is decided first, then, the line being kept, those columns are
+// written from the line itself, and the code field after them. A field of 400 MB
+// before the code column then costs no more than the line.
+LineOutcome FileConversion::WriteLongColumnsBeforeCode(std::size_t lineStart,
+                                                       std::string_view token, TokenCursor& cursor,
+                                                       AtomicOutputFile& out) {
+  out.TakeBack(lineStart);
+  const CodeOutcome code = AppendCodeField(token, out);
+  if (code == CodeOutcome::kDropped ||
+      (code == CodeOutcome::kCopiedUntreated && settings_.skipIgnored)) {
+    columnsBefore_.clear();
+    out.TakeBack(lineStart);
+    return LineOutcome::kDropped;
+  }
+  const std::string codeField(out.PendingSince(lineStart));
+  out.TakeBack(lineStart);
+  const bool written = WriteColumns(lineStart, out) &&
+                       out.PutFinal(settings_.destinationSeparator) && out.PutFinal(codeField) &&
+                       WriteColumnsAfterCode(cursor, out);
+  columnsBefore_.clear();
+  if (!written) return LineOutcome::kWriteFailed;
+  out.Put("\r\n");
+  return LineOutcome::kWritten;
+}
+
+// The columns before the code column, joined, written from the line; what is
+// pending of the line is taken back first.
+bool FileConversion::WriteColumns(std::size_t lineStart, AtomicOutputFile& out) {
+  out.TakeBack(lineStart);
+  for (std::size_t i = 0; i < columnsBefore_.size(); ++i) {
+    if (i > 0 && !out.PutFinal(settings_.destinationSeparator)) return false;
+    if (!out.PutFinal(columnsBefore_[i])) return false;
+  }
+  return true;
 }
 
 // Once the code column is written the line is sure to be kept, so the rest may go
@@ -869,7 +934,7 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
                             std::nullopt);
     return true;
   };
-  const std::size_t jobs = std::min(places.jobs, paths.size());
+  const std::size_t jobs = CanStartThreads() ? std::min(places.jobs, paths.size()) : 1;
   if (jobs > 1 && places.inputCopy == nullptr) {
     tables.MakeIndexes();  // the jobs share the tables, read only
     ParallelFiles parallel(run, paths, jobs);

@@ -331,6 +331,51 @@ TEST_F(ProcessFilesTest, LongLinesAndZeroBytesAreCopiedWhole) {
   EXPECT_EQ(reporter_.log[3], "2 lignes traitées (0 warnings)");
 }
 
+// Columns before the code column too long for the output's pending room wait
+// in the line until it is known to stay: whether the line is converted, copied,
+// dropped or short, it comes out as a line whose columns are short does.
+TEST_F(ProcessFilesTest, LongColumnsBeforeTheCodeComeOutAsShortOnesDo) {
+  struct Case {
+    std::string lines;  // '@' stands for a column before the code
+    std::size_t codeColumn;
+    bool knownValuesOnly;
+    bool skipIgnored;
+  };
+  const Case cases[] = {
+      {"@\t3007\t1\r\n@\t10728\t2\r\n", 2, true, false},      // converted
+      {"@\t99999999\t1\r\n@\t3007\t2\r\n", 2, false, false},  // not a code: copied
+      {"@\t99999999\t1\r\n@\t3007\t2\r\n", 2, false, true},   // not a code: dropped
+      {"@\t12345\t1\r\n@\t3007\t2\r\n", 2, true, false},      // unknown: dropped
+      {"@\r\nx\t@\r\n@\t3007\r\n", 2, false, false},          // short lines
+      {"a\t@\t3007\t1\r\n@\t@\t3007\r\n", 3, false, false},   // two columns before
+  };
+  const std::string big(std::size_t{3} << 20, 'y');  // past the pending room
+  const auto run = [&](const Case& c, const std::string& field) {
+    std::string text = c.lines;
+    for (std::size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, field);
+    folder_.Write("f.txt", text);
+    options_.ValeursConnuesOnly = c.knownValuesOnly ? 1 : 0;
+    options_.NePasRecopierValeursIgnorees = c.skipIgnored ? 1 : 0;
+    options_.SeparateurDestination = ";;";
+    RunPlaces places;
+    places.codeColumn = c.codeColumn;
+    testing::RecordingReporter reporter;
+    ProcessFiles(options_, {Path("f.txt")}, tables_, reporter, places);
+    return std::pair{ReadFile(Path("f.txt.new")), reporter.log};
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    const auto [shortOutput, shortLog] = run(c, "short");
+    const auto [longOutput, longLog] = run(c, big);
+    std::string expected = shortOutput;
+    for (std::size_t at; (at = expected.find("short")) != std::string::npos;) {
+      expected.replace(at, 5, big);
+    }
+    EXPECT_TRUE(longOutput == expected) << longOutput.size() << " bytes, " << expected.size();
+    EXPECT_EQ(longLog, shortLog);
+  }
+}
+
 TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun) {
   const struct {
     std::string line, written;
