@@ -102,7 +102,9 @@ void LineReader::DecodePending() {
   if (buffer_.size() - end_ < most) buffer_.resize(end_ + most);
   const auto* raw = reinterpret_cast<const unsigned char*>(raw_.data());
   const auto unit = [&](std::size_t at) -> std::uint32_t {
-    return bigEndian_ ? (raw[at] << 8u) | raw[at + 1] : (raw[at + 1] << 8u) | raw[at];
+    const std::uint32_t first = raw[at];
+    const std::uint32_t second = raw[at + 1];
+    return bigEndian_ ? (first << 8u) | second : (second << 8u) | first;
   };
   char* out = buffer_.data() + end_;
   std::size_t i = 0;
