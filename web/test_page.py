@@ -16,6 +16,7 @@ import http.server
 import io
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -43,6 +44,21 @@ def check(condition, what):
     if not condition:
         failures.append(what)
         print("ÉCHEC :", what, flush=True)
+
+
+# The one log line each front end words its own way: what to do about values
+# dropped as unknown names the window's box there, the option -a on a terminal.
+HINT = re.compile(rb"^Les tables connaissent [^\n]*\n?", re.M)
+
+
+def same_log(page, cli):
+    """The page's log is the command line's, but for the hint in the window's words."""
+    page_hint, cli_hint = HINT.search(page), HINT.search(cli)
+    if (page_hint is None) != (cli_hint is None):
+        return False
+    if page_hint is not None and "Traiter uniquement les valeurs connues".encode() not in page_hint.group(0):
+        return False
+    return HINT.sub(b"", page) == HINT.sub(b"", cli)
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -172,11 +188,14 @@ def set_options(driver, args):
         if arg in ("-r", "--isin-to-sicovam"):
             click(driver, control(driver, "IsinVersSicovam", "1"))
         elif arg in ("-s", "--source-sep"):
-            click(driver, control(driver, "SourceTabulation", "0"))
-            type_text(driver, "SeparateurSource", value)
+            # A tab is the Tabulation button, as a person gives it.
+            click(driver, control(driver, "SourceTabulation", "1" if value == "\t" else "0"))
+            if value != "\t":
+                type_text(driver, "SeparateurSource", value)
         elif arg in ("-d", "--dest-sep"):
-            click(driver, control(driver, "DestinationTabulation", "0"))
-            type_text(driver, "SeparateurDestination", value)
+            click(driver, control(driver, "DestinationTabulation", "1" if value == "\t" else "0"))
+            if value != "\t":
+                type_text(driver, "SeparateurDestination", value)
         elif arg == "--prefix":
             set_checkbox(driver, "PrefixeX", value == "X")
         elif arg == "--fixed-length":
@@ -281,7 +300,7 @@ def run_case(driver, url, cli, case, answer_yes=None):
     log = driver.find_element(By.ID, "log").get_attribute("textContent").encode("utf-8")
     got_files = page_outputs(driver)
     label = "%s (%s)" % (case.name, "Oui" if answer_yes else "Non")
-    check(log == want_log, label + " : le log diffère\n--- page\n%s\n--- cli\n%s"
+    check(same_log(log, want_log), label + " : le log diffère\n--- page\n%s\n--- cli\n%s"
           % (log.decode("utf-8", "replace"), want_log.decode("utf-8", "replace")))
     check(sorted(got_files) == sorted(want_files),
           label + " : fichiers %s au lieu de %s" % (sorted(got_files), sorted(want_files)))
@@ -414,7 +433,7 @@ def test_bad_input(driver, url, cli):
     page_boxes(driver, start_run(driver), False)
     log = driver.find_element(By.ID, "log").get_attribute("textContent").encode("utf-8")
     want_log, want_files = cli_run(cli, None, list(cases) + ["--no"], cases)
-    check(log == want_log, "entrées difficiles : le log diffère\n" + log.decode("utf-8", "replace"))
+    check(same_log(log, want_log), "entrées difficiles : le log diffère\n" + log.decode("utf-8", "replace"))
     got = page_outputs(driver)
     check(got == want_files, "entrées difficiles : fichiers %s au lieu de %s"
           % (sorted(got), sorted(want_files)))
@@ -439,7 +458,7 @@ def test_bad_input(driver, url, cli):
     page_boxes(driver, start_run(driver), False)
     want_log, want_files = cli_run(cli, None, list(inside) + ["--no"], inside)
     log = driver.find_element(By.ID, "log").get_attribute("textContent").encode("utf-8")
-    check(log == want_log, "dossier déposé : le log diffère\n" + log.decode("utf-8", "replace"))
+    check(same_log(log, want_log), "dossier déposé : le log diffère\n" + log.decode("utf-8", "replace"))
     check(page_outputs(driver) == want_files, "dossier déposé : fichiers différents")
 
     # A file larger than one piece of the worker's reading (16 MiB), chosen from
