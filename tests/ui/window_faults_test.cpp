@@ -4,6 +4,7 @@
 // settings it could not read; settings that could not be saved are said too.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,7 @@ TEST_F(WindowFaultsTest, AStartThatCannotReadSaysSoAndNeverWritesOverTheSettings
   }
   Close();
   ASSERT_GT(calls, 2u);
+  std::printf("window start: %zu calls failed in turn\n", calls);
   for (std::size_t failing = 0; failing < calls; ++failing) {
     SCOPED_TRACE("call " + std::to_string(failing));
     Lay();
@@ -79,6 +81,7 @@ TEST_F(WindowFaultsTest, AFailedSaveIsSaidAndLeavesTheSettingsWhole) {
   const std::string saved = ProfileText();
   ASSERT_NE(saved, kProfile);
   ASSERT_GT(calls, 3u);
+  std::printf("window close: %zu calls failed in turn\n", calls);
   for (std::size_t failing = 0; failing < calls; ++failing) {
     SCOPED_TRACE("call " + std::to_string(failing));
     Lay();
