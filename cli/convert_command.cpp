@@ -220,8 +220,8 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
   command
       ->add_option("-j,--jobs", args.jobs,
                    "Convertit N fichiers à la fois (de 1 à 64 ; défaut : 1), un par cœur du "
-                   "processeur : le journal, les fichiers créés, le bilan et la question du "
-                   "séparateur sont ceux d'un fichier après l'autre")
+                   "processeur, pour de gros fichiers : le journal, les fichiers créés, le bilan "
+                   "et la question du séparateur sont ceux d'un fichier après l'autre")
       ->type_name("N");
   command->add_flag("-a,--all-values", args.allValues,
                     "Convertit aussi les codes absents des tables (défaut : valeurs connues "
