@@ -209,7 +209,9 @@ int RunTableCommand(const TableArgs& args, Console& console) {
                             line.parsed.entry.code == kEndMarkerCode);
     lines.push_back(std::move(line));
   }
-  if (reader.Failed()) return unreadable(OpenFailure::kReadError);
+  if (reader.Failed()) {
+    return unreadable(reader.NotUtf16() ? OpenFailure::kNotUtf16 : OpenFailure::kReadError);
+  }
 
   const VisiblePairs pairs(lines);
   Summary summary;

@@ -126,21 +126,19 @@ UserCodeFile ReadUserCodeFile(const std::filesystem::path& path) {
     table.failure = opened.failure;
     return table;
   }
-  auto entries = ReadUserCodeStream(opened.file.get());
-  if (!entries) {
-    table.failure = OpenFailure::kReadError;
-    return table;
-  }
-  table.entries = std::move(*entries);
-  return table;
+  return ReadUserCodeStream(opened.file.get());
 }
 
-std::optional<std::vector<CodeEntry>> ReadUserCodeStream(std::FILE* file) {
-  std::vector<CodeEntry> entries;
+UserCodeFile ReadUserCodeStream(std::FILE* file) {
+  UserCodeFile table;
+  std::vector<CodeEntry>& entries = table.entries;
   // A pair per line at most: room made once spares a large table the copies (and
   // the memory) of a vector that doubles as it grows.
   const auto lines = CountLinesAndRewind(file);
-  if (!lines) return std::nullopt;
+  if (!lines) {
+    table.failure = OpenFailure::kReadError;
+    return table;
+  }
   entries.reserve(*lines);
   AdviseHugePages(entries.data(), *lines * sizeof(CodeEntry));
   LineReader reader(file);
@@ -153,8 +151,11 @@ std::optional<std::vector<CodeEntry>> ReadUserCodeStream(std::FILE* file) {
       entries.push_back(std::move(parsed.entry));
     }
   }
-  if (reader.Failed()) return std::nullopt;
-  return entries;
+  if (reader.Failed()) {
+    entries.clear();
+    table.failure = reader.NotUtf16() ? OpenFailure::kNotUtf16 : OpenFailure::kReadError;
+  }
+  return table;
 }
 
 KnownPair CodeTables::PairAt(std::uint32_t position) const {

@@ -80,8 +80,8 @@ struct UserCodeFile {
   bool Absent() const { return failure == OpenFailure::kMissing; }
 };
 UserCodeFile ReadUserCodeFile(const std::filesystem::path& path);
-// The pairs of an open stream, read to its end; nothing when reading it failed.
-std::optional<std::vector<CodeEntry>> ReadUserCodeStream(std::FILE* file);
+// The pairs of an open stream, read to its end, or why it could not be read.
+UserCodeFile ReadUserCodeStream(std::FILE* file);
 
 // What a conversion finds for a code or an ISIN: the user's pair if there is one,
 // else the built-in one.

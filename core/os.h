@@ -152,7 +152,8 @@ struct FileIdentity {
 // kNotRegular: a pipe or a device; kInUse: another program holds it without
 // letting others read (Windows); kReservedName: a Windows device name (CON, NUL,
 // AUX, PRN, COM1 to COM9, LPT1 to LPT9, with or without an extension), never a
-// file there; kReadError: it opened, but reading it failed.
+// file there; kReadError: it opened, but reading it failed; kNotUtf16: it
+// starts with a UTF-16 mark, and what follows is not UTF-16.
 enum class OpenFailure {
   kMissing,
   kFolder,
@@ -161,6 +162,7 @@ enum class OpenFailure {
   kInUse,
   kReservedName,
   kReadError,
+  kNotUtf16,
   kOther
 };
 

@@ -156,6 +156,8 @@ std::string_view UnreadableReason(OpenFailure why) {
       return "ce nom est réservé par Windows (CON, PRN, AUX, NUL, COM1 à COM9, LPT1 à LPT9)";
     case OpenFailure::kReadError:
       return "erreur de lecture";
+    case OpenFailure::kNotUtf16:
+      return "il commence comme un texte UTF-16, mais la suite n'est pas de l'UTF-16";
     case OpenFailure::kOther:
       break;
   }

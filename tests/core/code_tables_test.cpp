@@ -81,6 +81,28 @@ TEST(ReadUserCodeFile, AUtf16TableIsReadAsTheTextItHolds) {
   }
 }
 
+// A table that starts as UTF-16 and is not (an odd byte at its end, half of a
+// surrogate pair) is no table: none of its pairs is kept, and the reason is said.
+TEST(ReadUserCodeFile, ATableThatIsNotTheUtf16ItStartsAsIsRefusedWhole) {
+  for (const std::string_view bytes : {std::string_view("\xFF\xFE"
+                                                        "1\0\t\0X\0\n\0"
+                                                        "2",
+                                                        11),
+                                       std::string_view("\xFF\xFE"
+                                                        "1\0\t\0X\0\n\0"
+                                                        "\x00\xD8",
+                                                        12)}) {
+    SCOPED_TRACE(bytes.size());
+    ScratchFolder folder;
+    const UserCodeFile table = ReadUserCodeFile(folder.Write("table.txt", bytes));
+    EXPECT_EQ(table.failure, OpenFailure::kNotUtf16);
+    EXPECT_TRUE(table.entries.empty());
+    CodeTables tables;
+    EXPECT_FALSE(tables.LoadUserCodeTable(folder.Path() / "table.txt"));
+    EXPECT_EQ(tables.UserPairCount(), 0u);
+  }
+}
+
 TEST(ReadUserCodeFile, LongLinesAreReadWholeAndNotCutIntoPairs) {
   // A second field far past the old 998-character line buffer.
   std::string line = "55\tFR0000000550\t" + std::string(5000, 'n') + "\t66\tXX\n";

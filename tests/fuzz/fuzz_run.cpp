@@ -94,7 +94,13 @@ void CheckUserPairsAnswer(const quelvane::CodeTables& tables,
 // Loads table.txt as the program does, and checks what the user table answers.
 void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
                unsigned tableFlags) {
-  if (!tables.LoadUserCodeTable(path)) std::abort();
+  // A table that starts as UTF-16 and is not is refused whole, and the user
+  // table stays as it was; any other table loads.
+  if (const quelvane::TableLoad load = tables.LoadUserCodeTable(path); !load) {
+    if (load.failure != quelvane::OpenFailure::kNotUtf16 || tables.UserPairCount() != 0)
+      std::abort();
+    return;
+  }
   const quelvane::UserCodeFile table = quelvane::ReadUserCodeFile(path);
   if (table.failure) std::abort();
   const std::vector<quelvane::CodeEntry>* pairs = &table.entries;

@@ -17,10 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   std::rewind(file);
-  std::vector<quelvane::CodeEntry> entries =
-      bytes.empty()
-          ? std::vector<quelvane::CodeEntry>{}
-          : quelvane::ReadUserCodeStream(file).value_or(std::vector<quelvane::CodeEntry>{});
+  std::vector<quelvane::CodeEntry> entries = bytes.empty()
+                                                 ? std::vector<quelvane::CodeEntry>{}
+                                                 : quelvane::ReadUserCodeStream(file).entries;
   std::fclose(file);
 
   const quelvane::CodeTable table(entries);
