@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/os.h"
+#include "os/os.h"
 
 int main(int argc, char** argv) {
   std::vector<char> buffer(std::size_t{1} << 18);

@@ -5,8 +5,8 @@
 
 #include "cli/cli.h"
 #include "core/code_tables.h"
-#include "core/os.h"
 #include "core/text.h"
+#include "os/os.h"
 #include "run/run_texts.h"
 
 namespace quelvane {

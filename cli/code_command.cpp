@@ -7,8 +7,8 @@
 #include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
-#include "core/os.h"
 #include "core/text.h"
+#include "os/os.h"
 #include "run/quick_convert.h"
 
 namespace quelvane {

@@ -4,7 +4,7 @@
 #include <streambuf>
 #include <string_view>
 
-#include "core/os.h"
+#include "os/os.h"
 
 namespace quelvane {
 namespace {

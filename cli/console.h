@@ -4,7 +4,7 @@
 
 #include <iosfwd>
 
-#include "core/os.h"
+#include "os/os.h"
 
 namespace quelvane {
 

@@ -11,10 +11,10 @@
 #include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "core/code_tables.h"
-#include "core/os.h"
-#include "core/profile.h"
 #include "core/text.h"
+#include "os/os.h"
 #include "run/process_files.h"
+#include "run/profile.h"
 #include "run/run_texts.h"
 #include "run/settings.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "core/os.h"
+#include "os/os.h"
 
 int main(int argc, char** argv) {
   quelvane::Console console = quelvane::StandardConsole();

@@ -10,8 +10,8 @@
 #include "core/code_rules.h"
 #include "core/code_tables.h"
 #include "core/line_reader.h"
-#include "core/os.h"
 #include "core/text.h"
+#include "os/os.h"
 #include "run/run_texts.h"
 
 namespace quelvane {

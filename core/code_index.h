@@ -12,7 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/os.h"
 #include "core/text.h"
 
 namespace quelvane {
@@ -30,14 +29,23 @@ inline std::size_t SlotOf(std::uint64_t hash, std::size_t size) {
   return static_cast<std::size_t>(((hash >> 32) * static_cast<std::uint64_t>(size)) >> 32);
 }
 
-// Empties `array` and gives it `count` value-initialised elements, in memory asked
-// for in huge pages before it is first written: the slots of a large table are
-// written in random order, one small page fault each otherwise.
+}  // namespace code_index_detail
+
+// What the indexes ask of the system for their slots before they are first
+// written, given by whoever builds them (the tables give the OS layer's
+// AdviseHugePages): the slots of a large table are written in random order, one
+// small page fault each otherwise.
+using MemoryAdvice = void (*)(void* data, std::size_t bytes);
+
+namespace code_index_detail {
+
+// Empties `array` and gives it `count` value-initialised elements, advised
+// before they are first written.
 template <class T>
-void ResetToEmpty(std::vector<T>& array, std::size_t count) {
+void ResetToEmpty(std::vector<T>& array, std::size_t count, MemoryAdvice advise) {
   array = {};
   array.reserve(count);
-  AdviseHugePages(array.data(), count * sizeof(T));
+  advise(array.data(), count * sizeof(T));
   array.resize(count);
 }
 
@@ -48,10 +56,10 @@ void ResetToEmpty(std::vector<T>& array, std::size_t count) {
 // be a miss or a mispredicted probe.
 class KeyFilter {
  public:
-  void Reset(std::size_t count) {
+  void Reset(std::size_t count, MemoryAdvice advise) {
     std::size_t bits = 64;
     while (bits < count * kBitsPerKey) bits *= 2;
-    ResetToEmpty(words_, bits / 64);
+    ResetToEmpty(words_, bits / 64, advise);
   }
   void Add(std::uint64_t hash) {
     const std::size_t bit = BitOf(hash);
@@ -78,9 +86,9 @@ template <class Slot>
 class ProbedSlots {
  public:
   // Empties the slots and makes room for `count` keys; no more may be added.
-  void Reset(std::size_t count) {
-    ResetToEmpty(slots_, SlotCount(count));
-    filter_.Reset(count);
+  void Reset(std::size_t count, MemoryAdvice advise) {
+    ResetToEmpty(slots_, SlotCount(count), advise);
+    filter_.Reset(count, advise);
   }
 
   // Takes the first empty slot of the key's run unless a slot holds the key
@@ -116,7 +124,7 @@ class ProbedSlots {
 class CodeIndex {
  public:
   // Empties the index and makes room for `count` keys; no more may be added.
-  void Reset(std::size_t count) { slots_.Reset(count); }
+  void Reset(std::size_t count, MemoryAdvice advise) { slots_.Reset(count, advise); }
 
   // Records the position unless the code already has one: the first entry wins.
   void Add(std::int32_t code, std::uint32_t position) {
@@ -146,8 +154,8 @@ class CodeIndex {
 // the entries; keys compare whole, folding only A to Z.
 class IsinIndex {
  public:
-  void Reset(std::size_t count) {
-    slots_.Reset(count);
+  void Reset(std::size_t count, MemoryAdvice advise) {
+    slots_.Reset(count, advise);
     longest_ = 0;
   }
 

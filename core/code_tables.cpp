@@ -6,8 +6,8 @@
 
 #include "core/builtin_table.h"
 #include "core/line_reader.h"
-#include "core/os.h"
 #include "core/text.h"
+#include "os/os.h"
 
 namespace quelvane {
 namespace {
@@ -82,8 +82,8 @@ UserLine ParseUserLine(std::string_view line) {
 
 CodeTable::CodeTable(std::vector<CodeEntry> entries) : entries_(std::move(entries)) {
   while (visible_ < entries_.size() && entries_[visible_].code != kEndMarkerCode) ++visible_;
-  byCode_.Reset(visible_);
-  byIsin_.Reset(visible_);
+  byCode_.Reset(visible_, AdviseHugePages);
+  byIsin_.Reset(visible_, AdviseHugePages);
   const auto isinAt = [this](std::uint32_t position) -> std::string_view {
     return entries_[position].isin;
   };
@@ -180,7 +180,7 @@ void CodeTables::MergeIndexes() {
   const std::size_t count = KnownCount();
   // The user's pairs first: an index keeps the first entry of a key, so a user pair
   // hides a built-in one and, within each table, the first match wins.
-  knownByCode_.Reset(count);
+  knownByCode_.Reset(count, AdviseHugePages);
   for (std::size_t i = 0; i < count; ++i) {
     const auto position = static_cast<std::uint32_t>(i);
     knownByCode_.Add(PairAt(position).entry->code, position);
@@ -195,7 +195,7 @@ const IsinIndex& CodeTables::KnownByIsin() const {
   if (isinIndexMade_) return knownByIsin_;
   const std::size_t count = KnownCount();
   const auto isinAt = [this](std::uint32_t position) { return IsinAt(position); };
-  knownByIsin_.Reset(count);
+  knownByIsin_.Reset(count, AdviseHugePages);
   for (std::size_t i = 0; i < count; ++i) {
     const auto position = static_cast<std::uint32_t>(i);
     knownByIsin_.Add(IsinAt(position), position, isinAt);

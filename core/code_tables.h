@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/code_index.h"
+#include "os/os.h"  // OpenFailure: why a table.txt could not be read
 
 namespace quelvane {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/os.h"
+#include "os/os.h"
 
 namespace quelvane {
 

@@ -4,14 +4,10 @@
 #include <cstddef>
 #include <utility>
 
-#include "core/os.h"
+#include "os/os.h"
 
 namespace quelvane {
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 
 // The length of the UTF-8 character that starts at `at`: a '?' takes one
 // character, not one byte, of a name. A stray byte counts as one.
@@ -55,52 +51,6 @@ bool MatchesPlainly(std::string_view pattern, std::string_view name) {
 }
 
 }  // namespace
-
-std::vector<CommandLineWord> SplitWindowsCommandLine(std::string_view line) {
-  std::vector<CommandLineWord> words;
-  std::size_t i = 0;
-  CommandLineWord program;
-  if (!line.empty() && line.front() == '"') {
-    const std::size_t close = std::min(line.find('"', 1), line.size());
-    program = {std::string(line.substr(1, close - 1)), true};
-    i = std::min(close + 1, line.size());
-  } else {
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    program.text = line.substr(0, i);
-  }
-  words.push_back(std::move(program));
-  for (;;) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i == line.size()) return words;
-    CommandLineWord word;
-    int quotes = 0;  // 1 inside quotes
-    std::size_t backslashes = 0;
-    while (i < line.size() && !(quotes == 0 && IsBlank(line[i]))) {
-      const char c = line[i++];
-      if (c != '"') {
-        word.text += c;
-        backslashes = c == '\\' ? backslashes + 1 : 0;
-        continue;
-      }
-      word.quoted = true;
-      word.text.resize(word.text.size() - backslashes / 2 - backslashes % 2);
-      if (backslashes % 2 == 0) {
-        ++quotes;
-      } else {
-        word.text += '"';
-      }
-      backslashes = 0;
-      for (; i < line.size() && line[i] == '"'; ++i) {
-        if (++quotes == 3) {
-          word.text += '"';
-          quotes = 0;
-        }
-      }
-      if (quotes == 2) quotes = 0;
-    }
-    words.push_back(std::move(word));
-  }
-}
 
 bool HasWildcard(std::string_view word) {
   return word.find_first_of("*?") != std::string_view::npos;

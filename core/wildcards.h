@@ -1,8 +1,9 @@
 // File-name patterns on a system whose shell leaves them to the program: cmd
 // hands "*.prn" to quelvane-cli as it was typed, and a Windows console program
 // expands * and ? in its file arguments itself, except in a word that holds a
-// quote. The rules are text and hold on every system; only the folder listing
-// comes from the operating-system layer (FileNamesIn).
+// quote (the operating-system layer says which, WildcardArguments). The match
+// is text and holds on every system; the folder listing comes from the layer
+// (FileNamesIn).
 #pragma once
 
 #include <string>
@@ -10,20 +11,6 @@
 #include <vector>
 
 namespace quelvane {
-
-// One word of a Windows command line.
-struct CommandLineWord {
-  std::string text;
-  bool quoted = false;  // a '"' stood in it, escaped or not: the word is taken as written
-};
-
-// Splits a command line (UTF-8) as Windows programs split theirs
-// (CommandLineToArgvW): the program's name first, up to its closing quote or
-// the first blank, with no escapes; then words at spaces and tabs outside
-// quotes, 2n backslashes before a quote giving n and the quote opening or
-// closing, 2n+1 giving n and a literal quote, and a third quote in a row
-// giving a literal one.
-std::vector<CommandLineWord> SplitWindowsCommandLine(std::string_view line);
 
 bool HasWildcard(std::string_view word);
 

@@ -1,100 +1,83 @@
+// What FileDialog does around the desktop's own dialog, the same for every
+// toolkit: a test's scripted selection or the system's dialog, the selection
+// stored in the buffer or refused, and the walk through it.
 #include "platform/file_dialog.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QHeaderView>
-#include <QScreen>
-#include <QTreeView>
 #include <algorithm>
 #include <utility>
 
-#include "core/os.h"
+#include "os/os.h"
 #include "platform/dialog_template.h"
 #include "platform/message_box.h"
-#include "platform/qt_access.h"
 #include "platform/system_file_dialog.h"
 
 namespace quelvane {
 namespace {
 
-// Each filter shows its description as written; the patterns follow hidden,
-// "*.*" standing for every file, as users of the program's filters expect.
-void SetFilters(QFileDialog& dialog, const std::vector<FileFilter>& fileFilters) {
-  QStringList filters;
-  for (const FileFilter& filter : fileFilters) {
-    QStringList patterns = ToQString(filter.pattern).split(u';', Qt::SkipEmptyParts);
-    for (QString& pattern : patterns) {
-      if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
-    }
-    filters << ToQString(filter.description) + QStringLiteral(" (") + patterns.join(u' ') +
-                   QStringLiteral(")");
-  }
-  if (!filters.isEmpty()) {
-    dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.front());
-  }
-}
-
-void StartFrom(QFileDialog& dialog, const std::string& initialFileName) {
-  if (initialFileName.empty()) return;
-  const QFileInfo start(QFile::decodeName(QByteArray::fromStdString(initialFileName)));
-  if (start.isDir()) {
-    dialog.setDirectory(start.absoluteFilePath());
-  } else if (start.absoluteDir().exists()) {
-    dialog.setDirectory(start.absolutePath());
-    dialog.selectFile(start.fileName());
-  }
-}
-
-// Large enough that the detail view shows its four columns (name, size, type,
-// date of the last change) whole, within the screen the dialog opens on.
-void OpenLargeEnoughToRead(QFileDialog& dialog) {
-  dialog.setViewMode(QFileDialog::Detail);
-  QSize size(900, 560);
-  if (const QScreen* screen = dialog.screen()) {
-    size = size.boundedTo(screen->availableGeometry().size());
-  }
-  dialog.resize(size);
-  // Each column at least as wide as its title.
-  if (auto* view = dialog.findChild<QTreeView*>()) {
-    QHeaderView* header = view->header();
-    for (int column = 0; column < header->count(); ++column) {
-      header->resizeSection(column,
-                            std::max(header->sectionSize(column), header->sectionSizeHint(column)));
-    }
-  }
+FileDialogPresenter& Presenter() {
+  static FileDialogPresenter presenter;
+  return presenter;
 }
 
 }  // namespace
 
-// Qt's own file dialog, in French. It has no buffer of its own, so every
-// selection reaches FileDialog, which judges whether it fits.
-SystemFileSelection RunSystemFileDialog(const FileDialogRequest& request) {
-  QWidget* owner = request.owner != nullptr ? DialogWindow(*request.owner) : nullptr;
-  if (owner == nullptr) owner = QApplication::activeModalWidget();
-  QFileDialog dialog(owner);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  if ((request.flags & kOfnAllowMultiSelect) != 0) {
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-  } else {
-    dialog.setFileMode((request.flags & kOfnFileMustExist) != 0 ? QFileDialog::ExistingFile
-                                                                : QFileDialog::AnyFile);
-  }
-  dialog.setSizeGripEnabled((request.flags & kOfnEnableSizing) != 0);
-  SetFilters(dialog, request.filters);
-  StartFrom(dialog, request.initialFileName);
-  OpenLargeEnoughToRead(dialog);
+SelectionPosition FileDialog::GetStartPosition() const {
+  return std::size_t{0};
+}
 
-  if (dialog.exec() != QDialog::Accepted) return {};
-  std::vector<std::string> paths;
-  for (const QString& file : dialog.selectedFiles()) {
-    paths.push_back(QFile::encodeName(file).toStdString());
+std::string FileDialog::GetNextPathName(SelectionPosition& position) const {
+  return buffer_->NextPathName(position, (flags_ & kOfnAllowMultiSelect) != 0);
+}
+
+FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter presenter) {
+  return std::exchange(Presenter(), std::move(presenter));
+}
+
+FileDialog::FileDialog(std::uint32_t flags, std::string_view filter, const Dialog* owner)
+    : flags_(flags), filters_(ParseFileFilter(filter)), owner_(owner) {}
+
+int FileDialog::DoModal() {
+  std::string start(buffer_->FirstString());
+  if (start.empty()) start = lastFolder_;
+  const FileDialogRequest request{owner_, start, filters_, flags_};
+  const FileDialogPresenter& presenter = Presenter();
+  const SystemFileSelection chosen =
+      presenter ? SystemFileSelection{presenter(request), false} : RunSystemFileDialog(request);
+
+  const std::optional<std::vector<std::string>>& paths = chosen.paths;
+  const bool several = paths && paths->size() > 1;
+  StoreOutcome stored = StoreOutcome::kTooLong;
+  if (!chosen.tooMany) {
+    stored = !paths || (several && (flags_ & kOfnAllowMultiSelect) == 0) ? StoreOutcome::kRefused
+                                                                         : buffer_->Store(*paths);
   }
-  return {std::move(paths), false};
+  if (stored != StoreOutcome::kStored) {
+    buffer_->Clear();
+    if (stored == StoreOutcome::kTooLong && tooManyFilesBox_) {
+      ShowMessageBox(owner_, tooManyFilesBox_->text, tooManyFilesBox_->caption,
+                     tooManyFilesBox_->type);
+    }
+    return kIdCancel;
+  }
+  const std::string& first = paths->front();
+  if (const std::string_view folder = SplitPath(first).folder; !folder.empty()) {
+    lastFolder_ = std::string(folder);
+  }
+  return kIdOk;
+}
+
+std::vector<FileFilter> ParseFileFilter(std::string_view filter) {
+  std::vector<FileFilter> filters;
+  while (!filter.empty() && filter.front() != '|') {
+    const std::size_t bar = filter.find('|');
+    if (bar == std::string_view::npos) break;
+    const std::string_view description = filter.substr(0, bar);
+    filter.remove_prefix(bar + 1);
+    const std::size_t end = std::min(filter.find('|'), filter.size());
+    filters.push_back({std::string(description), std::string(filter.substr(0, end))});
+    filter.remove_prefix(std::min(end + 1, filter.size()));
+  }
+  return filters;
 }
 
 }  // namespace quelvane

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/os.h"
+#include "os/os.h"
 
 namespace quelvane {
 namespace {

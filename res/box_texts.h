@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "core/box_types.h"
-#include "core/os.h"
+#include "os/os.h"
 #include "run/run_texts.h"
 
 namespace quelvane::res {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/os.h"
+#include "os/os.h"
 
 namespace quelvane {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/os.h"
+#include "os/os.h"
 #include "run/conversion_options.h"
 #include "run/run_reporter.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "core/box_types.h"
-#include "core/os.h"
+#include "os/os.h"
 
 namespace quelvane::run_texts {
 

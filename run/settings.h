@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/profile.h"
 #include "run/conversion_options.h"
+#include "run/profile.h"
 
 namespace quelvane {
 

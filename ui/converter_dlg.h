@@ -11,12 +11,12 @@
 #include <string_view>
 
 #include "core/code_tables.h"
-#include "core/profile.h"
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/icon.h"
 #include "res/resource_ids.h"
 #include "run/conversion_options.h"
+#include "run/profile.h"
 #include "run/run_reporter.h"
 #include "run/settings.h"
 

@@ -12,10 +12,10 @@
 
 #include "cli/table_command.h"
 #include "core/code_tables.h"
-#include "core/profile.h"
 #include "core/text.h"
 #include "res/help_text.h"
 #include "run/process_files.h"
+#include "run/profile.h"
 #include "run/quick_convert.h"
 #include "run/run_reporter.h"
 #include "run/settings.h"

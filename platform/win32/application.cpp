@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/icon.h"
+#include "platform/win32/access.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_access.h"
 #include "platform/win32/windows_api.h"
 
 namespace quelvane {

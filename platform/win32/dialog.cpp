@@ -16,8 +16,8 @@
 #include "core/text.h"
 #include "platform/icon.h"
 #include "platform/message_box.h"
+#include "platform/win32/access.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_access.h"
 #include "platform/win32/windows_api.h"
 
 namespace quelvane {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/win32/win32_access.h"
+#include "platform/win32/access.h"
 #include "platform/win32/windows_api.h"
 
 namespace quelvane {

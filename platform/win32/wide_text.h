@@ -1,12 +1,12 @@
 // Texts at the edge of the Windows API: the program keeps UTF-8, Windows takes
-// and gives UTF-16 (core/os_wide_text.h converts), and shows labels its own way.
+// and gives UTF-16 (os/wide_text.h converts), and shows labels its own way.
 // Only platform/win32 includes this.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "core/os_wide_text.h"
+#include "os/wide_text.h"
 
 namespace quelvane {
 

@@ -1,10 +1,6 @@
 # The Win32 implementation of the desktop framework: dialogs from templates in
 # memory, item operations by id, MessageBoxW, GetOpenFileNameW. No Qt.
-set(win32_dir ${CMAKE_CURRENT_LIST_DIR})
-add_library(quelvane_platform STATIC
-  ${win32_dir}/application.cpp ${win32_dir}/dialog.cpp ${win32_dir}/file_dialog.cpp
-  ${win32_dir}/icon.cpp ${win32_dir}/message_box.cpp ${win32_dir}/wide_text.cpp
-  file_dialog_presenter.cpp message_box_presenter.cpp message_map.cpp selection_buffer.cpp)
-target_include_directories(quelvane_platform PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(quelvane_platform PUBLIC quelvane_core comctl32 comdlg32
-                                        PRIVATE quelvane_warnings)
+target_sources(quelvane_platform PRIVATE
+  win32/application.cpp win32/dialog.cpp win32/icon.cpp win32/system_file_dialog.cpp
+  win32/system_message_box.cpp win32/wide_text.cpp)
+target_link_libraries(quelvane_platform PUBLIC comctl32 comdlg32)

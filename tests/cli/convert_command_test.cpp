@@ -18,9 +18,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "core/os.h"
-#include "tests/core/test_files.h"
-#include "tests/core/test_system.h"
+#include "os/os.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_system.h"
 
 namespace quelvane {
 namespace {

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "cli/cli.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

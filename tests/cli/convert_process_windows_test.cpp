@@ -12,8 +12,8 @@
 #include <string>
 
 #include "cli/cli.h"
-#include "core/os.h"
-#include "tests/core/test_files.h"
+#include "os/os.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

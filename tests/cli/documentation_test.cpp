@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

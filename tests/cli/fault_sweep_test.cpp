@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "core/os.h"
-#include "tests/core/fault_plan.h"
-#include "tests/core/test_files.h"
+#include "os/os.h"
+#include "tests/support/fault_plan.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/code_tables.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

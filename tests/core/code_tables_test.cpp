@@ -5,7 +5,7 @@
 #include <random>
 
 #include "core/text.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

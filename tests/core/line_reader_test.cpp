@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "tests/core/line_reader_support.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

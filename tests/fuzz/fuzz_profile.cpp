@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/profile.h"
 #include "core/text.h"
+#include "run/profile.h"
 #include "run/settings.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/os.h"
+#include "os/os.h"
 #include "platform/dialog_template.h"
 #include "tests/platform/gui_test_support.h"
 

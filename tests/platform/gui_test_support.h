@@ -20,7 +20,7 @@
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane::testing {
 

@@ -25,9 +25,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/controls.h"
-#include "platform/qt_access.h"
-#include "platform/qt_ownership.h"
+#include "platform/qt/access.h"
+#include "platform/qt/controls.h"
+#include "platform/qt/ownership.h"
 #include "tests/platform/gui_test_support.h"
 #include "tests/platform/qt_test_support.h"
 

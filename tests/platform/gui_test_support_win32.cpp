@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/access.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_access.h"
 #include "platform/win32/windows_api.h"
 #include "tests/platform/gui_test_support.h"
 

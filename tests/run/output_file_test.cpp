@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/core/test_files.h"
-#include "tests/core/test_system.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_system.h"
 
 namespace quelvane {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "core/code_tables.h"
 #include "run/process_files.h"
-#include "tests/core/test_files.h"
-#include "tests/core/test_system.h"
 #include "tests/run/recording_reporter.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_system.h"
 
 namespace quelvane::testing {
 

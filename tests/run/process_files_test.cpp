@@ -12,9 +12,9 @@
 #include <iterator>
 
 #include "core/code_tables.h"
-#include "tests/core/test_files.h"
 #include "tests/run/process_files_fixture.h"
 #include "tests/run/recording_reporter.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

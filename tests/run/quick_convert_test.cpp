@@ -4,8 +4,8 @@
 
 #include "core/code_tables.h"
 #include "run/run_texts.h"
-#include "tests/core/test_files.h"
 #include "tests/run/quick_convert_cases.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

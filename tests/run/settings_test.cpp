@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {

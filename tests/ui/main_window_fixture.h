@@ -10,8 +10,8 @@
 #include <string>
 
 #include "res/resource_ids.h"
-#include "tests/core/test_system.h"
 #include "tests/platform/gui_test_support.h"
+#include "tests/support/test_system.h"
 #include "ui/converter_dlg.h"
 
 namespace quelvane::testing {

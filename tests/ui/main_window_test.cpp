@@ -1,6 +1,6 @@
 // The main window at start and at its end: the settings read into the controls,
 // the fourteen keys written back, the window as a person sees it.
-#include "core/os.h"
+#include "os/os.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {

@@ -4,7 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/convert_command.h"
-#include "core/os.h"
+#include "os/os.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {

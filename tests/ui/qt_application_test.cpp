@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/qt_access.h"
+#include "platform/qt/access.h"
 #include "res/resource_ids.h"
 #include "tests/platform/qt_test_support.h"
 #include "tests/ui/main_window_fixture.h"

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "res/resource_ids.h"
-#include "tests/core/fault_plan.h"
 #include "tests/platform/gui_test_support.h"
+#include "tests/support/fault_plan.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
