@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/code_index.h"
+#include "core/recognition.h"
 #include "os/os.h"  // OpenFailure: why a table.txt could not be read
 
 namespace quelvane {
@@ -125,6 +126,11 @@ class CodeTables {
   const CodeEntry* FindUserByIsin(std::string_view isin) const;
   const CodeEntry* FindBuiltinByIsin(std::string_view isin) const;
   bool IsUserTableIsin(std::string_view text) const { return FindUserByIsin(text) != nullptr; }
+  // Whether a token of a file stands for an ISIN: the shape of one, or a text
+  // the user's table pairs with a code (a special code of 14 characters, say).
+  bool IsIsinSideCode(std::string_view text) const {
+    return IsIsinShape(text) || IsUserTableIsin(text);  // the cheap test first
+  }
 
   // The user table, then the built-in one, in a single lookup: what a conversion
   // looks for costs the same whatever the size of the user table.

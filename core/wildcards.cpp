@@ -52,10 +52,6 @@ bool MatchesPlainly(std::string_view pattern, std::string_view name) {
 
 }  // namespace
 
-bool HasWildcard(std::string_view word) {
-  return word.find_first_of("*?") != std::string_view::npos;
-}
-
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   if (MatchesPlainly(pattern, name)) return true;
   if (pattern.ends_with(".*")) return MatchesPlainly(pattern.substr(0, pattern.size() - 2), name);

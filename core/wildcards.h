@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace quelvane {
+#include "os/text_rules.h"  // HasWildcard
 
-bool HasWildcard(std::string_view word);
+namespace quelvane {
 
 // Whether a name matches a pattern: '*' any characters (none included), '?' one
 // character (one code point of UTF-8), the rest as it is; give both as NameKey

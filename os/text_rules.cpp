@@ -117,6 +117,10 @@ std::vector<CommandLineWord> SplitWindowsCommandLine(std::string_view line) {
   }
 }
 
+bool HasWildcard(std::string_view word) {
+  return word.find_first_of("*?") != std::string_view::npos;
+}
+
 std::string TemporaryNameIn(std::string_view folder, std::uint64_t seed) {
   static constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::string name(folder);

@@ -58,6 +58,10 @@ struct CommandLineWord {
 // giving a literal one.
 std::vector<CommandLineWord> SplitWindowsCommandLine(std::string_view line);
 
+// Whether a word holds a '*' or a '?': a file-name pattern where the program
+// expands patterns itself (core/wildcards.h).
+bool HasWildcard(std::string_view word);
+
 // A short hidden name in `folder` (which ends with its separator, or is empty):
 // ".q" and six letters or digits drawn from `seed`. A final name has at least
 // one character, so a folder that holds the final name holds this one too,

@@ -390,7 +390,7 @@ bool FileConversion::Recognised(std::string_view token) const {
 
 bool FileConversion::RecognisedValue(std::string_view value) const {
   if (settings_.codeSource == CodeType::kSicovam) return IsSicovamCode(value, settings_.prefix);
-  return IsIsinShape(value) || tables_.IsUserTableIsin(value);
+  return tables_.IsIsinSideCode(value);
 }
 
 FileConversion::Detection FileConversion::DetectCodeColumn(LineReader& reader) {
@@ -596,7 +596,7 @@ CodeResult FileConversion::ConvertAndRemember(std::string_view token) {
     if (const auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix, computed_)) {
       result = {true, isin->kind, isin->isin, HoldsMoreThanItsCode(token, settings_.prefix)};
     }
-  } else if (IsIsinShape(token) || tables_.IsUserTableIsin(token)) {  // the cheap test first
+  } else if (tables_.IsIsinSideCode(token)) {
     SicovamConversion code = IsinToSicovam(tables_, token);
     converted_ = std::move(code.code);
     result = {true, code.kind, converted_};

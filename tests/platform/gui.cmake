@@ -21,7 +21,7 @@ function(quelvane_add_gui_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   # Qt's imported targets belong to the folder that finds them.
   find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
-  add_executable(${name} ${ARG_SOURCES})
+  add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:quelvane_test_table>)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} quelvane_gui_test_support quelvane_warnings)
   target_compile_definitions(${name} PRIVATE
     QUELVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"

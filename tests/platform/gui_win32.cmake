@@ -26,7 +26,7 @@ set_tests_properties(xvfb_stop PROPERTIES FIXTURES_CLEANUP xvfb)
 # are Qt's and mean nothing here.
 function(quelvane_add_gui_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:quelvane_test_table>)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} quelvane_gui_test_support quelvane_warnings)
   target_compile_definitions(${name} PRIVATE
     QUELVANE_TEST_DATA="${QUELVANE_TEST_DATA_DIR}"
