@@ -24,15 +24,13 @@ using quelvane::ConversionOptions;
 
 class SilentReporter final : public quelvane::RunReporter {
  public:
-  void SetStatusLines(const std::optional<std::string>&, const std::optional<std::string>&,
-                      const std::optional<std::string>&,
-                      const std::optional<std::string>&) override {}
-  void AddLogLine(std::string_view) override {}
-  void SetLogRedraw(bool) override {}
-  void ScrollLogToEnd() override {}
-  quelvane::BoxAnswer MessageBox(std::string_view, std::string_view, quelvane::BoxType) override {
-    return quelvane::BoxAnswer::kYes;
-  }
+  void RunRefused(quelvane::RunRefusal) override {}
+  void RunStarted(std::int64_t) override {}
+  void FileStarted(std::int64_t, std::int64_t, std::string_view) override {}
+  void LogLine(std::string_view) override {}
+  bool GoOnWithoutSeparator(std::string_view) override { return true; }
+  void FileDone(std::int64_t, std::int64_t) override {}
+  void RunEnded(const quelvane::RunEnd&) override {}
 };
 
 constexpr std::size_t kFileBytes = std::size_t{16} << 20;

@@ -21,81 +21,133 @@
 namespace quelvane {
 namespace {
 
-// The run's reporter for a terminal or a pipe: the log list becomes standard
-// output, message boxes standard error, and the status lines a progress line on
-// standard error that is erased before anything else is written there or to the log.
+// The run's boxes in a terminal's words: they name the command line's options
+// and the log above, where the window names its controls.
+constexpr std::string_view kTerminalNothingSelected =
+    "Aucun fichier à traiter : le nom de fichier donné est vide.";
+const std::string kTerminalLengthTooShort =
+    "La longueur fixe des codes SICOVAM (--fixed-length, ou celle des réglages lus avec\n"
+    "--profile) est absente ou inférieure à " +
+    std::to_string(kShortestFixedLength) + ".\nLa longueur doit être au moins égale à " +
+    std::to_string(kShortestFixedLength) + ".";
+const std::string kTerminalLengthTooLong =
+    "La longueur fixe des codes SICOVAM (--fixed-length, ou celle des réglages lus avec\n"
+    "--profile) est supérieure à " +
+    std::to_string(kLongestFixedLength) + ".\nLa longueur doit être au plus égale à " +
+    std::to_string(kLongestFixedLength) + ".";
+constexpr std::string_view kTerminalUnknownValuesSentence =
+    "\nLes valeurs inconnues ne sont pas converties : donnez -a (--all-values)\nou ajoutez "
+    "leurs paires à table.txt.";
+
+std::string TerminalSeparatorQuestion(std::string_view path) {
+  return "Le fichier '" + std::string(path) +
+         "'\nne semble pas contenir le séparateur de colonne sélectionné.\n\n"
+         "Vous devriez peut-être donner le bon séparateur avec l'option -s (--source-sep).\n\n"
+         "Voulez-vous continuer ?";
+}
+
+std::string TerminalWarningsBox(std::int64_t warnings) {
+  return "Attention, il y a eu " + std::to_string(warnings) +
+         " warnings.\nConsultez le log ci-dessus.";
+}
+
+std::string TerminalUnknownValuesHint(std::int64_t userPairs, std::int64_t builtinPairs) {
+  return run_texts::TablesHold(userPairs, builtinPairs) +
+         "les autres codes sont ignorés sans l'option -a (--all-values). Donnez-la pour les "
+         "convertir par le calcul, ou ajoutez leurs paires à table.txt (--table).";
+}
+
+// The run's reporter for a terminal or a pipe: the log becomes standard output,
+// what the window says in boxes goes to standard error, and a progress line on
+// standard error shows the file under way; it is erased before anything else is
+// written there or to the log.
 class ConsoleReporter final : public RunReporter {
  public:
   ConsoleReporter(Console& console, const ConvertArgs& args) : console_(console), args_(args) {}
 
-  void SetStatusLines(const std::optional<std::string>& line1,
-                      const std::optional<std::string>& line2,
-                      const std::optional<std::string>& /*line3*/,
-                      const std::optional<std::string>& /*line4*/) override {
-    // Line 1 counts the files done: the log so far goes out, so that an
-    // interrupted run shows what it did (see also ShowFileProgress).
-    if (line1 && !line1->empty()) console_.out.flush();
-    if (line2 && !line2->empty()) {
-      ++fileIndex_;
-      ShowProgress(0);
-    }
+  void RunRefused(RunRefusal why) override {
+    Say(why == RunRefusal::kNothingSelected  ? std::string(kTerminalNothingSelected)
+        : why == RunRefusal::kLengthTooShort ? kTerminalLengthTooShort
+                                             : kTerminalLengthTooLong);
   }
 
-  void AddLogLine(std::string_view text) override {
-    ErasePercent();
-    console_.out << StripTrailingLineEnds(text) << '\n';
-  }
-
-  void SetLogRedraw(bool /*on*/) override {}
-  void ScrollLogToEnd() override { ErasePercent(); }
-
-  BoxAnswer MessageBox(std::string_view text, std::string_view /*caption*/, BoxType type) override {
-    ErasePercent();
+  // The log so far goes out as each file is done, so that an interrupted run
+  // shows what it did (see also FileProgress).
+  void RunStarted(std::int64_t /*count*/) override { console_.out.flush(); }
+  void FileDone(std::int64_t /*filesDone*/, std::int64_t /*count*/) override {
     console_.out.flush();
-    console_.err << text << '\n';
-    if (type != BoxType::kQuestion) return BoxAnswer::kOk;
-    if (args_.yes) return Answer(BoxAnswer::kYes, "Réponse : Oui (--yes).");
-    if (args_.no) return Answer(BoxAnswer::kNo, "Réponse : Non (--no).");
+  }
+
+  void FileStarted(std::int64_t index, std::int64_t count, std::string_view /*path*/) override {
+    fileIndex_ = index;
+    fileCount_ = count;
+    ShowProgress(0);
+  }
+
+  void LogLine(std::string_view text) override {
+    ErasePercent();
+    console_.out << text << '\n';
+  }
+
+  bool GoOnWithoutSeparator(std::string_view path) override {
+    Say(TerminalSeparatorQuestion(path));
+    if (args_.yes) return Answer(true, "Réponse : Oui (--yes).");
+    if (args_.no) return Answer(false, "Réponse : Non (--no).");
     if (console_.terminal == nullptr) {
-      return Answer(BoxAnswer::kNo,
+      return Answer(false,
                     "Pas de terminal pour répondre : la réponse est Non (--yes ou --no donnent "
                     "la réponse à l'avance).");
     }
     for (;;) {
       console_.err << "Continuer ? (o/n) " << std::flush;
       std::string answer;
-      if (!std::getline(*console_.terminal, answer)) return BoxAnswer::kNo;
+      if (!std::getline(*console_.terminal, answer)) return false;
       const std::string_view word = answer;
       if (word == "o" || word == "O" || word == "oui" || word == "y" || word == "Y" ||
           word == "yes") {
-        return BoxAnswer::kYes;
+        return true;
       }
-      if (word == "n" || word == "N" || word == "non" || word == "no") return BoxAnswer::kNo;
+      if (word == "n" || word == "N" || word == "non" || word == "no") return false;
     }
   }
 
-  // A terminal has no window: the boxes name the options and the log above.
-  const run_texts::BoxTexts& Boxes() const override { return run_texts::kTerminalBoxes; }
-
   // Called every few megabytes of a file, and as each reading of it starts.
-  void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
+  void FileProgress(std::uint64_t done, std::uint64_t total) override {
     console_.out.flush();
     ShowProgress(total == 0 ? 100 : static_cast<int>(done * 100 / total));
+  }
+
+  void RunEnded(const RunEnd& end) override {
+    const bool unknownSaid = !end.abandoned && end.unknownValues != 0;
+    if (unknownSaid) LogLine(TerminalUnknownValuesHint(end.userPairs, end.builtinPairs));
+    ErasePercent();
+    if (end.warnings != 0) {
+      std::string text = TerminalWarningsBox(end.warnings);
+      if (unknownSaid) text += kTerminalUnknownValuesSentence;
+      Say(text);
+    }
   }
 
   void Finish() { ErasePercent(); }
 
  private:
-  BoxAnswer Answer(BoxAnswer answer, std::string_view why) {
+  // What the window would say in a box, after the log so far.
+  void Say(std::string_view text) {
+    ErasePercent();
+    console_.out.flush();
+    console_.err << text << '\n';
+  }
+
+  bool Answer(bool goOn, std::string_view why) {
     console_.err << why << '\n';
-    return answer;
+    return goOn;
   }
 
   void ShowProgress(int percent) {
     if (!console_.showProgress) return;
     console_.out.flush();
-    console_.err << "\rFichier " << fileIndex_ << "/" << args_.files.size() << " : " << percent
-                 << " %" << std::flush;
+    console_.err << "\rFichier " << fileIndex_ << "/" << fileCount_ << " : " << percent << " %"
+                 << std::flush;
     shown_ = true;
   }
 
@@ -107,7 +159,8 @@ class ConsoleReporter final : public RunReporter {
 
   Console& console_;
   const ConvertArgs& args_;
-  std::size_t fileIndex_ = 0;
+  std::int64_t fileIndex_ = 0;
+  std::int64_t fileCount_ = 0;
   bool shown_ = false;
 };
 
@@ -210,7 +263,9 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertArgs& args) {
   command
       ->add_option("--fixed-length", args.fixedLength,
                    "Codes SICOVAM produits complétés à gauche par des '0' jusqu'à N caractères "
-                   "(de 5 à 99, préfixe non compris)")
+                   "(de " +
+                       std::to_string(kShortestFixedLength) + " à " +
+                       std::to_string(kLongestFixedLength) + ", préfixe non compris)")
       ->type_name("N");
   command
       ->add_option("-k,--column", args.column,

@@ -24,6 +24,11 @@ constexpr std::string_view ExtensionText(OutputExtension extension) {
   return extension == OutputExtension::kNew ? ".new" : ".new.txt";
 }
 
+// The fixed SICOVAM lengths a run accepts (LgSicoFixe, NbCharSico): a run asked
+// for another is refused before its first file.
+inline constexpr int kShortestFixedLength = 5;
+inline constexpr int kLongestFixedLength = 99;
+
 struct ConversionOptions {
   // Every option as a first start without a profile has it: the defaults of the
   // settings schema (run/settings.h).

@@ -44,8 +44,6 @@ constexpr std::size_t kPendingColumns = std::size_t{1} << 20;
 constexpr std::uint64_t kWriteBehindSize = std::uint64_t{8} << 20;
 // Progress is reported after this many bytes, never per line.
 constexpr std::uint64_t kProgressStep = std::uint64_t{4} << 20;
-constexpr int kShortestFixedLength = 5;
-constexpr int kLongestFixedLength = 99;
 
 // What happens to the code column. Only the two pairs the main window sets have a
 // conversion; any other pair leaves the column as it is, like every other column.
@@ -171,6 +169,7 @@ struct RunShared {
   const Selection& selection;
   const RunPlaces& places;
   RunReporter& reporter;
+  std::int64_t fileCount = 0;
   ConversionMemo memo;
   ReadBuffer readBuffer;
   std::vector<char> writeBuffer;
@@ -183,7 +182,8 @@ struct RunShared {
 // One file of the run, from its log heading to its line count.
 class FileConversion {
  public:
-  FileConversion(RunShared& run, const std::string& path)
+  // The run's file `index`, counted from 1.
+  FileConversion(RunShared& run, const std::string& path, std::int64_t index)
       : settings_(run.settings),
         tables_(run.tables),
         memo_(run.memo),
@@ -193,6 +193,8 @@ class FileConversion {
         writeBuffer_(run.writeBuffer),
         reporter_(run.reporter),
         waitForTurn_(run.waitForTurn),
+        index_(index),
+        fileCount_(run.fileCount),
         path_(path),
         displayPath_(DisplayText(path)) {}
 
@@ -251,6 +253,8 @@ class FileConversion {
   ComputedIsin computed_;  // an ISIN computed from a code
   RunReporter& reporter_;
   const std::function<bool()>& waitForTurn_;
+  std::int64_t index_;
+  std::int64_t fileCount_;
   const std::string& path_;
   std::string displayPath_;
   FileIdentity identity_;  // the input as it was opened
@@ -264,7 +268,7 @@ class FileConversion {
 };
 
 void FileConversion::Warn(std::string_view firstLine) {
-  reporter_.AddLogLine(firstLine);
+  reporter_.LogLine(firstLine);
   ++result_.warnings;
 }
 
@@ -283,14 +287,14 @@ void FileConversion::StartProgress() {
 
 void FileConversion::ReportProgress(const LineReader& reader) {
   if (reader.Offset() < nextProgress_) return;
-  reporter_.ShowFileProgress(reader.Offset(), identity_.size);
+  reporter_.FileProgress(reader.Offset(), identity_.size);
   nextProgress_ = reader.Offset() + kProgressStep;
 }
 
 FileResult FileConversion::Run() {
-  reporter_.SetStatusLines(std::nullopt, displayPath_, std::nullopt, std::nullopt);
-  reporter_.AddLogLine(texts::kEmptyLine);
-  reporter_.AddLogLine(texts::ProcessingFile(displayPath_));
+  reporter_.FileStarted(index_, fileCount_, displayPath_);
+  reporter_.LogLine(texts::kEmptyLine);
+  reporter_.LogLine(texts::ProcessingFile(displayPath_));
 
   // Folders, pipes and devices cannot be read twice from the start: they count as
   // files that cannot be opened.
@@ -302,7 +306,7 @@ FileResult FileConversion::Run() {
       Fail(texts::kReservedInputName);
     } else {
       Fail(texts::kCannotOpen);
-      reporter_.AddLogLine(texts::CannotOpenReason(input.failure));
+      reporter_.LogLine(texts::CannotOpenReason(input.failure));
     }
     return result_;
   }
@@ -313,7 +317,7 @@ FileResult FileConversion::Run() {
   if (reader.DecodeIfUtf16()) {
     utf16_ = true;
     bigEndian_ = reader.BigEndian();
-    reporter_.AddLogLine(bigEndian_ ? texts::kReadAsUtf16Be : texts::kReadAsUtf16Le);
+    reporter_.LogLine(bigEndian_ ? texts::kReadAsUtf16Be : texts::kReadAsUtf16Le);
   }
   // Old Mac programs end their lines with a CR alone.
   if (reader.HoldsCrButNoLf()) reader.SetLineEnd('\r');
@@ -327,15 +331,12 @@ FileResult FileConversion::Run() {
   // it goes on to find no code column.
   if (firstLine && !firstLine->empty() &&
       !FirstLineHasSeparator(*firstLine, settings_.sourceSeparator)) {
-    const BoxAnswer answer =
-        reporter_.MessageBox(reporter_.Boxes().separatorQuestion(displayPath_),
-                             texts::kSeparatorQuestionCaption, BoxType::kQuestion);
-    if (answer != BoxAnswer::kYes) {
+    if (!reporter_.GoOnWithoutSeparator(displayPath_)) {
       // The file is closed before the abandon is logged, so that a user who acts
       // on the log (moves or deletes the file) finds it free.
       file.reset();
-      reporter_.AddLogLine(texts::kSeparatorMissing);
-      reporter_.AddLogLine(texts::kAbandon);
+      reporter_.LogLine(texts::kSeparatorMissing);
+      reporter_.LogLine(texts::kAbandon);
       result_.abandoned = true;
       return result_;
     }
@@ -344,9 +345,9 @@ FileResult FileConversion::Run() {
   if (places_.codeColumn > 0) {
     codeColumn_ = places_.codeColumn - 1;
     const auto shownColumn = static_cast<std::int64_t>(places_.codeColumn);
-    reporter_.AddLogLine(settings_.codeSource == CodeType::kSicovam
-                             ? texts::SicovamColumnGiven(shownColumn)
-                             : texts::IsinColumnGiven(shownColumn));
+    reporter_.LogLine(settings_.codeSource == CodeType::kSicovam
+                          ? texts::SicovamColumnGiven(shownColumn)
+                          : texts::IsinColumnGiven(shownColumn));
   } else if (!FindCodeColumn(reader)) {
     return result_;
   }
@@ -368,9 +369,9 @@ bool FileConversion::FindCodeColumn(LineReader& reader) {
       break;
   }
   const auto shownColumn = static_cast<std::int64_t>(codeColumn_) + 1;
-  reporter_.AddLogLine(settings_.codeSource == CodeType::kSicovam
-                           ? texts::SicovamColumnFound(shownColumn)
-                           : texts::IsinColumnFound(shownColumn));
+  reporter_.LogLine(settings_.codeSource == CodeType::kSicovam
+                        ? texts::SicovamColumnFound(shownColumn)
+                        : texts::IsinColumnFound(shownColumn));
   return true;
 }
 
@@ -475,7 +476,7 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
     output.Discard();
     FailToWrite(outputPath, output);
   } else {
-    reporter_.AddLogLine(texts::LinesProcessed(lineNumber_, result_.warnings));
+    reporter_.LogLine(texts::LinesProcessed(lineNumber_, result_.warnings));
   }
 }
 
@@ -634,7 +635,7 @@ CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_
   }
   if (code.moreThanCode) [[unlikely]] {
     Warn(texts::MoreThanTheCode(lineNumber_, DisplayText(token)));
-    reporter_.AddLogLine(texts::kRestOfFieldLost);
+    reporter_.LogLine(texts::kRestOfFieldLost);
   }
   if (quoted) [[unlikely]]
     out.PutRepeated('"', 1);
@@ -656,13 +657,13 @@ CodeOutcome FileConversion::AppendCodeValue(std::string_view token, std::string_
 void FileConversion::NotRecognised(std::string_view token, AtomicOutputFile& out,
                                    std::string (*firstLine)(std::int64_t)) {
   Warn(firstLine(lineNumber_));
-  reporter_.AddLogLine(settings_.skipIgnored ? texts::kLineSkipped : texts::kLineCopied);
+  reporter_.LogLine(settings_.skipIgnored ? texts::kLineSkipped : texts::kLineCopied);
   out.Put(token);
 }
 
 void FileConversion::DropUnknown(std::string_view token) {
   Warn(texts::UnknownSicovam(DisplayText(token)));
-  reporter_.AddLogLine(texts::kLineSkipped);
+  reporter_.LogLine(texts::kLineSkipped);
   ++result_.unknownValues;
 }
 
@@ -741,7 +742,7 @@ class ParallelFiles {
     std::vector<Event> events;
     bool current = false;  // its reports are being handed on
     bool done = false;
-    std::optional<BoxAnswer> answer;
+    std::optional<bool> goOn;  // the answer to the separator question
     FileResult result;
     std::exception_ptr error;
   };
@@ -749,7 +750,7 @@ class ParallelFiles {
   // What one job's file reports, gathered for its turn.
   class FileReport final : public RunReporter {
    public:
-    FileReport(ParallelFiles& files, const RunReporter& target) : files_(files), target_(target) {}
+    explicit FileReport(ParallelFiles& files) : files_(files) {}
     void Start(std::size_t file) { file_ = file; }
     std::size_t File() const { return file_; }
     // What is gathered goes to the run's thread.
@@ -757,31 +758,27 @@ class ParallelFiles {
       if (!pending_.empty()) files_.Post(file_, pending_);
     }
 
-    void SetStatusLines(const std::optional<std::string>& line1,
-                        const std::optional<std::string>& line2,
-                        const std::optional<std::string>& line3,
-                        const std::optional<std::string>& line4) override {
-      Gather([=](RunReporter& to) { to.SetStatusLines(line1, line2, line3, line4); });
+    // A file reports these; the run's own thread the others.
+    void FileStarted(std::int64_t index, std::int64_t count, std::string_view path) override {
+      Gather(
+          [=, path = std::string(path)](RunReporter& to) { to.FileStarted(index, count, path); });
     }
-    void AddLogLine(std::string_view text) override {
-      Gather([line = std::string(text)](RunReporter& to) { to.AddLogLine(line); });
+    void LogLine(std::string_view text) override {
+      Gather([line = std::string(text)](RunReporter& to) { to.LogLine(line); });
     }
-    void SetLogRedraw(bool on) override {
-      Gather([on](RunReporter& to) { to.SetLogRedraw(on); });
-    }
-    void ScrollLogToEnd() override {
-      Gather([](RunReporter& to) { to.ScrollLogToEnd(); });
-    }
-    BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override {
+    bool GoOnWithoutSeparator(std::string_view path) override {
       Flush();
-      return files_.Ask(file_, std::string(text), std::string(caption), type);
+      return files_.Ask(file_, std::string(path));
     }
-    const run_texts::BoxTexts& Boxes() const override { return target_.Boxes(); }
     // Progress is worth showing as it comes.
-    void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
-      Gather([=](RunReporter& to) { to.ShowFileProgress(done, total); });
+    void FileProgress(std::uint64_t done, std::uint64_t total) override {
+      Gather([=](RunReporter& to) { to.FileProgress(done, total); });
       Flush();
     }
+    void RunRefused(RunRefusal /*why*/) override {}
+    void RunStarted(std::int64_t /*count*/) override {}
+    void FileDone(std::int64_t /*filesDone*/, std::int64_t /*count*/) override {}
+    void RunEnded(const RunEnd& /*end*/) override {}
 
    private:
     void Gather(Event event) {
@@ -790,7 +787,6 @@ class ParallelFiles {
     }
 
     ParallelFiles& files_;
-    const RunReporter& target_;
     std::size_t file_ = 0;
     std::vector<Event> pending_;
   };
@@ -800,12 +796,20 @@ class ParallelFiles {
   // A job: takes the next file while there is room for it, converts it, and
   // gives its result, until there is none left or the run stops.
   void Work(RunShared& run) {
-    FileReport report(*this, reporter_);
-    RunShared own{
-        run.settings, run.tables, run.selection, run.places, report, {}, {}, {}, [this, &report] {
-          report.Flush();
-          return WaitForTurn(report.File());
-        }};
+    FileReport report(*this);
+    RunShared own{run.settings,
+                  run.tables,
+                  run.selection,
+                  run.places,
+                  report,
+                  run.fileCount,
+                  {},
+                  {},
+                  {},
+                  [this, &report] {
+                    report.Flush();
+                    return WaitForTurn(report.File());
+                  }};
     for (;;) {
       std::unique_lock lock(mutex_);
       jobsWake_.wait(lock, [&] {
@@ -818,7 +822,7 @@ class ParallelFiles {
       FileResult result;
       std::exception_ptr error;
       try {
-        result = FileConversion(own, paths_[file]).Run();
+        result = FileConversion(own, paths_[file], static_cast<std::int64_t>(file) + 1).Run();
         report.Flush();
       } catch (...) {
         error = std::current_exception();  // running out of memory, said by the run's thread
@@ -849,20 +853,19 @@ class ParallelFiles {
   }
 
   // The question is asked when the file's turn comes, in file order.
-  BoxAnswer Ask(std::size_t file, std::string text, std::string caption, BoxType type) {
+  bool Ask(std::size_t file, std::string path) {
     std::vector<Event> question;
-    question.emplace_back(
-        [this, file, text = std::move(text), caption = std::move(caption), type](RunReporter& to) {
-          const BoxAnswer answer = to.MessageBox(text, caption, type);
-          const std::lock_guard lock(mutex_);
-          SlotOf(file).answer = answer;
-          jobsWake_.notify_all();
-        });
+    question.emplace_back([this, file, path = std::move(path)](RunReporter& to) {
+      const bool goOn = to.GoOnWithoutSeparator(path);
+      const std::lock_guard lock(mutex_);
+      SlotOf(file).goOn = goOn;
+      jobsWake_.notify_all();
+    });
     Post(file, question);
     std::unique_lock lock(mutex_);
     Slot& slot = SlotOf(file);
-    jobsWake_.wait(lock, [&] { return stopped_ || slot.answer.has_value(); });
-    return slot.answer.value_or(BoxAnswer::kNo);
+    jobsWake_.wait(lock, [&] { return stopped_ || slot.goOn.has_value(); });
+    return slot.goOn.value_or(false);
   }
 
   // The file's turn has come when every earlier file is done and kept.
@@ -889,49 +892,37 @@ class ParallelFiles {
 RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::string>& paths,
                        const CodeTables& tables, RunReporter& reporter, const RunPlaces& places) {
   RunTotals totals;
-  reporter.SetStatusLines("", "", "", "");
-
   const auto count = static_cast<std::int64_t>(paths.size());
   if (paths.empty() || (paths.size() == 1 && paths.front().empty())) {
-    reporter.MessageBox(texts::kNothingSelected, texts::kNothingSelectedCaption,
-                        BoxType::kInformation);
+    reporter.RunRefused(RunRefusal::kNothingSelected);
     totals.refused = true;
     return totals;
   }
   // The length is checked whatever the direction, also when it is not used.
   if (options.LgSicoFixe != 0 &&
       (options.NbCharSico < kShortestFixedLength || options.NbCharSico > kLongestFixedLength)) {
-    const texts::BoxTexts& boxes = reporter.Boxes();
-    reporter.MessageBox(
-        options.NbCharSico < kShortestFixedLength ? boxes.lengthTooShort : boxes.lengthTooLong,
-        texts::kLengthCaption, BoxType::kStop);
+    reporter.RunRefused(options.NbCharSico < kShortestFixedLength ? RunRefusal::kLengthTooShort
+                                                                  : RunRefusal::kLengthTooLong);
     totals.refused = true;
     return totals;
   }
-
-  reporter.SetStatusLines(texts::FilesDoneStatus(0, count), std::nullopt, std::nullopt,
-                          std::nullopt);
-  reporter.SetLogRedraw(false);
+  reporter.RunStarted(count);
 
   const RunSettings settings(options);
   const Selection selection(paths);
-  RunShared run{settings, tables, selection, places, reporter, {}, {}, {}, {}};
-  std::int64_t filesDone = 0;
-  std::int64_t warnings = 0;
-  std::int64_t unknownValues = 0;
+  RunShared run{settings, tables, selection, places, reporter, count, {}, {}, {}, {}};
+  RunEnd end;
   // Adds up a file's result; false when the run ends with it.
   const auto tally = [&](const FileResult& file) {
     if (file.abandoned) {
-      totals.abandoned = true;
+      end.abandoned = true;
       return false;
     }
-    warnings += file.warnings;
-    unknownValues += file.unknownValues;
+    end.warnings += file.warnings;
+    end.unknownValues += file.unknownValues;
     totals.filesNotConverted += file.notConverted ? 1 : 0;
     totals.outputStreamFailed = totals.outputStreamFailed || file.streamFailed;
-    ++filesDone;
-    reporter.SetStatusLines(texts::FilesDoneStatus(filesDone, count), std::nullopt, std::nullopt,
-                            std::nullopt);
+    reporter.FileDone(++end.filesDone, count);
     return true;
   };
   const std::size_t jobs = CanStartThreads() ? std::min(places.jobs, paths.size()) : 1;
@@ -942,39 +933,29 @@ RunTotals ProcessFiles(const ConversionOptions& options, const std::vector<std::
       if (!tally(parallel.Replay(file))) break;
     }
   } else {
-    for (const std::string& path : paths) {
-      if (!tally(FileConversion(run, path).Run())) break;
+    for (std::size_t file = 0; file < paths.size(); ++file) {
+      const auto index = static_cast<std::int64_t>(file) + 1;
+      if (!tally(FileConversion(run, paths[file], index).Run())) break;
     }
   }
 
-  if (!totals.abandoned) {
-    reporter.AddLogLine(texts::kEmptyLine);
-    reporter.AddLogLine(texts::kGlobalSummary);
-    reporter.AddLogLine(texts::FilesProcessed(filesDone));
-    if (warnings != 0) {
-      reporter.AddLogLine(texts::WarningsTotal(warnings));
-      reporter.AddLogLine(texts::UnknownValuesTotal(unknownValues));
-    }
-    // A first run with a small table loses most lines as unknown: say why.
-    if (unknownValues != 0) {
-      reporter.AddLogLine(reporter.Boxes().unknownValuesHint(
-          static_cast<std::int64_t>(tables.UserPairCount()),
-          static_cast<std::int64_t>(BuiltinCodeTable().VisibleCount())));
+  if (!end.abandoned) {
+    reporter.LogLine(texts::kEmptyLine);
+    reporter.LogLine(texts::kGlobalSummary);
+    reporter.LogLine(texts::FilesProcessed(end.filesDone));
+    if (end.warnings != 0) {
+      reporter.LogLine(texts::WarningsTotal(end.warnings));
+      reporter.LogLine(texts::UnknownValuesTotal(end.unknownValues));
     }
   }
+  end.userPairs = static_cast<std::int64_t>(tables.UserPairCount());
+  end.builtinPairs = static_cast<std::int64_t>(BuiltinCodeTable().VisibleCount());
+  reporter.RunEnded(end);
 
-  reporter.SetLogRedraw(true);
-  reporter.ScrollLogToEnd();
-  reporter.SetStatusLines(std::nullopt, "", "", "");
-  if (warnings != 0) {
-    std::string text = reporter.Boxes().warnings(warnings);
-    if (unknownValues != 0 && !totals.abandoned) text += reporter.Boxes().unknownValuesSentence;
-    reporter.MessageBox(text, texts::kWarningsCaption, BoxType::kInformation);
-  }
-
-  totals.filesDone = ClampToInt(filesDone);
-  totals.warnings = ClampToInt(warnings);
-  totals.unknownValues = ClampToInt(unknownValues);
+  totals.abandoned = end.abandoned;
+  totals.filesDone = ClampToInt(end.filesDone);
+  totals.warnings = ClampToInt(end.warnings);
+  totals.unknownValues = ClampToInt(end.unknownValues);
   return totals;
 }
 

@@ -1,5 +1,5 @@
 // Every text the file conversion run and the quick conversion show: log lines,
-// status lines, result lines and message boxes, in UTF-8. Log texts end in "\r\n" as the run hands
+// status lines, result lines and message boxes, in UTF-8. Log texts end in "" as the run hands
 // them over; the log drops those line ends. Tokens and paths are passed already made displayable.
 #pragma once
 
@@ -16,45 +16,10 @@ namespace quelvane::run_texts {
 // (res/box_texts.h) take it from here too.
 inline constexpr std::string_view kAttentionCaption = "Attention";
 
-// Message boxes: text and caption.
-inline constexpr std::string_view kNothingSelected =
-    "Vous devez sélectionner un ou plusieurs fichiers\nà traiter en cliquant sur le bouton :\n"
-    "Fichiers à traiter";
-inline constexpr std::string_view kNothingSelectedCaption = kAttentionCaption;
-inline constexpr std::string_view kLengthTooShort =
-    "Vous avez coché la case indiquant que vous\nsouhaitiez obtenir des codes SICOVAM de\n"
-    "longueur fixe.\nToutefois, vous n'avez pas saisi cette longueur\nou avez demandé une "
-    "longueur inférieure à 5.\nLa longueur doit être au moins égale à 5.";
-inline constexpr std::string_view kLengthTooLong =
-    "Vous avez demandé des codes SICOVAM de longueur fixe\nsupérieure à 99 caractères.\n"
-    "La longueur doit être au plus égale à 99.";
-inline constexpr std::string_view kLengthCaption = "Saisie incohérente";
-inline constexpr std::string_view kTerminalLengthTooShort =
-    "La longueur fixe des codes SICOVAM (--fixed-length, ou celle des réglages lus avec\n"
-    "--profile) est absente ou inférieure à 5.\nLa longueur doit être au moins égale à 5.";
-inline constexpr std::string_view kTerminalLengthTooLong =
-    "La longueur fixe des codes SICOVAM (--fixed-length, ou celle des réglages lus avec\n"
-    "--profile) est supérieure à 99.\nLa longueur doit être au plus égale à 99.";
-inline constexpr std::string_view kSeparatorQuestionCaption = "Allo ?";
-inline constexpr std::string_view kWarningsCaption = kAttentionCaption;
-
-// The boxes whose words differ between the window, which names its controls,
-// and a terminal, which names the command line's options and the log above.
-struct BoxTexts {
-  std::string_view lengthTooShort;
-  std::string_view lengthTooLong;
-  std::string (*separatorQuestion)(std::string_view path);
-  std::string (*warnings)(std::int64_t warnings);
-  // After the summary of a run that left values out as unknown: what the tables
-  // hold and how to convert the others. The box at the end says it in a sentence.
-  std::string (*unknownValuesHint)(std::int64_t userPairs, std::int64_t builtinPairs);
-  std::string_view unknownValuesSentence;
-};
-extern const BoxTexts kWindowBoxes;
-extern const BoxTexts kTerminalBoxes;
-
-std::string SeparatorQuestion(std::string_view path);
-std::string WarningsBox(std::int64_t warnings);
+// The start of the log's line after the summary of a run that left values out
+// as unknown: what the tables hold. Each front end says after it how to convert
+// the others, in its own words.
+std::string TablesHold(std::int64_t userPairs, std::int64_t builtinPairs);
 
 // The quick conversion (QuickConvert): its boxes and its line for a code that
 // has no ISIN.
@@ -67,38 +32,35 @@ inline constexpr BoxMessage kNotACodeBox{
     BoxType::kInformation};
 inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
 
-// Status line 1.
-std::string FilesDoneStatus(std::int64_t done, std::int64_t count);
-
 // Log lines.
-inline constexpr std::string_view kEmptyLine = "\r\n";
+inline constexpr std::string_view kEmptyLine = "";
 inline constexpr std::string_view kSeparatorMissing =
-    "Le fichier ne semble pas contenir le séparateur de colonne sélectionné.\r\n";
+    "Le fichier ne semble pas contenir le séparateur de colonne sélectionné.";
 inline constexpr std::string_view kAbandon = "--------- ABANDON ----------";
-inline constexpr std::string_view kCannotOpen = "  WARNING -> Impossible d'ouvrir le fichier !\r\n";
-inline constexpr std::string_view kCannotRead = "  WARNING -> Erreur de lecture du fichier !\r\n";
+inline constexpr std::string_view kCannotOpen = "  WARNING -> Impossible d'ouvrir le fichier !";
+inline constexpr std::string_view kCannotRead = "  WARNING -> Erreur de lecture du fichier !";
 inline constexpr std::string_view kNoSicovamCode =
-    "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !\r\n";
+    "  WARNING -> Aucun code SICOVAM trouvé dans le fichier !";
 inline constexpr std::string_view kNoIsinCode =
-    "  WARNING -> Aucun code ISIN trouvé dans le fichier !\r\n";
-inline constexpr std::string_view kNoCode = "  WARNING -> Aucun code trouvé dans le fichier !\r\n";
+    "  WARNING -> Aucun code ISIN trouvé dans le fichier !";
+inline constexpr std::string_view kNoCode = "  WARNING -> Aucun code trouvé dans le fichier !";
 inline constexpr std::string_view kCannotWriteStream =
-    "  WARNING -> Impossible d'écrire le fichier converti sur la sortie standard !\r\n";
+    "  WARNING -> Impossible d'écrire le fichier converti sur la sortie standard !";
 inline constexpr std::string_view kFileChanged =
-    "  WARNING -> Le fichier a changé pendant son traitement !\r\n";
+    "  WARNING -> Le fichier a changé pendant son traitement !";
 inline constexpr std::string_view kReadAsUtf16Le =
-    "Fichier en UTF-16 LE : lu comme texte, écrit de même.\r\n";
+    "Fichier en UTF-16 LE : lu comme texte, écrit de même.";
 inline constexpr std::string_view kReadAsUtf16Be =
-    "Fichier en UTF-16 BE : lu comme texte, écrit de même.\r\n";
+    "Fichier en UTF-16 BE : lu comme texte, écrit de même.";
 inline constexpr std::string_view kNotUtf16 =
     "  WARNING -> Le fichier commence comme de l'UTF-16 mais n'en est pas (nombre d'octets "
-    "impair ou demi-caractère seul) : il n'est pas converti !\r\n";
+    "impair ou demi-caractère seul) : il n'est pas converti !";
 inline constexpr std::string_view kNotWritableAsUtf16 =
     "  WARNING -> Le texte converti ne peut s'écrire en UTF-16 (un séparateur ou un préfixe "
-    "hors ASCII ?) : le fichier n'est pas converti !\r\n";
-inline constexpr std::string_view kLineSkipped = "             Ligne ignorée.\r\n";
-inline constexpr std::string_view kLineCopied = "             Ligne recopiée sans traitement.\r\n";
-inline constexpr std::string_view kGlobalSummary = "Bilan global :\r\n";
+    "hors ASCII ?) : le fichier n'est pas converti !";
+inline constexpr std::string_view kLineSkipped = "             Ligne ignorée.";
+inline constexpr std::string_view kLineCopied = "             Ligne recopiée sans traitement.";
+inline constexpr std::string_view kGlobalSummary = "Bilan global :";
 
 std::string ProcessingFile(std::string_view path);
 std::string SicovamColumnFound(std::int64_t column);
@@ -118,7 +80,7 @@ std::string CannotOpenReason(OpenFailure why);
 // An input whose name Windows keeps for a device.
 inline constexpr std::string_view kReservedInputName =
     "  WARNING -> Impossible d'ouvrir le fichier : ce nom est réservé par Windows "
-    "(CON, PRN, AUX, NUL, COM1 à COM9, LPT1 à LPT9) !\r\n";
+    "(CON, PRN, AUX, NUL, COM1 à COM9, LPT1 à LPT9) !";
 std::string OutputIsSelected(std::string_view outputPath);
 std::string SicovamNotFound(std::int64_t line);
 std::string IsinNotFound(std::int64_t line);
@@ -126,7 +88,7 @@ std::string UnknownSicovam(std::string_view token);
 // A token converted by the code at its start, the rest of it left out.
 std::string MoreThanTheCode(std::int64_t line, std::string_view token);
 inline constexpr std::string_view kRestOfFieldLost =
-    "             Ligne convertie : le reste du champ n'est pas recopié.\r\n";
+    "             Ligne convertie : le reste du champ n'est pas recopié.";
 std::string FilesProcessed(std::int64_t files);
 std::string WarningsTotal(std::int64_t warnings);
 std::string UnknownValuesTotal(std::int64_t unknownValues);

@@ -158,10 +158,12 @@ void CConverterDlg::SetStatusLines(const std::optional<std::string>& line1,
   LetPaintThrough();
 }
 
-void CConverterDlg::ShowFileProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {
+void CConverterDlg::FileProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {
   LetPaintThrough();
 }
 
+// The window's own operation drops a text's trailing line ends; the run's lines
+// have none.
 void CConverterDlg::AddLogLine(std::string_view text) {
   const std::string line(StripTrailingLineEnds(text));
   int answer = ListAddString(kIdcLog, line);

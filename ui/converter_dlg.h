@@ -15,14 +15,14 @@
 #include "platform/file_dialog.h"
 #include "platform/icon.h"
 #include "res/resource_ids.h"
+#include "res/window_report.h"
 #include "run/conversion_options.h"
 #include "run/profile.h"
-#include "run/run_reporter.h"
 #include "run/settings.h"
 
 namespace quelvane {
 
-class CConverterDlg : public Dialog, public RunReporter {
+class CConverterDlg : public Dialog, public res::WindowReport {
  public:
   // Loads the window icon and creates the empty user code table; everything else
   // is set by OnInitDialog. The settings live in Profile::DefaultPath().
@@ -44,7 +44,7 @@ class CConverterDlg : public Dialog, public RunReporter {
   void ScrollLogToEnd() override;
   BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override;
   // The window is drawn again, wherever it was covered, every few megabytes of a long file.
-  void ShowFileProgress(std::uint64_t done, std::uint64_t total) override;
+  void FileProgress(std::uint64_t done, std::uint64_t total) override;
 
   // Button handlers of other functions.
   void OnProcessFiles();     // 1001 "Traiter les fichiers": the file conversion run

@@ -14,10 +14,10 @@
 #include "core/code_tables.h"
 #include "core/text.h"
 #include "res/help_text.h"
+#include "res/window_report.h"
 #include "run/process_files.h"
 #include "run/profile.h"
 #include "run/quick_convert.h"
-#include "run/run_reporter.h"
 #include "run/settings.h"
 
 extern "C" {
@@ -51,7 +51,7 @@ const char* Answer(std::string text) {
   return answer.c_str();
 }
 
-class PageReporter final : public RunReporter {
+class PageReporter final : public res::WindowReport {
  public:
   void SetStatusLines(const std::optional<std::string>& line1,
                       const std::optional<std::string>& line2,
@@ -61,16 +61,14 @@ class PageReporter final : public RunReporter {
     QuelvanePageStatus(given, line1.value_or("").c_str(), line2.value_or("").c_str(),
                        line3.value_or("").c_str(), line4.value_or("").c_str());
   }
-  void AddLogLine(std::string_view text) override {
-    QuelvanePageLog(std::string(StripTrailingLineEnds(text)).c_str());
-  }
+  void AddLogLine(std::string_view text) override { QuelvanePageLog(std::string(text).c_str()); }
   void SetLogRedraw(bool /*on*/) override {}
   void ScrollLogToEnd() override {}
   BoxAnswer MessageBox(std::string_view text, std::string_view caption, BoxType type) override {
     return static_cast<BoxAnswer>(QuelvanePageBox(
         std::string(text).c_str(), std::string(caption).c_str(), static_cast<int>(type)));
   }
-  void ShowFileProgress(std::uint64_t done, std::uint64_t total) override {
+  void FileProgress(std::uint64_t done, std::uint64_t total) override {
     QuelvanePageProgress(static_cast<double>(done), static_cast<double>(total));
   }
 };

@@ -27,17 +27,13 @@ namespace {
 class AnsweringReporter final : public quelvane::RunReporter {
  public:
   explicit AnsweringReporter(bool yes) : yes_(yes) {}
-  void SetStatusLines(const std::optional<std::string>&, const std::optional<std::string>&,
-                      const std::optional<std::string>&,
-                      const std::optional<std::string>&) override {}
-  void AddLogLine(std::string_view text) override { lines_ += !text.empty(); }
-  void SetLogRedraw(bool) override {}
-  void ScrollLogToEnd() override {}
-  quelvane::BoxAnswer MessageBox(std::string_view, std::string_view,
-                                 quelvane::BoxType type) override {
-    if (type != quelvane::BoxType::kQuestion) return quelvane::BoxAnswer::kOk;
-    return yes_ ? quelvane::BoxAnswer::kYes : quelvane::BoxAnswer::kNo;
-  }
+  void RunRefused(quelvane::RunRefusal) override {}
+  void RunStarted(std::int64_t) override {}
+  void FileStarted(std::int64_t, std::int64_t, std::string_view) override {}
+  void LogLine(std::string_view text) override { lines_ += !text.empty(); }
+  bool GoOnWithoutSeparator(std::string_view) override { return yes_; }
+  void FileDone(std::int64_t, std::int64_t) override {}
+  void RunEnded(const quelvane::RunEnd&) override {}
 
  private:
   bool yes_;

@@ -1,5 +1,5 @@
-// A RunReporter that records everything the run reports, in order, and answers
-// message boxes from a script.
+// Records a run as the window shows it (res/window_report.h): every status line,
+// log line, redraw, scroll and box, in order, the boxes answered from a script.
 #pragma once
 
 #include <deque>
@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "run/run_reporter.h"
+#include "res/window_report.h"
 
 namespace quelvane::testing {
 
-class RecordingReporter : public RunReporter {
+class RecordingReporter : public res::WindowReport {
  public:
   struct Box {
     std::string text;
@@ -35,7 +35,7 @@ class RecordingReporter : public RunReporter {
   }
 
   void AddLogLine(std::string_view text) override {
-    log.emplace_back(StripTrailingLineEnds(text));
+    log.emplace_back(text);
     events.push_back("log");
   }
   void SetLogRedraw(bool on) override { events.push_back(on ? "redraw on" : "redraw off"); }

@@ -21,13 +21,13 @@ std::vector<std::string> ListLines(const CConverterDlg& window, int id) {
   return lines;
 }
 
-// A run's reports, as quelvane-cli would receive them.
-class RecordingReporter : public RunReporter {
+// A run's reports as the window shows them, recorded.
+class RecordingReporter : public res::WindowReport {
  public:
   void SetStatusLines(const std::optional<std::string>&, const std::optional<std::string>&,
                       const std::optional<std::string>&,
                       const std::optional<std::string>&) override {}
-  void AddLogLine(std::string_view text) override { log.emplace_back(StripTrailingLineEnds(text)); }
+  void AddLogLine(std::string_view text) override { log.emplace_back(text); }
   void SetLogRedraw(bool) override {}
   void ScrollLogToEnd() override {}
   BoxAnswer MessageBox(std::string_view text, std::string_view, BoxType) override {
