@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "os/os.h"
 #include "run/quick_convert.h"
+#include "run/run_texts.h"
 
 namespace quelvane {
 
@@ -55,10 +56,12 @@ int RunCodeCommand(const CodeArgs& args, Console& console) {
   for (std::size_t i = 0; i < typed.size(); ++i) {
     const std::string& argument = args.codes[i];
     const QuickConversion result = QuickConvert(tables, typed[i]);
-    if (result.box) {
+    if (result.note != QuickNote::kNone) {
       // Several codes: say which one the message is about.
       if (args.codes.size() > 1) err << DisplayText(argument) << " : ";
-      err << result.box->text << "\n";
+      err << (result.note == QuickNote::kComputedIsin ? run_texts::kComputedIsinText
+                                                      : run_texts::kNotACodeText)
+          << "\n";
     }
     if (!result.recognised) {
       status = kExitWarnings;

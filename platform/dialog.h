@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/box_types.h"
+#include "platform/box_types.h"
 #include "platform/dialog_template.h"
 
 namespace quelvane {

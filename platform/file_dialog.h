@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/box_types.h"
+#include "platform/box_types.h"
 #include "platform/selection_buffer.h"
 
 namespace quelvane {

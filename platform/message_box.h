@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/box_types.h"
+#include "platform/box_types.h"
 
 namespace quelvane {
 

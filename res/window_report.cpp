@@ -1,5 +1,6 @@
 #include "res/window_report.h"
 
+#include "res/box_texts.h"
 #include "run/run_texts.h"
 
 namespace quelvane::res {
@@ -31,7 +32,7 @@ void WindowReport::RunRefused(RunRefusal why) {
   SetStatusLines("", "", "", "");
   switch (why) {
     case RunRefusal::kNothingSelected:
-      MessageBox(kNothingSelected, run_texts::kAttentionCaption, BoxType::kInformation);
+      MessageBox(kNothingSelected, kAttentionCaption, BoxType::kInformation);
       return;
     case RunRefusal::kLengthTooShort:
       MessageBox(kLengthTooShort, kLengthCaption, BoxType::kStop);
@@ -72,7 +73,7 @@ void WindowReport::RunEnded(const RunEnd& end) {
   if (end.warnings != 0) {
     std::string text = WarningsBox(end.warnings);
     if (unknownSaid) text += kUnknownValuesSentence;
-    MessageBox(text, run_texts::kAttentionCaption, BoxType::kInformation);
+    MessageBox(text, kAttentionCaption, BoxType::kInformation);
   }
 }
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "core/box_types.h"
+#include "platform/box_types.h"
 #include "run/run_reporter.h"
 
 namespace quelvane::res {
 
-// The run's boxes as the window words them (the warning caption is the
-// program's one, run_texts::kAttentionCaption).
+// The run's boxes as the window words them (the warning caption is
+// res/box_texts.h's kAttentionCaption).
 inline constexpr std::string_view kNothingSelected =
     "Vous devez sélectionner un ou plusieurs fichiers\nà traiter en cliquant sur le bouton :\n"
     "Fichiers à traiter";

@@ -38,12 +38,10 @@ QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedTex
   QuickConversion result;
   if (IsSicovamCode(text)) {
     result.recognised = true;
-    const auto isin = SicovamToIsin(tables, text);
-    if (!isin) {
-      result.sicovamLine = std::string(run_texts::kConversionErrorLine);
-      return result;
-    }
-    if (isin->kind == MatchKind::Computed) result.box = run_texts::kComputedIsinBox;
+    // A text IsSicovamCode accepts always has an ISIN.
+    ComputedIsin computed;
+    const std::optional<IsinView> isin = SicovamCodeToIsin(tables, text, {}, computed);
+    if (isin->kind == MatchKind::Computed) result.note = QuickNote::kComputedIsin;
     result.sicovamLine = Line("SICOVAM", Cp1252ToUtf8(text));
     // A user-table ISIN comes from table.txt, which may be UTF-8 or Windows-1252.
     result.isinLine = Line("ISIN", DisplayText(isin->isin));
@@ -54,7 +52,7 @@ QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedTex
     result.isinLine = Line("ISIN", Cp1252ToUtf8(text));
     result.sicovamLine = Line("SICOVAM", Cp1252ToUtf8(code.code));
   } else {
-    result.box = run_texts::kNotACodeBox;
+    result.note = QuickNote::kNotACode;
   }
   return result;
 }

@@ -7,30 +7,22 @@
 #include <string>
 #include <string_view>
 
-#include "core/box_types.h"
 #include "os/os.h"
 
 namespace quelvane::run_texts {
-
-// The caption of the boxes that warn; the desktop program's own boxes
-// (res/box_texts.h) take it from here too.
-inline constexpr std::string_view kAttentionCaption = "Attention";
 
 // The start of the log's line after the summary of a run that left values out
 // as unknown: what the tables hold. Each front end says after it how to convert
 // the others, in its own words.
 std::string TablesHold(std::int64_t userPairs, std::int64_t builtinPairs);
 
-// The quick conversion (QuickConvert): its boxes and its line for a code that
-// has no ISIN.
-inline constexpr BoxMessage kComputedIsinBox{
+// The quick conversion (QuickConvert): what it says of a typed text (the
+// dialog in a box).
+inline constexpr std::string_view kComputedIsinText =
     "Attention !\nLe code SICOVAM saisi n'a pas été trouvé dans la liste des valeurs "
-    "connues.\nLe code ISIN a donc été calculé.",
-    "Attention !", BoxType::kInformation};
-inline constexpr BoxMessage kNotACodeBox{
-    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !", kAttentionCaption,
-    BoxType::kInformation};
-inline constexpr std::string_view kConversionErrorLine = "Erreur lors de la conversion.";
+    "connues.\nLe code ISIN a donc été calculé.";
+inline constexpr std::string_view kNotACodeText =
+    "Ce code ne ressemble ni à un code Sicovam\nni à un code ISIN !";
 
 // Log lines.
 inline constexpr std::string_view kEmptyLine = "";

@@ -1,6 +1,7 @@
 #include "ui/quick_convert_dlg.h"
 
 #include "core/text.h"
+#include "res/box_texts.h"
 #include "res/resources.h"
 #include "run/quick_convert.h"
 
@@ -24,7 +25,9 @@ void CQuickConvertDlg::OnConvert() {
   const std::string typed = Utf8ToCp1252(GetDlgItemText(res::kIdcTypedCode));
   const QuickConversion result = QuickConvert(tables_, typed);
   // The box comes first: while it is open the lines still show the previous result.
-  if (result.box) MessageBox(result.box->text, result.box->caption, result.box->type);
+  if (const BoxMessage* box = res::QuickNoteBox(result.note)) {
+    MessageBox(box->text, box->caption, box->type);
+  }
   const auto setLine = [this](int id, const std::optional<std::string>& line) {
     if (line) SetDlgItemText(id, *line);
   };

@@ -13,6 +13,7 @@
 #include "cli/table_command.h"
 #include "core/code_tables.h"
 #include "core/text.h"
+#include "res/box_texts.h"
 #include "res/help_text.h"
 #include "res/window_report.h"
 #include "run/process_files.h"
@@ -209,9 +210,10 @@ const char* QuelvaneQuick(const char* typed, const char* tablePath) {
   std::string out;
   const auto field = [&out](std::string_view text) { out.append(text).push_back(kField); };
   field(result.recognised ? "1" : "0");
-  field(result.box ? std::string_view(result.box->text) : "");
-  field(result.box ? std::string_view(result.box->caption) : "");
-  field(result.box ? std::to_string(static_cast<int>(result.box->type)) : "");
+  const BoxMessage* box = res::QuickNoteBox(result.note);
+  field(box != nullptr ? box->text : "");
+  field(box != nullptr ? box->caption : "");
+  field(box != nullptr ? std::to_string(static_cast<int>(box->type)) : "");
   field(result.sicovamLine ? "+" + *result.sicovamLine : "-");
   field(result.isinLine ? "+" + *result.isinLine : "-");
   field(result.isinLineFirst ? "1" : "0");

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "res/box_texts.h"
 #include "run/run_texts.h"
 #include "tests/platform/gui_test_support.h"
 
@@ -59,7 +60,7 @@ TEST(MessageBoxTest, BoxesShowTheirCaptionAndEveryLineWhole) {
   };
   const Case cases[] = {
       {{"Paramètre inconnu.", "Attention", BoxType::kOk}, "box_unknown_parameter.png"},
-      {run_texts::kComputedIsinBox, "box_computed_isin.png"},
+      {res::kComputedIsinBox, "box_computed_isin.png"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.screenshot);

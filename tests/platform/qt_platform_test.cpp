@@ -9,6 +9,7 @@
 #include <QMessageBox>
 
 #include "platform/message_box.h"
+#include "res/box_texts.h"
 #include "run/run_texts.h"
 #include "tests/platform/gui_test_support.h"
 #include "tests/platform/qt_test_support.h"
@@ -44,7 +45,7 @@ TEST(QtMessageBoxTest, ABoxIsWideEnoughForItsLongestLine) {
     layout = testing::MessageBoxLayout(box);
     testing::PressKey(box, testing::Key::kReturn);
   });
-  const BoxMessage& computed = run_texts::kComputedIsinBox;
+  const BoxMessage& computed = res::kComputedIsinBox;
   ShowMessageBox(nullptr, computed.text, computed.caption, computed.type);
   EXPECT_GE(layout.textWidth, layout.longestLine);
   EXPECT_EQ(layout.wrappedHeight, layout.writtenHeight) << "no line is broken in two";

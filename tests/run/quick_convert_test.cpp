@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/code_tables.h"
+#include "res/box_texts.h"
 #include "run/run_texts.h"
 #include "tests/run/quick_convert_cases.h"
 #include "tests/support/test_files.h"
@@ -19,10 +20,10 @@ TEST(QuickConvert, LinesAndBoxesForWhatTheUserTypes) {
     SCOPED_TRACE(c.typed);
     const QuickConversion result = QuickConvert(tables, c.typed);
     EXPECT_EQ(result.recognised, c.box != QuickCase::Box::kNotACode);
-    std::optional<std::string_view> box;
-    if (c.box == QuickCase::Box::kComputedIsin) box = run_texts::kComputedIsinBox.text;
-    if (c.box == QuickCase::Box::kNotACode) box = run_texts::kNotACodeBox.text;
-    EXPECT_EQ(result.box ? std::optional(result.box->text) : std::nullopt, box);
+    const QuickNote note = c.box == QuickCase::Box::kComputedIsin ? QuickNote::kComputedIsin
+                           : c.box == QuickCase::Box::kNotACode   ? QuickNote::kNotACode
+                                                                  : QuickNote::kNone;
+    EXPECT_EQ(result.note, note);
     if (result.recognised) {
       EXPECT_EQ(result.sicovamLine, c.sicovamLine);
       EXPECT_EQ(result.isinLine, c.isinLine);
@@ -41,11 +42,11 @@ TEST(QuickConvert, IsinLineIsSetFirstOnlyInTheIsinDirection) {
 
 TEST(QuickConvert, BoxesHaveTheirCaptionsAndInformationIcon) {
   const CodeTables tables;
-  const auto computed = QuickConvert(tables, "12345").box;
+  const BoxMessage* computed = res::QuickNoteBox(QuickConvert(tables, "12345").note);
   ASSERT_TRUE(computed);
   EXPECT_EQ(computed->caption, "Attention !");
   EXPECT_EQ(computed->type, BoxType::kInformation);
-  const auto refused = QuickConvert(tables, "abc").box;
+  const BoxMessage* refused = res::QuickNoteBox(QuickConvert(tables, "abc").note);
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->caption, "Attention");
   EXPECT_EQ(refused->type, BoxType::kInformation);
@@ -64,7 +65,7 @@ TEST(QuickConvert, UserPairsNeedNoWarning) {
   CodeTables tables;
   ASSERT_TRUE(tables.LoadUserCodeTable(folder.Write("table.txt", "12345\tSPECIAL-12345\n")));
   const auto result = QuickConvert(tables, "12345");
-  EXPECT_FALSE(result.box);
+  EXPECT_EQ(result.note, QuickNote::kNone);
   EXPECT_EQ(result.isinLine, "ISIN : 'SPECIAL-12345'");
 }
 

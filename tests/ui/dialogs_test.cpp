@@ -2,6 +2,7 @@
 #include "core/builtin_table_count.h"
 #include "core/code_tables.h"
 #include "core/text.h"
+#include "res/box_texts.h"
 #include "res/help_text.h"
 #include "res/resource_ids.h"
 #include "run/run_texts.h"
@@ -17,8 +18,8 @@ namespace {
 
 using namespace quelvane::res;
 
-const std::string kComputedBox(run_texts::kComputedIsinBox.text);
-const std::string kRefusedBox(run_texts::kNotACodeBox.text);
+const std::string kComputedBox(res::kComputedIsinBox.text);
+const std::string kRefusedBox(res::kNotACodeBox.text);
 
 // Types a code into the quick dialog's edit and presses "Convertir".
 void Convert(CQuickConvertDlg& dialog, const std::string& text) {

@@ -1,5 +1,5 @@
-// The vocabulary of message boxes, shared by every folder: the run and the quick
-// conversion say which box they want, the window shows it, quelvane-cli prints it.
+// The vocabulary of message boxes: which buttons and icon a box has, and the
+// answer it gives. The window's boxes (res/) are written in it, and the page's.
 // The type values are Windows' own message-box flags (buttons in the low four
 // bits, icon in the next four): the Win32 toolkit hands them to MessageBoxW as
 // they are; the Qt one maps each to its icon and buttons.
