@@ -9,14 +9,13 @@
 find_program(QUELVANE_WINE wine)
 if(NOT QUELVANE_WINE)
   message(WARNING "wine not found: the Windows build's tools and tests cannot run here.")
-  set(QUELVANE_WINE wine)
 endif()
 set(QUELVANE_WINEPREFIX "${CMAKE_BINARY_DIR}/wine-prefix" CACHE PATH
     "The wine prefix in which the Windows build's programs run")
-set(QUELVANE_WINE_ENVIRONMENT
-    WINEPREFIX=${QUELVANE_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+# How wine runs the program here is said once, in scripts/wine-env.
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_COMMAND} -E env ${QUELVANE_WINE_ENVIRONMENT} ${QUELVANE_WINE})
+    ${CMAKE_COMMAND} -E env WINEPREFIX=${QUELVANE_WINEPREFIX}
+    ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
 
 # A path of this machine as a Windows program under wine sees it: wine's drive
 # Z: is the root of the Linux file system. Tests that change their current

@@ -13,7 +13,7 @@ extern const std::array<std::string_view, 4> kHelpTextPieces;
 // String 101: the About item of the main window's system menu.
 inline constexpr std::string_view kAboutMenuItem = "&A propos de quelvane...";
 inline constexpr std::string_view kAboutVersionLine =
-    "QUELVANE version " QUELVANE_VERSION " du 13/11/2003";
+    "QUELVANE version " QUELVANE_VERSION " du " QUELVANE_RELEASE_DATE;
 inline constexpr std::string_view kPublisherLine = "Logiciel libre sous licence MIT";
 #define QUELVANE_DOCUMENTATION_LINE "Documentation : " QUELVANE_README
 inline constexpr std::string_view kDocumentationLine = QUELVANE_DOCUMENTATION_LINE;

@@ -98,7 +98,7 @@ TEST(Cli, AnUnknownCommandIsNamedAndTheVersionIsShown) {
   EXPECT_NE(err.str().find("bogus"), std::string::npos);
   const char* version[] = {"quelvane-cli", "--version"};
   EXPECT_EQ(RunCli(version, console), kExitOk);
-  EXPECT_EQ(out.str(), "quelvane-cli 1.05\n");
+  EXPECT_EQ(out.str(), "quelvane-cli " QUELVANE_VERSION "\n");
 }
 
 TEST(CodeCommand, EverythingAfterTheFirstDoubleDashIsACode) {

@@ -47,7 +47,7 @@ TEST_F(StartUpTest, EachWordThatIsNoOptionGivesOneBoxBeforeTheMainWindow) {
     });
     bool mainWindowRan = false;
     WhenModal([&](ScreenWindow window) {
-      mainWindowRan = WindowTitle(window).starts_with("QUELVANE v1.05");
+      mainWindowRan = WindowTitle(window).starts_with("QUELVANE v" QUELVANE_VERSION);
       PressKey(window, Key::kEscape);
     });
     EXPECT_EQ(CConverterApp().InitInstance(c.commandLine), 0);
@@ -70,7 +70,7 @@ TEST_F(StartUpTest, RealBoxesClosedBeforeTheMainWindowDoNotEndTheProgram) {
     boxText = MessageBoxText(box);
     PressKey(box, Key::kReturn);
     WhenModal([&](ScreenWindow window) {
-      mainWindowRan = WindowTitle(window).starts_with("QUELVANE v1.05");
+      mainWindowRan = WindowTitle(window).starts_with("QUELVANE v" QUELVANE_VERSION);
       PressKey(window, Key::kEscape);
     });
   });

@@ -175,7 +175,7 @@ const std::vector<std::string_view> kQuotedHelpLines = {
     "Les lignes commençant par un ';' ne sont pas traitées.",
     "Ce fichier permet d'ajouter des codes au logiciel de conversion.",
     "Historique :",
-    "Version 1.05 - 13/11/2003",
+    "Version " QUELVANE_VERSION " - " QUELVANE_RELEASE_DATE,
     "Version 1.04 - 06/07/2003",
     "Le fichier 'TABLE.CSV' est renommé en 'TABLE.TXT' pour éviter les confusions avec le "
     "format.CSV d'Excel.",
