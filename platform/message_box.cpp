@@ -1,8 +1,9 @@
 // Every message box of the program passes here, whatever the toolkit: a test
 // puts its presenter in the way, otherwise the desktop's own box is shown.
+#include "platform/message_box.h"
+
 #include <utility>
 
-#include "platform/message_box.h"
 #include "platform/system_message_box.h"
 
 namespace quelvane {

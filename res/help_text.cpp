@@ -79,7 +79,8 @@ constexpr std::string_view kPiece3 =
     "\r\n"
     "Historique :\r\n"
     "\r\n"
-    "Version " QUELVANE_VERSION " - " QUELVANE_RELEASE_DATE "\r\n"
+    "Version " QUELVANE_VERSION " - " QUELVANE_RELEASE_DATE
+    "\r\n"
     "Les paramètres choisis sont mémorisés, puis restaurés au démarrage du programme.\r\n"
     "Correction : la première ligne n'était pas traitée lors d'une conversion ISIN vers SICOVAM "
     "avec un code ISIN spécial de 14 caractères.\r\n"
