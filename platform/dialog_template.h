@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace quelvane {
@@ -61,5 +62,30 @@ struct DialogTemplate {
   int fontPoints;  // the size of the dialog font; each toolkit uses the desktop's own face
   std::span<const DialogControl> controls;
 };
+
+// What every toolkit reads of a template the same way.
+inline bool HasStyle(const DialogControl& control, std::uint32_t style) {
+  return (control.style & style) != 0;
+}
+// A control's text as shown: "&&" stands for '&'; any other '&' only marks the
+// next character as a mnemonic.
+std::string WithoutMnemonics(std::string_view text);
+
+// Dialog units are quarters of the horizontal base unit and eighths of the
+// vertical one (the font's height), so that a template keeps its proportions
+// at any font size. The horizontal base unit is the average width of these 52
+// letters, in whole pixels: every control edge then falls on the same grid.
+inline constexpr std::string_view kBaseUnitLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+inline int HorizontalBaseUnit(int lettersWidth) {
+  return (lettersWidth / 26 + 1) / 2;
+}
+// The product divided, rounded half away from zero, as Windows' MulDiv.
+inline int MulDiv(int value, int numerator, int denominator) {
+  const long long product = static_cast<long long>(value) * numerator;
+  const long long half = denominator / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                       : (product - half) / denominator);
+}
 
 }  // namespace quelvane

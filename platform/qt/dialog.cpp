@@ -39,24 +39,11 @@ std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
 }
 
-// "&&" stands for '&'; any other '&' only marks the next character as a mnemonic.
 QString WithoutMnemonics(const QString& text) {
-  QString shown;
-  shown.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] != u'&') {
-      shown += text[i];
-    } else if (i + 1 < text.size()) {
-      shown += text[++i];
-    }
-  }
-  return shown;
+  return QString::fromStdString(quelvane::WithoutMnemonics(ToUtf8(text)));
 }
 
-// The dialog's base units: the average width of the 52 letters (rounded to the
-// nearest pixel) and the height of the font. Dialog units are quarters of the
-// first and eighths of the second, so the templates keep their proportions at
-// any font size.
+// The dialog's base units in pixels (see dialog_template.h).
 struct BaseUnits {
   double x;
   int y;
@@ -64,19 +51,9 @@ struct BaseUnits {
 
 BaseUnits MeasureBaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
-  const int alphabet = metrics.horizontalAdvance(
-      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  // Whole pixels: every control edge then falls on the same grid.
-  const int averageWidth = (alphabet / 26 + 1) / 2;
-  return {static_cast<double>(averageWidth), metrics.height()};
-}
-
-// MulDiv: the product divided, rounded half away from zero.
-int MulDiv(int value, int numerator, int denominator) {
-  const long long product = static_cast<long long>(value) * numerator;
-  const long long half = denominator / 2;
-  return static_cast<int>(product >= 0 ? (product + half) / denominator
-                                       : (product - half) / denominator);
+  const int letters = metrics.horizontalAdvance(
+      QString::fromUtf8(kBaseUnitLetters.data(), static_cast<qsizetype>(kBaseUnitLetters.size())));
+  return {static_cast<double>(HorizontalBaseUnit(letters)), metrics.height()};
 }
 
 // The width a control needs to show its whole text at the dialog's font, or 0
@@ -126,10 +103,6 @@ class EnterToDefaultButton : public QObject {
  private:
   QWidget* window_;
 };
-
-bool HasStyle(const DialogControl& control, std::uint32_t style) {
-  return (control.style & style) != 0;
-}
 
 QWidget* NewPushButton(const DialogControl& control, QWidget* window) {
   auto* button = MakeForQt<QPushButton>(ToQString(control.text), window);
@@ -504,10 +477,6 @@ void Dialog::SetDlgItemText(int id, std::string_view text) {
   }
 }
 
-void Dialog::SetDlgItemInt(int id, std::int32_t value) {
-  SetDlgItemText(id, std::to_string(value));
-}
-
 namespace {
 
 class Cp1252Validator final : public QValidator {
@@ -630,10 +599,6 @@ void Dialog::ListSetCapacity(int id, std::size_t capacity) {
 void Dialog::SetDlgItemRedraw(int id, bool redraw) {
   if (!IsCreated()) return;
   if (const ControlItem* item = impl_->Find(id)) item->widget->setUpdatesEnabled(redraw);
-}
-
-BoxAnswer Dialog::MessageBox(std::string_view text, std::string_view caption, BoxType type) {
-  return ShowMessageBox(this, text, caption, type);
 }
 
 }  // namespace quelvane

@@ -33,10 +33,6 @@ constexpr WORD kEditClass = 0x0081;
 constexpr WORD kStaticClass = 0x0082;
 constexpr WORD kListBoxClass = 0x0083;
 
-bool HasStyle(const DialogControl& control, std::uint32_t style) {
-  return (control.style & style) != 0;
-}
-
 struct WindowsControl {
   WORD windowClass;
   DWORD style;
@@ -76,11 +72,10 @@ DWORD StaticStyle(const DialogControl& control) {
 
 // The text a control is created with: a static's as it is to be shown.
 std::wstring TemplateText(const DialogControl& control) {
-  std::wstring text = ToWide(control.text);
   if (control.kind == ControlKind::kStatic && !HasStyle(control, kNoPrefix)) {
-    text = WithoutMnemonics(text);
+    return ToWide(WithoutMnemonics(control.text));
   }
-  return text;
+  return ToWide(control.text);
 }
 
 WindowsControl ToWindows(const DialogControl& control) {
@@ -143,7 +138,7 @@ class TemplateWriter {
 class DialogFontMeasure {
  public:
   explicit DialogFontMeasure(int points) : screen_(::GetDC(nullptr)) {
-    const int height = -::MulDiv(points, ::GetDeviceCaps(screen_, LOGPIXELSY), 72);
+    const int height = -MulDiv(points, ::GetDeviceCaps(screen_, LOGPIXELSY), 72);
     font_ = ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_DONTCARE, std::wstring(kDialogFace).c_str());
@@ -162,11 +157,9 @@ class DialogFontMeasure {
     ::GetTextExtentPoint32W(screen_, text.data(), static_cast<int>(text.size()), &size);
     return static_cast<int>(size.cx);
   }
-  // The horizontal base unit Windows converts dialog units with: the average
-  // width of the 52 letters, rounded.
-  int BaseUnitX() const {
-    return (Width(L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
-  }
+  // The horizontal base unit Windows converts dialog units with
+  // (dialog_template.h).
+  int BaseUnitX() const { return HorizontalBaseUnit(Width(ToWide(kBaseUnitLetters))); }
 
  private:
   HDC screen_;
@@ -178,8 +171,8 @@ class DialogFontMeasure {
 // controls whose text does not set their size.
 int NeededWidth(const DialogControl& control, const DialogFontMeasure& measure, int baseX) {
   const std::wstring text = ToWide(control.text);
-  const int shown = measure.Width(HasStyle(control, kNoPrefix) ? std::wstring_view(text)
-                                                               : WithoutMnemonics(text));
+  const int shown =
+      measure.Width(HasStyle(control, kNoPrefix) ? text : ToWide(WithoutMnemonics(control.text)));
   if (text.empty()) return 0;
   switch (control.kind) {
     case ControlKind::kPushButton:
@@ -671,10 +664,6 @@ void Dialog::SetDlgItemText(int id, std::string_view text) {
   if (edit) Dispatch(Notification::kChange, id);
 }
 
-void Dialog::SetDlgItemInt(int id, std::int32_t value) {
-  SetDlgItemText(id, std::to_string(value));
-}
-
 void Dialog::LimitDlgItemToCp1252(int id, std::size_t maxLength) {
   HWND edit = IsCreated() ? impl_->Item(id) : nullptr;
   if (edit == nullptr || ClassOf(edit) != L"Edit") return;
@@ -836,10 +825,6 @@ void Dialog::SetDlgItemRedraw(int id, bool redraw) {
     ::RedrawWindow(item, nullptr, nullptr,
                    RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
-}
-
-BoxAnswer Dialog::MessageBox(std::string_view text, std::string_view caption, BoxType type) {
-  return ShowMessageBox(this, text, caption, type);
 }
 
 }  // namespace quelvane

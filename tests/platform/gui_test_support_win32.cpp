@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dialog_template.h"
 #include "platform/win32/access.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
@@ -47,7 +48,9 @@ std::wstring ShownText(HWND control) {
   const std::wstring text = TextOf(control);
   const std::wstring kind = ClassOf(control);
   const bool noPrefix = kind == L"Static" && (StyleOf(control) & SS_NOPREFIX) != 0;
-  return (kind == L"Button" || kind == L"Static") && !noPrefix ? WithoutMnemonics(text) : text;
+  return (kind == L"Button" || kind == L"Static") && !noPrefix
+             ? ToWide(WithoutMnemonics(FromWide(text)))
+             : text;
 }
 
 // The program's windows on screen: visible top-level windows of this thread.
