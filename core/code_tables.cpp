@@ -223,19 +223,8 @@ void CodeTables::CreateUserCodeTable() {
 TableLoad CodeTables::LoadUserCodeTable(const std::filesystem::path& path) {
   UserCodeFile file = ReadUserCodeFile(path);
   if (file.failure) return {file.failure};
-  std::vector<CodeEntry>* pairs = &file.entries;
-  // New pairs go where the end marker stands: after the visible pairs. Into an
-  // empty table they move as they are, without a second copy of a large file.
-  if (user_ && userVisible_ > 0) {
-    std::vector<CodeEntry> entries = std::move(*user_);
-    entries.resize(userVisible_);
-    entries.reserve(userVisible_ + pairs->size());
-    entries.insert(entries.end(), std::make_move_iterator(pairs->begin()),
-                   std::make_move_iterator(pairs->end()));
-    user_ = std::move(entries);
-  } else {
-    user_ = std::move(*pairs);
-  }
+  // The pairs move into the table as they are, without a second copy of a large file.
+  user_ = std::move(file.entries);
   MergeIndexes();
   return {};
 }
@@ -245,22 +234,10 @@ void CodeTables::FreeUserCodeTable() {
   MergeIndexes();
 }
 
-const CodeEntry* CodeTables::FindUserByCode(std::int32_t code) const {
-  const KnownPair known = FindByCode(code);
-  return known.fromUser ? known.entry : nullptr;
-}
-const CodeEntry* CodeTables::FindBuiltinByCode(std::int32_t code) const {
-  return BuiltinCodeTable().FindByCode(code);
-}
-const CodeEntry* CodeTables::FindUserByIsin(std::string_view isin) const {
+bool CodeTables::IsUserTableIsin(std::string_view text) const {
   // The run asks this of every token that is not ISIN-shaped: no lookup at all
   // while the user table is empty.
-  if (userVisible_ == 0) return nullptr;
-  const KnownPair known = FindByIsin(isin);
-  return known.fromUser ? known.entry : nullptr;
-}
-const CodeEntry* CodeTables::FindBuiltinByIsin(std::string_view isin) const {
-  return BuiltinCodeTable().FindByIsin(isin);
+  return userVisible_ != 0 && FindByIsin(text).fromUser;
 }
 
 }  // namespace quelvane

@@ -114,18 +114,15 @@ class CodeTables {
   CodeTables& operator=(CodeTables&&) = default;
 
   void CreateUserCodeTable();
-  // Adds the pairs of the file after the visible user pairs; when the file could
-  // not be read whole, says why and leaves the table untouched.
+  // The user table becomes the pairs of the file (the program loads one, once);
+  // when the file could not be read whole, says why and leaves the table untouched.
   TableLoad LoadUserCodeTable(const std::filesystem::path& path = "table.txt");
   void FreeUserCodeTable();
 
-  // The user lookups answer from the merged indexes: a pair found there comes
-  // from the user table exactly when the user table holds the key.
-  const CodeEntry* FindUserByCode(std::int32_t code) const;
-  const CodeEntry* FindBuiltinByCode(std::int32_t code) const;
-  const CodeEntry* FindUserByIsin(std::string_view isin) const;
-  const CodeEntry* FindBuiltinByIsin(std::string_view isin) const;
-  bool IsUserTableIsin(std::string_view text) const { return FindUserByIsin(text) != nullptr; }
+  // Whether the user table pairs this text with a code (it answers from the
+  // merged indexes: a pair found there comes from the user table exactly when
+  // the user table holds the key).
+  bool IsUserTableIsin(std::string_view text) const;
   // Whether a token of a file stands for an ISIN: the shape of one, or a text
   // the user's table pairs with a code (a special code of 14 characters, say).
   bool IsIsinSideCode(std::string_view text) const {

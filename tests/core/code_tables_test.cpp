@@ -5,11 +5,14 @@
 #include <random>
 
 #include "core/text.h"
+#include "tests/support/table_lookups.h"
 #include "tests/support/test_files.h"
 
 namespace quelvane {
 namespace {
 
+using testing::FindUserByCode;
+using testing::FindUserByIsin;
 using testing::ScratchFolder;
 
 std::vector<CodeEntry> LoadText(std::string_view text) {
@@ -121,7 +124,7 @@ TEST(LoadUserCodeTable, MissingFileLeavesTheTableAsItWas) {
   ASSERT_TRUE(tables.HasUserCodeTable());
   EXPECT_EQ(tables.UserPairCount(), 0u);
   EXPECT_FALSE(tables.IsUserTableIsin("---FIN---"));
-  EXPECT_EQ(tables.FindUserByCode(10728), nullptr);
+  EXPECT_EQ(FindUserByCode(tables, 10728), nullptr);
 
   EXPECT_TRUE(tables.LoadUserCodeTable(folder.Write("empty.txt", "")));
   EXPECT_EQ(tables.UserPairCount(), 0u);
@@ -136,7 +139,7 @@ TEST(LoadUserCodeTable, ReadsTableTxtOfTheCurrentFolderByDefault) {
   const bool loaded = static_cast<bool>(tables.LoadUserCodeTable());
   std::filesystem::current_path(previous);
   EXPECT_TRUE(loaded);
-  EXPECT_NE(tables.FindUserByCode(321), nullptr);
+  EXPECT_NE(FindUserByCode(tables, 321), nullptr);
 }
 
 TEST(LoadUserCodeTable, MinusOneHidesItselfAndEveryLaterPair) {
@@ -144,22 +147,22 @@ TEST(LoadUserCodeTable, MinusOneHidesItselfAndEveryLaterPair) {
   CodeTables tables;
   ASSERT_TRUE(tables.LoadUserCodeTable(
       folder.Write("table.txt", "1\tAAA\n1\tBBB\n2\tAAA\n-1\tXX\n3\tCCC\n")));
-  EXPECT_EQ(tables.FindUserByCode(1)->isin, "AAA");  // first wins by code
-  EXPECT_EQ(tables.FindUserByIsin("aaa")->code, 1);  // first wins by ISIN
-  EXPECT_EQ(tables.FindUserByCode(3), nullptr);
+  EXPECT_EQ(FindUserByCode(tables, 1)->isin, "AAA");  // first wins by code
+  EXPECT_EQ(FindUserByIsin(tables, "aaa")->code, 1);  // first wins by ISIN
+  EXPECT_EQ(FindUserByCode(tables, 3), nullptr);
   EXPECT_FALSE(tables.IsUserTableIsin("XX"));
   EXPECT_FALSE(tables.IsUserTableIsin("CCC"));
 
-  // A later load puts its pairs where the end stands, after the visible ones.
+  // Another load gives the table that file's pairs alone.
   ASSERT_TRUE(tables.LoadUserCodeTable(folder.Write("more.txt", "4\tDDD\n")));
-  EXPECT_EQ(tables.FindUserByCode(4)->isin, "DDD");
-  EXPECT_EQ(tables.FindUserByCode(1)->isin, "AAA");
+  EXPECT_EQ(FindUserByCode(tables, 4)->isin, "DDD");
+  EXPECT_EQ(FindUserByCode(tables, 1), nullptr);
   // The ISIN index, made at the first ISIN lookup, is made anew after a change.
-  EXPECT_EQ(tables.FindUserByIsin("ddd")->code, 4);
+  EXPECT_EQ(FindUserByIsin(tables, "ddd")->code, 4);
 
   tables.FreeUserCodeTable();
   EXPECT_FALSE(tables.HasUserCodeTable());
-  EXPECT_EQ(tables.FindUserByCode(1), nullptr);
+  EXPECT_EQ(FindUserByCode(tables, 1), nullptr);
   EXPECT_EQ(tables.FindByIsin("DDD").entry, nullptr);
   EXPECT_EQ(tables.FindByIsin("FR0000030074").entry->code, 3007);
 }
@@ -172,16 +175,16 @@ TEST(LoadUserCodeTable, HasNoFixedCapacity) {
   CodeTables tables;
   ASSERT_TRUE(tables.LoadUserCodeTable(folder.Write("table.txt", text)));
   EXPECT_EQ(tables.UserPairCount(), 20'000u);
-  EXPECT_EQ(tables.FindUserByIsin("u20000")->code, 20'000);
+  EXPECT_EQ(FindUserByIsin(tables, "u20000")->code, 20'000);
 }
 
 TEST(BuiltinTable, IsinLookupsGiveTheFirstRowAndFoldCase) {
   const CodeTables tables;
-  EXPECT_EQ(tables.FindBuiltinByIsin("ANN757371433")->code, 12210);
-  EXPECT_EQ(tables.FindBuiltinByIsin("fr0000003402")->code, 10728);
-  EXPECT_EQ(tables.FindBuiltinByIsin("FR0000003402 "), nullptr);  // whole texts compare
-  EXPECT_EQ(tables.FindBuiltinByCode(603727)->isin, "NL0000102101");
-  EXPECT_EQ(tables.FindBuiltinByCode(-1), nullptr);
+  EXPECT_EQ(BuiltinCodeTable().FindByIsin("ANN757371433")->code, 12210);
+  EXPECT_EQ(BuiltinCodeTable().FindByIsin("fr0000003402")->code, 10728);
+  EXPECT_EQ(BuiltinCodeTable().FindByIsin("FR0000003402 "), nullptr);  // whole texts compare
+  EXPECT_EQ(BuiltinCodeTable().FindByCode(603727)->isin, "NL0000102101");
+  EXPECT_EQ(BuiltinCodeTable().FindByCode(-1), nullptr);
 }
 
 // The indexes must answer exactly what a scan from the first entry answers.
@@ -255,7 +258,7 @@ TEST(CodeTables, UserLookupsAnswerWhatAScanOfTheUserPairsAnswers) {
     const auto entries = ReadUserCodeFile(path).entries;
     for (std::int32_t code = -1; code < 3010; code += (code == 6 ? 2994 : 1)) {
       const CodeEntry* expected = ScanByCode(entries, code);
-      const CodeEntry* found = tables.FindUserByCode(code);
+      const CodeEntry* found = FindUserByCode(tables, code);
       ASSERT_EQ(found == nullptr, expected == nullptr) << code << "\n" << text;
       if (found) {
         EXPECT_EQ(found->isin, expected->isin) << code << "\n" << text;
@@ -263,7 +266,7 @@ TEST(CodeTables, UserLookupsAnswerWhatAScanOfTheUserPairsAnswers) {
     }
     for (const std::string& isin : isins) {
       const CodeEntry* expected = ScanByIsin(entries, isin);
-      const CodeEntry* found = tables.FindUserByIsin(isin);
+      const CodeEntry* found = FindUserByIsin(tables, isin);
       ASSERT_EQ(found == nullptr, expected == nullptr) << isin << "\n" << text;
       if (found) {
         EXPECT_EQ(found->code, expected->code) << isin << "\n" << text;
