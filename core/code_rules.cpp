@@ -60,14 +60,18 @@ void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
   isin[11] = static_cast<char>('0' + (10 - total % 10) % 10);
 }
 
+// Where a pair that was found comes from.
+MatchKind FoundKind(const KnownPair& known) {
+  return known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin;
+}
+
 // The ISIN of a number from the tables, or computed into `computed` for a
 // number from 0 to 999,999,999; nothing for any other number.
 std::optional<IsinView> KnownOrComputedIsin(const CodeTables& tables, std::int32_t number,
                                             ComputedIsin& computed) {
   // The user table first, then the built-in one (a single merged lookup).
   if (const KnownPair known = tables.FindByCode(number); known.entry != nullptr) {
-    return IsinView{known.entry->isin,
-                    known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
+    return IsinView{known.entry->isin, FoundKind(known)};
   }
   if (number < 0 || number > 999'999'999) return std::nullopt;
   WriteComputedFrenchIsin(static_cast<std::uint32_t>(number), computed);
@@ -110,8 +114,7 @@ std::optional<IsinView> SicovamCodeToIsin(const CodeTables& tables, std::string_
 
 SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin) {
   if (const KnownPair known = tables.FindByIsin(isin); known.entry != nullptr) {
-    return {std::to_string(known.entry->code),
-            known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
+    return {std::to_string(known.entry->code), FoundKind(known)};
   }
   std::string_view body = isin.size() > 2 ? isin.substr(2, 9) : std::string_view{};
   while (!body.empty() && body.front() == '0') body.remove_prefix(1);

@@ -80,8 +80,14 @@ UserLine ParseUserLine(std::string_view line) {
           isin->size() > kUserIsinMaxLength};
 }
 
-CodeTable::CodeTable(std::vector<CodeEntry> entries) : entries_(std::move(entries)) {
-  while (visible_ < entries_.size() && entries_[visible_].code != kEndMarkerCode) ++visible_;
+std::size_t VisibleEntryCount(const std::vector<CodeEntry>& entries) {
+  std::size_t visible = 0;
+  while (visible < entries.size() && entries[visible].code != kEndMarkerCode) ++visible;
+  return visible;
+}
+
+CodeTable::CodeTable(std::vector<CodeEntry> entries)
+    : entries_(std::move(entries)), visible_(VisibleEntryCount(entries_)) {
   byCode_.Reset(visible_, AdviseHugePages);
   byIsin_.Reset(visible_, AdviseHugePages);
   const auto isinAt = [this](std::uint32_t position) -> std::string_view {
@@ -172,11 +178,7 @@ std::string_view CodeTables::IsinAt(std::uint32_t position) const {
 }
 
 void CodeTables::MergeIndexes() {
-  userVisible_ = 0;
-  if (user_) {
-    while (userVisible_ < user_->size() && (*user_)[userVisible_].code != kEndMarkerCode)
-      ++userVisible_;
-  }
+  userVisible_ = user_ ? VisibleEntryCount(*user_) : 0;
   const std::size_t count = KnownCount();
   // The user's pairs first: an index keeps the first entry of a key, so a user pair
   // hides a built-in one and, within each table, the first match wins.

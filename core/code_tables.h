@@ -25,6 +25,8 @@ struct CodeEntry {
 
 // A code of -1 ends a table wherever it stands: scans stop there and never match it.
 inline constexpr std::int32_t kEndMarkerCode = -1;
+// The entries a scan sees: those before the first end marker.
+std::size_t VisibleEntryCount(const std::vector<CodeEntry>& entries);
 // The user table keeps at most this many characters of an ISIN text.
 inline constexpr std::size_t kUserIsinMaxLength = 29;
 

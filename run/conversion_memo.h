@@ -10,14 +10,16 @@
 #include <vector>
 
 #include "core/code_rules.h"
+#include "core/code_tables.h"  // kUserIsinMaxLength
 #include "core/text.h"
 
 namespace quelvane {
 
 class ConversionMemo {
  public:
-  // Tokens and results longer than this are not remembered.
-  static constexpr std::size_t kLongest = 29;
+  // Tokens and results longer than this are not remembered: the longest a code
+  // of either kind can be is a text of the user's table.
+  static constexpr std::size_t kLongest = kUserIsinMaxLength;
 
   ConversionMemo() : index_(kSlots) { entries_.reserve(kMostEntries); }
 

@@ -101,8 +101,7 @@ void LoadTable(quelvane::CodeTables& tables, const std::filesystem::path& path,
   const quelvane::UserCodeFile table = quelvane::ReadUserCodeFile(path);
   if (table.failure) std::abort();
   const std::vector<quelvane::CodeEntry>* pairs = &table.entries;
-  std::size_t visible = 0;
-  while (visible < pairs->size() && (*pairs)[visible].code != quelvane::kEndMarkerCode) ++visible;
+  const std::size_t visible = quelvane::VisibleEntryCount(*pairs);
   if (tables.UserPairCount() != visible) std::abort();
   CheckUserPairsAnswer(tables, &*pairs, visible);
   // A second load gives the table the file's pairs again, alone.
