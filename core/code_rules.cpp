@@ -57,7 +57,7 @@ void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
   std::memcpy(&isin[5], middle.digits.data(), 3);
   std::memcpy(&isin[8], low.digits.data(), 3);
   const int total = kFrenchLettersSum + high.sum + middle.sum + low.sum;
-  isin[11] = static_cast<char>('0' + (10 - total % 10) % 10);
+  isin[11] = CheckDigitOfSum(total);
 }
 
 // Where a pair that was found comes from.

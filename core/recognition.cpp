@@ -50,7 +50,7 @@ std::optional<char> ComputeIsinCheckDigit(std::string_view body) {
       add(value);
     }
   }
-  return static_cast<char>('0' + (10 - total % 10) % 10);
+  return CheckDigitOfSum(total);
 }
 
 }  // namespace quelvane

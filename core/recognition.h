@@ -41,6 +41,11 @@ bool IsSicovamCode(std::string_view text, std::string_view prefix = {});
 // classes). Neither the check digit nor the case nor the country is checked.
 bool IsIsinShape(std::string_view text);
 
+// The check digit of a digit sum: what brings it to a multiple of ten.
+inline char CheckDigitOfSum(int total) {
+  return static_cast<char>('0' + (10 - total % 10) % 10);
+}
+
 // The ISO 6166 check digit of an ISIN body; nothing when the body holds a
 // character other than A to Z, a to z or 0 to 9.
 std::optional<char> ComputeIsinCheckDigit(std::string_view body);

@@ -6,8 +6,7 @@ namespace quelvane::res {
 
 // Templates and icon.
 inline constexpr int kIddAbout = 100;
-inline constexpr int kIdsAboutBox = 101;  // the system menu's About item
-inline constexpr int kIdmAbout = 16;      // its command
+inline constexpr int kIdmAbout = 16;  // the system menu's About item (string 101, kAboutMenuItem)
 inline constexpr int kIddMainWindow = 102;
 inline constexpr int kIconMain = 128;
 inline constexpr int kIddHelp = 130;
