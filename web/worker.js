@@ -182,7 +182,7 @@ function KeepOutputsAsPieces(folder) {
         var file = stream.node;
         if (position !== file.usedBytes) throw new FS.ErrnoError(28);  // EINVAL
         if (length === 0) return 0;
-        file.pieces.push(new Blob([buffer.slice(offset, offset + length)]));
+        file.pieces.push(new Blob([buffer.subarray(offset, offset + length)]));
         file.usedBytes += length;
         file.timestamp = Date.now();
         return length;
