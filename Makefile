@@ -138,5 +138,5 @@ bench-web: web
 package-web: web
 	cd $(WEB_BUILD) && rm -f quelvane-$(VERSION)-web.zip && \
 	  cmake -E tar cf quelvane-$(VERSION)-web.zip --format=zip index.html quelvane.css page.js \
-	    worker.js quelvane-engine.js quelvane-engine.wasm fflate.js fflate-LICENSE.txt
+	    quelvane-worker.js fflate-LICENSE.txt
 	@echo "Paquet : $(WEB_BUILD)/quelvane-$(VERSION)-web.zip"

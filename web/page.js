@@ -10,7 +10,10 @@
   var kStoredTable = 'quelvane.table';
   var kStoredTableName = 'quelvane.tableName';
 
-  var worker = new Worker('worker.js');
+  // The worker comes from quelvane-worker.js, loaded before this script: a page
+  // opened from the disk may not start one from a file.
+  var worker = new Worker(URL.createObjectURL(
+      new Blob([kQuelvaneWorkerSource], { type: 'text/javascript' })));
   var selection = [];  // {path, file}: as chosen or dropped, in order
   var outputs = [];    // {name, blob, url}
   var running = false;

@@ -1,5 +1,8 @@
 // The page's worker: it holds the engine (quelvane-engine.js and its .wasm) and
 // runs every conversion, so that the page stays responsive during a long run.
+// The build puts it in one script with the engine and the zip writer
+// (web/bundle_worker.js): kEngineWasm, before this file, is the engine's
+// WebAssembly in base64; the engine's JavaScript and fflate come after it.
 // Files chosen by the user are read in place, piece by piece (WORKERFS): none
 // is copied whole into memory. Outputs are written into memory and handed to
 // the page as they are, once complete.
@@ -24,7 +27,9 @@ var kInput = '/in';
 var kOutput = '/out';
 var kLogCapacity = 1000000;
 
-var run = null;    // the run being made: its log, boxes and answers
+// The run being made: its log, boxes and answers. (The engine's script,
+// which shares this one's names, has a function run of its own.)
+var making = null;
 var held = null;   // a finished run waiting for the answer to its question
 var lastProgress = 0;
 
@@ -35,16 +40,16 @@ var Module = {
   // The log keeps its last kLogCapacity lines, as the window's log list does:
   // past it, the oldest lines make room.
   onLog: function (text) {
-    run.log.push(text);
-    if (run.log.length >= 2 * kLogCapacity) run.log = run.log.slice(-kLogCapacity);
+    making.log.push(text);
+    if (making.log.length >= 2 * kLogCapacity) making.log = making.log.slice(-kLogCapacity);
   },
   onBox: function (text, caption, type) {
     if (type === kQuestion) {
-      if (run.asked < run.answers.length) return run.answers[run.asked++];
-      if (!run.question) run.question = { text: text, caption: caption };
+      if (making.asked < making.answers.length) return making.answers[making.asked++];
+      if (!making.question) making.question = { text: text, caption: caption };
       return kNo;
     }
-    run.boxes.push({ text: text, caption: caption, type: type });
+    making.boxes.push({ text: text, caption: caption, type: type });
     return kOk;
   },
   onProgress: function (done, total) {
@@ -53,6 +58,7 @@ var Module = {
     lastProgress = now;
     postMessage({ kind: 'progress', done: done, total: total });
   },
+  wasmBinary: EngineBinary(),
   onRuntimeInitialized: function () {
     FS.mkdir('/settings');
     FS.mkdir('/table');
@@ -64,7 +70,12 @@ var Module = {
   },
 };
 
-importScripts('quelvane-engine.js', 'fflate.js');
+function EngineBinary() {
+  var text = atob(kEngineWasm);
+  var bytes = new Uint8Array(text.length);
+  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  return bytes;
+}
 
 // Chosen files are read through the browser in pieces of kReadAhead bytes,
 // whatever the engine asks at a time: each reading of a File costs the browser
@@ -230,7 +241,7 @@ function StartRun(files, answers) {
   ClearOutputs();
   FS.chdir(kInput);
   var extension = Form().ExtensionDestination;
-  run = { log: [], boxes: [], answers: answers, asked: 0, question: null };
+  making = { log: [], boxes: [], answers: answers, asked: 0, question: null };
   var paths = files.map(function (f) { return f.path; }).join('\n');
   var table = FS.analyzePath(kTable).exists ? kTable : '';
   var status = Module.ccall('QuelvaneRun', 'number', ['string', 'string', 'string'],
@@ -242,15 +253,15 @@ function StartRun(files, answers) {
     var path = kOutput + '/' + name;
     if (FS.analyzePath(path).exists) outputs.push({ name: name, blob: TakeOutput(path) });
   });
-  var result = { kind: 'done', log: run.log.slice(-kLogCapacity), boxes: run.boxes, status: status, outputs: outputs };
-  if (run.question) {
+  var result = { kind: 'done', log: making.log.slice(-kLogCapacity), boxes: making.boxes, status: status, outputs: outputs };
+  if (making.question) {
     held = { result: result, files: files, answers: answers };
-    postMessage({ kind: 'question', text: run.question.text, caption: run.question.caption });
+    postMessage({ kind: 'question', text: making.question.text, caption: making.question.caption });
   } else {
     held = null;
     postMessage(result);
   }
-  run = null;
+  making = null;
 }
 
 onmessage = function (event) {
