@@ -12,6 +12,7 @@ Usage: test_page.py BUILD_WEB QUELVANE_CLI
 
 import base64
 import functools
+import hashlib
 import http.server
 import io
 import json
@@ -498,6 +499,45 @@ def test_bad_input(driver, url, cli):
     check(page_outputs(driver) == {}, "fichier illisible : un fichier est proposé")
 
 
+DIGESTS = """
+const done = arguments[arguments.length - 1];
+Promise.all([...document.querySelectorAll('#outputs a')].map(a =>
+  fetch(a.href).then(r => r.arrayBuffer()).then(b => crypto.subtle.digest('SHA-256', b)).then(d =>
+    [a.download, [...new Uint8Array(d)].map(x => x.toString(16).padStart(2, '0')).join('')])))
+  .then(done);
+"""
+
+
+def test_read_before(driver, url, cli):
+    """A selection larger than what the worker reads before its run (128 MiB): the
+    files wholly inside it, the one it ends in, and those past it convert alike."""
+    lines = (CASES / "semicolon_to_tab" / "in" / "cours.csv").read_bytes()
+    names = ["gros%d.txt" % i for i in range(1, 10)]
+    with tempfile.TemporaryDirectory() as folder:
+        body = lines * ((17 << 20) // len(lines) + 1)
+        # Each file shifted by a few bytes of its own: a piece read for one and
+        # handed to another would show.
+        for i, name in enumerate(names):
+            (Path(folder) / name).write_bytes(b"9" * i + body)
+        load(driver, url)
+        set_options(driver, ["-a", "-s", ";"])
+        chooser = driver.find_element(By.ID, "chooser")
+        driver.execute_script("arguments[0].hidden = false;", chooser)
+        chooser.send_keys("\n".join(str(Path(folder) / name) for name in names))
+        wait_for(driver, "return document.querySelectorAll('#selection li').length === 9;")
+        page_boxes(driver, start_run(driver), False)
+        want_log = subprocess.run([cli, "convert", "-a", "-s", ";"] + names, cwd=folder,
+                                  capture_output=True, stdin=subprocess.DEVNULL).stdout
+        want = {name + ".new": hashlib.sha256((Path(folder) / (name + ".new")).read_bytes())
+                .hexdigest() for name in names}
+    log = driver.find_element(By.ID, "log").get_attribute("textContent").encode("utf-8")
+    check(log == want_log, "9 fichiers de 17 Mio : le log diffère\n" + log.decode("utf-8", "replace"))
+    got = dict(driver.execute_async_script(DIGESTS))
+    check(got == want, "9 fichiers de 17 Mio : octets différents dans %s"
+          % sorted(name for name in want if got.get(name) != want[name]))
+    print("  9 fichiers de 17 Mio : lus avant le traitement ou pendant", flush=True)
+
+
 def print_console(driver):
     """What the browser's console said since it was last looked at."""
     for entry in driver.get_log("browser"):
@@ -539,6 +579,7 @@ def main():
         test_zip_and_kept_options(driver, url, downloads, build)
         test_table(driver, url, cli)
         test_bad_input(driver, url, cli)
+        test_read_before(driver, url, cli)
         test_from_disk(driver, build, cli)
     finally:
         print_console(driver)

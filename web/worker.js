@@ -85,6 +85,10 @@ function EngineBinary() {
 // error for the engine, which says so in the log like any other.
 var kReadAhead = 16 << 20;
 
+function Holds(piece, position) {
+  return position >= piece.start && position < piece.start + piece.bytes.length;
+}
+
 function ReadInLargePieces() {
   var reader = new FileReaderSync();
   WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
@@ -92,7 +96,10 @@ function ReadInLargePieces() {
     if (node.unreadable) throw new FS.ErrnoError(29);  // EIO
     if (position >= node.size) return 0;
     var piece = stream.piece;
-    if (!piece || position < piece.start || position >= piece.start + piece.bytes.length) {
+    if (!piece || !Holds(piece, position)) {
+      piece = node.readBefore.find(function (p) { return Holds(p, position); });
+    }
+    if (!piece) {
       var end = Math.min(node.size, position + Math.max(length, kReadAhead));
       try {
         piece = { start: position,
@@ -101,8 +108,8 @@ function ReadInLargePieces() {
         throw new FS.ErrnoError(29);
       }
       if (piece.bytes.length === 0) return 0;
-      stream.piece = piece;
     }
+    stream.piece = piece;
     var from = position - piece.start;
     var count = Math.min(length, piece.bytes.length - from);
     buffer.set(piece.bytes.subarray(from, from + count), offset);
@@ -110,18 +117,47 @@ function ReadInLargePieces() {
   };
 }
 
+// The browser reads several pieces at once much faster than one after the
+// other, but the engine cannot wait for a reading under way: what it asks for,
+// it must have there and then. So before a run, the first kReadBefore bytes of
+// the selection, file after file, are asked of the browser kReadsAtOnce pieces
+// at a time; the engine finds them read, and reads what lies beyond as above.
+// Quote files are mostly small: a selection of many of them is read whole in
+// this way.
+//
 // A file the browser no longer reads (gone from the disk since it was chosen)
-// may show a size of 0, as if it were empty: one byte is asked of each, and
-// one that refuses reads as a read error rather than as an empty file.
-function MarkUnreadable(files) {
-  var reader = new FileReaderSync();
-  files.forEach(function (f) {
-    try {
-      reader.readAsArrayBuffer(f.file.slice(0, 1));
-    } catch (e) {
-      FS.lookupPath(kInput + '/' + f.path).node.unreadable = true;
+// may show a size of 0, as if it were empty: one byte at least is asked of
+// each, and one that refuses reads as a read error rather than as an empty
+// file.
+var kReadBefore = 128 << 20;
+var kReadsAtOnce = 8;
+
+function ReadBefore(files) {
+  var asks = [];
+  var left = kReadBefore;
+  var read = files.map(function () { return { pieces: [], unreadable: false }; });
+  files.forEach(function (f, i) {
+    var size = Math.min(f.file.size, left);
+    left -= size;
+    if (size === 0) asks.push({ into: read[i], file: f.file, start: 0, end: 1, keep: false });
+    for (var at = 0; at < size; at += kReadAhead) {
+      asks.push({ into: read[i], file: f.file, start: at, end: Math.min(size, at + kReadAhead),
+                  keep: true });
     }
   });
+  var next = 0;
+  function AskNext() {
+    if (next >= asks.length) return Promise.resolve();
+    var ask = asks[next++];
+    return ask.file.slice(ask.start, ask.end).arrayBuffer().then(function (buffer) {
+      if (ask.keep) ask.into.pieces.push({ start: ask.start, bytes: new Uint8Array(buffer) });
+    }, function () {
+      ask.into.unreadable = true;
+    }).then(AskNext);
+  }
+  var lanes = [];
+  for (var k = 0; k < kReadsAtOnce; ++k) lanes.push(AskNext());
+  return Promise.all(lanes).then(function () { return read; });
 }
 
 function Call(name, types, args) {
@@ -234,10 +270,19 @@ function Zip(files) {
 }
 
 function StartRun(files, answers) {
+  ReadBefore(files).then(function (read) { Run(files, answers, read); });
+}
+
+function Run(files, answers, read) {
   try { FS.unmount(kInput); } catch (e) { /* nothing mounted yet */ }
   FS.mount(WORKERFS, { blobs: files.map(function (f) { return { name: f.path, data: f.file }; }) },
            kInput);
-  MarkUnreadable(files);
+  var nodes = files.map(function (f, i) {
+    var node = FS.lookupPath(kInput + '/' + f.path).node;
+    node.readBefore = read[i].pieces;
+    node.unreadable = read[i].unreadable;
+    return node;
+  });
   ClearOutputs();
   FS.chdir(kInput);
   var extension = Form().ExtensionDestination;
@@ -247,6 +292,7 @@ function StartRun(files, answers) {
   var status = Module.ccall('QuelvaneRun', 'number', ['string', 'string', 'string'],
                             [paths, kOutput, table]);
   FS.chdir('/');
+  nodes.forEach(function (node) { node.readBefore = []; });
   var outputs = [];
   files.forEach(function (f) {
     var name = Basename(f.path) + extension;
