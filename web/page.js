@@ -345,6 +345,20 @@
   worker.onmessage = function (event) {
     var message = event.data;
     switch (message.kind) {
+      case 'broken':
+        // Nothing more can be converted in this visit: the button stays off.
+        running = false;
+        $('process').disabled = true;
+        $('progress').hidden = true;
+        document.body.dataset.broken = '1';
+        ShowBox(message.started
+                  ? 'Le moteur de conversion s\'est arrêté (' + message.what + ') : aucun ' +
+                    'fichier n\'est proposé pour ce traitement. Rechargez la page pour continuer.'
+                  : 'Ce navigateur ne peut pas faire tourner le moteur de conversion ' +
+                    '(WebAssembly et ses instructions vectorielles). Ouvrez cette page dans une ' +
+                    'version récente de Chrome, Edge, Firefox ou Safari (16.4 ou plus).',
+                'Attention', 0x10);
+        break;
       case 'ready':
         worker.postMessage({ kind: 'settings', profile: Stored(kStoredProfile) });
         worker.postMessage({ kind: 'help' });

@@ -538,6 +538,30 @@ def test_read_before(driver, url, cli):
     print("  9 fichiers de 17 Mio : lus avant le traitement ou pendant", flush=True)
 
 
+def test_engine_refused(driver, build):
+    """A browser that cannot compile the engine (one without WebAssembly's
+    vectors): the page says so, and what to use instead, rather than wait."""
+    with tempfile.TemporaryDirectory() as folder:
+        for name in ("index.html", "quelvane.css", "page.js", "quelvane-worker.js"):
+            shutil.copy(build / name, folder)
+        worker = Path(folder) / "quelvane-worker.js"
+        # A module cut short after its header, as such a browser finds the real one.
+        text, count = re.subn(r'var kEngineWasm = \\"[A-Za-z0-9+/=]*\\"',
+                              r'var kEngineWasm = \\"AGFzbQEAAAAF\\"', worker.read_text())
+        check(count == 1, "le moteur n'est pas dans quelvane-worker.js")
+        worker.write_text(text)
+        driver.get((Path(folder) / "index.html").as_uri())
+        said = wait_for(driver, "return document.getElementById('box').open && "
+                                "document.getElementById('box-text').textContent;")
+        check("Ce navigateur ne peut pas faire tourner le moteur de conversion" in said,
+              "moteur refusé : " + said)
+        check(driver.find_element(By.ID, "process").get_property("disabled"),
+              "moteur refusé : le bouton de traitement reste actif")
+        driver.find_element(By.CSS_SELECTOR, "#box-buttons button").click()
+    driver.get_log("browser")  # the refusal the console tells of is this test's own
+    print("  moteur refusé par le navigateur : dit", flush=True)
+
+
 def print_console(driver):
     """What the browser's console said since it was last looked at."""
     for entry in driver.get_log("browser"):
@@ -581,6 +605,7 @@ def main():
         test_bad_input(driver, url, cli)
         test_read_before(driver, url, cli)
         test_from_disk(driver, build, cli)
+        test_engine_refused(driver, build)
     finally:
         print_console(driver)
         driver.quit()

@@ -31,6 +31,14 @@ var kLogCapacity = 1000000;
 // which shares this one's names, has a function run of its own.)
 var making = null;
 var held = null;   // a finished run waiting for the answer to its question
+var ready = false;  // the engine has started
+var broken = false;
+
+function Broken(what) {
+  if (broken) return;
+  broken = true;
+  postMessage({ kind: 'broken', started: ready, what: String(what) });
+}
 var lastProgress = 0;
 
 var Module = {
@@ -59,7 +67,13 @@ var Module = {
     postMessage({ kind: 'progress', done: done, total: total });
   },
   wasmBinary: EngineBinary(),
+  // The engine stopped for good: it could not start in this browser, or a run
+  // went past what it can hold.
+  onAbort: function (what) {
+    Broken(what);
+  },
   onRuntimeInitialized: function () {
+    ready = true;
     FS.mkdir('/settings');
     FS.mkdir('/table');
     FS.mkdir(kInput);
@@ -270,7 +284,7 @@ function Zip(files) {
 }
 
 function StartRun(files, answers) {
-  ReadBefore(files).then(function (read) { Run(files, answers, read); });
+  ReadBefore(files).then(function (read) { Run(files, answers, read); }).catch(Broken);
 }
 
 function Run(files, answers, read) {
