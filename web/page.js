@@ -160,9 +160,12 @@
     });
   }
 
+  // The worker starts reading the files at once (see ReadBefore in worker.js).
+  var selectionId = 0;
   function Select(entries) {
     selection = entries;
     ShowSelection();
+    worker.postMessage({ kind: 'select', id: ++selectionId, files: selection });
   }
 
   $('choose').addEventListener('click', function () { $('chooser').click(); });
@@ -304,7 +307,7 @@
     this.disabled = true;
     ClearOutputs();
     $('log').textContent = '';
-    worker.postMessage({ kind: 'run', files: selection });
+    worker.postMessage({ kind: 'run', id: selectionId, files: selection });
   });
 
   $('zip').addEventListener('click', function () {

@@ -481,22 +481,28 @@ def test_bad_input(driver, url, cli):
     check(log == want_log, "fichier de 17 Mio : le log diffère\n" + log.decode("utf-8", "replace"))
     check(page_outputs(driver) == want_files, "fichier de 17 Mio : octets différents")
 
-    # A file chosen, then gone before the run: the browser cannot read it any
-    # more; the log says so and nothing is offered for it.
-    load(driver, url)
-    with tempfile.TemporaryDirectory() as folder:
-        gone = Path(folder) / "parti.txt"
-        gone.write_bytes((CASES / "sicovam_defaults" / "in" / "cours.txt").read_bytes())
-        chooser = driver.find_element(By.ID, "chooser")
-        driver.execute_script("arguments[0].hidden = false;", chooser)
-        chooser.send_keys(str(gone))
-        wait_for(driver, "return document.querySelectorAll('#selection li').length === 1;")
-        gone.unlink()
-        page_boxes(driver, start_run(driver), False)
-    log = driver.find_element(By.ID, "log").get_attribute("textContent")
-    check("==> Traitement fichier 'parti.txt'\n  WARNING -> Erreur de lecture du fichier !" in log,
-          "fichier illisible : " + log)
-    check(page_outputs(driver) == {}, "fichier illisible : un fichier est proposé")
+    # A file chosen, then gone or rewritten before the run: the browser cannot
+    # read it any more; the log says so and nothing is offered for it.
+    quotes = (CASES / "sicovam_defaults" / "in" / "cours.txt").read_bytes()
+    for what, change in (("supprimé", Path.unlink),
+                         ("récrit", lambda path: path.write_bytes(quotes.replace(b"1", b"2")))):
+        load(driver, url)
+        with tempfile.TemporaryDirectory() as folder:
+            changed = Path(folder) / "parti.txt"
+            changed.write_bytes(quotes)
+            chooser = driver.find_element(By.ID, "chooser")
+            driver.execute_script("arguments[0].hidden = false;", chooser)
+            chooser.send_keys(str(changed))
+            wait_for(driver, "return document.querySelectorAll('#selection li').length === 1;")
+            # Long enough for the page to have read it ahead: what was read
+            # before the change is not converted either.
+            time.sleep(0.5)
+            change(changed)
+            page_boxes(driver, start_run(driver), False)
+        log = driver.find_element(By.ID, "log").get_attribute("textContent")
+        check("==> Traitement fichier 'parti.txt'\n  WARNING -> Erreur de lecture du fichier !"
+              in log, "fichier %s : %s" % (what, log))
+        check(page_outputs(driver) == {}, "fichier %s : un fichier est proposé" % what)
 
 
 DIGESTS = """

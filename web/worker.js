@@ -133,16 +133,12 @@ function ReadInLargePieces() {
 
 // The browser reads several pieces at once much faster than one after the
 // other, but the engine cannot wait for a reading under way: what it asks for,
-// it must have there and then. So before a run, the first kReadBefore bytes of
-// the selection, file after file, are asked of the browser kReadsAtOnce pieces
-// at a time; the engine finds them read, and reads what lies beyond as above.
-// Quote files are mostly small: a selection of many of them is read whole in
-// this way.
-//
-// A file the browser no longer reads (gone from the disk since it was chosen)
-// may show a size of 0, as if it were empty: one byte at least is asked of
-// each, and one that refuses reads as a read error rather than as an empty
-// file.
+// it must have there and then. So as soon as files are chosen, while the user
+// sets the options, the first kReadBefore bytes of the selection, file after
+// file, are asked of the browser kReadsAtOnce pieces at a time; the run finds
+// them read, and reads what lies beyond as above. Quote files are mostly small:
+// a selection of many of them is read whole in this way. What was read goes
+// with the selection, once its run is over.
 var kReadBefore = 128 << 20;
 var kReadsAtOnce = 8;
 
@@ -153,25 +149,44 @@ function ReadBefore(files) {
   files.forEach(function (f, i) {
     var size = Math.min(f.file.size, left);
     left -= size;
-    if (size === 0) asks.push({ into: read[i], file: f.file, start: 0, end: 1, keep: false });
     for (var at = 0; at < size; at += kReadAhead) {
-      asks.push({ into: read[i], file: f.file, start: at, end: Math.min(size, at + kReadAhead),
-                  keep: true });
+      asks.push({ into: read[i], file: f.file, start: at, end: Math.min(size, at + kReadAhead) });
     }
   });
+  return AllAtOnce(asks.map(function (ask) {
+    return function () {
+      return ask.file.slice(ask.start, ask.end).arrayBuffer().then(function (buffer) {
+        ask.into.pieces.push({ start: ask.start, bytes: new Uint8Array(buffer) });
+      }, function () {
+        ask.into.unreadable = true;
+      });
+    };
+  })).then(function () { return read; });
+}
+
+// At the run, each file is asked one byte: one changed or gone from the disk
+// since it was chosen (the browser may then show a size of 0, as if it were
+// empty) refuses, and reads as a read error rather than as what it was.
+function StillReadable(files, read) {
+  return AllAtOnce(files.map(function (f, i) {
+    return function () {
+      return f.file.slice(0, 1).arrayBuffer().then(function () {}, function () {
+        read[i].unreadable = true;
+      });
+    };
+  })).then(function () { return read; });
+}
+
+// Runs the tasks (functions that return a promise) kReadsAtOnce at a time.
+function AllAtOnce(tasks) {
   var next = 0;
-  function AskNext() {
-    if (next >= asks.length) return Promise.resolve();
-    var ask = asks[next++];
-    return ask.file.slice(ask.start, ask.end).arrayBuffer().then(function (buffer) {
-      if (ask.keep) ask.into.pieces.push({ start: ask.start, bytes: new Uint8Array(buffer) });
-    }, function () {
-      ask.into.unreadable = true;
-    }).then(AskNext);
+  function TakeNext() {
+    if (next >= tasks.length) return Promise.resolve();
+    return tasks[next++]().then(TakeNext);
   }
   var lanes = [];
-  for (var k = 0; k < kReadsAtOnce; ++k) lanes.push(AskNext());
-  return Promise.all(lanes).then(function () { return read; });
+  for (var k = 0; k < kReadsAtOnce; ++k) lanes.push(TakeNext());
+  return Promise.all(lanes);
 }
 
 function Call(name, types, args) {
@@ -283,11 +298,26 @@ function Zip(files) {
   return new Blob(parts, { type: 'application/zip' });
 }
 
-function StartRun(files, answers) {
-  ReadBefore(files).then(function (read) { Run(files, answers, read); }).catch(Broken);
+// The selection being read ahead: the page's number for it, its files, and the
+// promise of what was read.
+var chosen = null;
+
+// What was read of a selection whose run is over, unless another was chosen since.
+function Forget(id) {
+  if (chosen && chosen.id === id) chosen = null;
 }
 
-function Run(files, answers, read) {
+function StartRun(id, files, answers) {
+  if (!chosen || chosen.id !== id) chosen = { id: id, reading: ReadBefore(files) };
+  chosen.reading.then(function (read) {
+    // A run uses the pieces once more when it is made again after a question.
+    return StillReadable(files, read.map(function (r) {
+      return { pieces: r.pieces, unreadable: r.unreadable };
+    }));
+  }).then(function (read) { Run(id, files, answers, read); }).catch(Broken);
+}
+
+function Run(id, files, answers, read) {
   try { FS.unmount(kInput); } catch (e) { /* nothing mounted yet */ }
   FS.mount(WORKERFS, { blobs: files.map(function (f) { return { name: f.path, data: f.file }; }) },
            kInput);
@@ -315,10 +345,11 @@ function Run(files, answers, read) {
   });
   var result = { kind: 'done', log: making.log.slice(-kLogCapacity), boxes: making.boxes, status: status, outputs: outputs };
   if (making.question) {
-    held = { result: result, files: files, answers: answers };
+    held = { result: result, id: id, files: files, answers: answers };
     postMessage({ kind: 'question', text: making.question.text, caption: making.question.caption });
   } else {
     held = null;
+    Forget(id);
     postMessage(result);
   }
   making = null;
@@ -351,15 +382,19 @@ onmessage = function (event) {
       postMessage({ kind: 'tableReport', text: report });
       break;
     }
+    case 'select':
+      chosen = { id: message.id, reading: ReadBefore(message.files) };
+      break;
     case 'run':
-      StartRun(message.files, []);
+      StartRun(message.id, message.files, []);
       break;
     case 'answer':
       if (!held) break;
       if (message.yes) {
-        StartRun(held.files, held.answers.concat([kYes]));
+        StartRun(held.id, held.files, held.answers.concat([kYes]));
       } else {
         var result = held.result;
+        Forget(held.id);
         held = null;
         postMessage(result);
       }
