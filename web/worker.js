@@ -3,9 +3,10 @@
 // The build puts it in one script with the engine and the zip writer
 // (web/bundle_worker.js): kEngineWasm, before this file, is the engine's
 // WebAssembly in base64; the engine's JavaScript and fflate come after it.
-// Files chosen by the user are read in place, piece by piece (WORKERFS): none
-// is copied whole into memory. Outputs are written into memory and handed to
-// the page as they are, once complete.
+// Files chosen by the user are read in place, piece by piece (WORKERFS): at
+// most the selection's first 128 MiB, read ahead, and one piece beyond are in
+// memory at a time. Outputs are written into memory and handed to the page as
+// they are, once complete.
 //
 // The run asks its separator question in the middle of its work, and a worker
 // cannot wait for the page's answer. So a run that reaches a question it has no
@@ -31,6 +32,7 @@ var kLogCapacity = 1000000;
 // which shares this one's names, has a function run of its own.)
 var making = null;
 var held = null;   // a finished run waiting for the answer to its question
+var lastProgress = 0;
 var ready = false;  // the engine has started
 var broken = false;
 
@@ -39,7 +41,6 @@ function Broken(what) {
   broken = true;
   postMessage({ kind: 'broken', started: ready, what: String(what) });
 }
-var lastProgress = 0;
 
 var Module = {
   onStatus: function (lines) {
@@ -298,8 +299,8 @@ function Zip(files) {
   return new Blob(parts, { type: 'application/zip' });
 }
 
-// The selection being read ahead: the page's number for it, its files, and the
-// promise of what was read.
+// The selection being read ahead: the page's number for it and the promise of
+// what was read.
 var chosen = null;
 
 // What was read of a selection whose run is over, unless another was chosen since.
