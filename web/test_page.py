@@ -5,7 +5,9 @@ the page's own controls, its files dropped on the page, the run made, the
 separator question answered, and the page's downloads and log compared byte for
 byte with what quelvane-cli gives for the same case. Then the quick conversion
 against "quelvane-cli code", the zip of several outputs, the options kept over a
-reload, and input the page must refuse as the window does.
+reload, input the page must refuse as the window does, a selection larger than
+what the page reads ahead, the page opened from the disk (file://), and a
+browser that cannot compile the engine.
 
 Usage: test_page.py BUILD_WEB QUELVANE_CLI
 """
