@@ -140,6 +140,13 @@
     if (this.files[0]) ChooseTable(this.files[0]);
     this.value = '';
   });
+  // A file dropped on the table's frame is the table, not a file to convert.
+  $('table').addEventListener('drop', function (event) {
+    event.preventDefault();
+    event.stopPropagation();
+    var file = event.dataTransfer.files[0];
+    if (file) ChooseTable(file);
+  });
   $('table-remove').addEventListener('click', function () {
     Store(kStoredTable, null);
     Store(kStoredTableName, null);

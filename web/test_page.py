@@ -406,7 +406,8 @@ def test_zip_and_kept_options(driver, url, downloads, shots):
 
 
 def test_table(driver, url, cli):
-    """A table chosen with the page's button: said as quelvane-cli table says it, kept."""
+    """A table chosen with the page's button or dropped on its frame: said as
+    quelvane-cli table says it, kept."""
     source = ROOT / "examples" / "table.txt"
     load(driver, url)
     with tempfile.TemporaryDirectory() as folder:
@@ -417,6 +418,15 @@ def test_table(driver, url, cli):
         chooser.send_keys(str(Path(folder) / "table.txt"))
         said = wait_for(driver, "return document.getElementById('table-report').textContent;")
     check(said.encode("utf-8") == want, "table.txt : %r au lieu de %r" % (said, want))
+    # Removed, then dropped on its frame: the table again, and no file to convert.
+    driver.find_element(By.ID, "table-remove").click()
+    wait_for(driver, "return document.getElementById('table-report').hidden;")
+    driver.execute_script(DROP.replace("document.body", "document.getElementById('table')"),
+                          ["table.txt"], [base64.b64encode(source.read_bytes()).decode()])
+    dropped = wait_for(driver, "return document.getElementById('table-report').textContent;")
+    check(dropped == said, "table.txt déposée : %r au lieu de %r" % (dropped, said))
+    check(driver.execute_script("return document.querySelectorAll('#selection li').length;") == 0,
+          "table.txt déposée : prise pour un fichier à traiter")
     driver.refresh()
     wait_for(driver, "return document.body.dataset.ready === '1';")
     kept = wait_for(driver, "return document.getElementById('table-report').textContent;")
