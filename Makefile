@@ -124,6 +124,7 @@ web: deps
 # The page in Debian's headless Chromium: the golden cases give the command
 # line's bytes and log.
 test-web: web build
+	$(WEB_ENV) node $(WEB_BUILD)/web/memchr-test.js
 	/usr/bin/python3 web/test_page.py $(WEB_BUILD) $(BUILD)/cli/quelvane-cli
 
 # The page's speed beside quelvane-cli's on a 100 MiB quote file, and the size of

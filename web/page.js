@@ -10,7 +10,10 @@
   var kStoredTable = 'quelvane.table';
   var kStoredTableName = 'quelvane.tableName';
 
-  var worker = new Worker('worker.js');
+  // The worker comes from quelvane-worker.js, loaded before this script: a page
+  // opened from the disk may not start one from a file.
+  var worker = new Worker(URL.createObjectURL(
+      new Blob([kQuelvaneWorkerSource], { type: 'text/javascript' })));
   var selection = [];  // {path, file}: as chosen or dropped, in order
   var outputs = [];    // {name, blob, url}
   var running = false;
@@ -137,6 +140,13 @@
     if (this.files[0]) ChooseTable(this.files[0]);
     this.value = '';
   });
+  // A file dropped on the table's frame is the table, not a file to convert.
+  $('table').addEventListener('drop', function (event) {
+    event.preventDefault();
+    event.stopPropagation();
+    var file = event.dataTransfer.files[0];
+    if (file) ChooseTable(file);
+  });
   $('table-remove').addEventListener('click', function () {
     Store(kStoredTable, null);
     Store(kStoredTableName, null);
@@ -157,9 +167,14 @@
     });
   }
 
+  // The worker starts reading the files at once (see ReadBefore in worker.js).
+  var selectionId = 0;
+  var selectedAt = 0;
   function Select(entries) {
+    selectedAt = Date.now();
     selection = entries;
     ShowSelection();
+    worker.postMessage({ kind: 'select', id: ++selectionId, files: selection });
   }
 
   $('choose').addEventListener('click', function () { $('chooser').click(); });
@@ -261,8 +276,10 @@
 
   function Finish(result) {
     running = false;
-    // How long the run took, from the click to its outputs (bench/web-speed).
+    // How long the run took, from the click to its outputs, and from the choice
+    // of its files, whose reading starts then (bench/web-speed).
     document.body.dataset.lastRunMs = String(Date.now() - runStarted);
+    document.body.dataset.lastChoiceMs = String(Date.now() - selectedAt);
     $('process').disabled = false;
     $('progress').hidden = true;
     $('log').textContent = result.log.map(function (line) { return line + '\n'; }).join('');
@@ -301,7 +318,7 @@
     this.disabled = true;
     ClearOutputs();
     $('log').textContent = '';
-    worker.postMessage({ kind: 'run', files: selection });
+    worker.postMessage({ kind: 'run', id: selectionId, files: selection });
   });
 
   $('zip').addEventListener('click', function () {
@@ -342,6 +359,20 @@
   worker.onmessage = function (event) {
     var message = event.data;
     switch (message.kind) {
+      case 'broken':
+        // Nothing more can be converted in this visit: the button stays off.
+        running = false;
+        $('process').disabled = true;
+        $('progress').hidden = true;
+        document.body.dataset.broken = '1';
+        ShowBox(message.started
+                  ? 'Le moteur de conversion s\'est arrêté (' + message.what + ') : aucun ' +
+                    'fichier n\'est proposé pour ce traitement. Rechargez la page pour continuer.'
+                  : 'Ce navigateur ne peut pas faire tourner le moteur de conversion ' +
+                    '(WebAssembly et ses instructions vectorielles). Ouvrez cette page dans une ' +
+                    'version récente de Chrome, Edge, Firefox ou Safari (16.4 ou plus).',
+                'Attention', 0x10);
+        break;
       case 'ready':
         worker.postMessage({ kind: 'settings', profile: Stored(kStoredProfile) });
         worker.postMessage({ kind: 'help' });

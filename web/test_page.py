@@ -5,13 +5,16 @@ the page's own controls, its files dropped on the page, the run made, the
 separator question answered, and the page's downloads and log compared byte for
 byte with what quelvane-cli gives for the same case. Then the quick conversion
 against "quelvane-cli code", the zip of several outputs, the options kept over a
-reload, and input the page must refuse as the window does.
+reload, input the page must refuse as the window does, a selection larger than
+what the page reads ahead, the page opened from the disk (file://), and a
+browser that cannot compile the engine.
 
 Usage: test_page.py BUILD_WEB QUELVANE_CLI
 """
 
 import base64
 import functools
+import hashlib
 import http.server
 import io
 import json
@@ -339,7 +342,7 @@ def asks_question(case):
     return "Voulez-vous continuer ?" in (case / "stderr").read_text(encoding="utf-8")
 
 
-def test_quick(driver, url, cli, shots):
+def test_quick(driver, url, cli, shots=None):
     load(driver, url)
     driver.find_element(By.ID, "quick-open").click()
     # A known code, an unknown one whose ISIN is computed (a box first), an ISIN,
@@ -365,7 +368,7 @@ def test_quick(driver, url, cli, shots):
         want_box = expected.stderr.decode("utf-8").strip()
         check((box or "").strip() == want_box,
               "conversion rapide de %s : boîte %r au lieu de %r" % (typed, box, want_box))
-        if typed == "3007":
+        if typed == "3007" and shots is not None:
             driver.save_screenshot(str(shots / "capture-conversion-rapide.png"))
     print("  conversion rapide : 4 textes", flush=True)
 
@@ -403,7 +406,8 @@ def test_zip_and_kept_options(driver, url, downloads, shots):
 
 
 def test_table(driver, url, cli):
-    """A table chosen with the page's button: said as quelvane-cli table says it, kept."""
+    """A table chosen with the page's button or dropped on its frame: said as
+    quelvane-cli table says it, kept."""
     source = ROOT / "examples" / "table.txt"
     load(driver, url)
     with tempfile.TemporaryDirectory() as folder:
@@ -414,6 +418,15 @@ def test_table(driver, url, cli):
         chooser.send_keys(str(Path(folder) / "table.txt"))
         said = wait_for(driver, "return document.getElementById('table-report').textContent;")
     check(said.encode("utf-8") == want, "table.txt : %r au lieu de %r" % (said, want))
+    # Removed, then dropped on its frame: the table again, and no file to convert.
+    driver.find_element(By.ID, "table-remove").click()
+    wait_for(driver, "return document.getElementById('table-report').hidden;")
+    driver.execute_script(DROP.replace("document.body", "document.getElementById('table')"),
+                          ["table.txt"], [base64.b64encode(source.read_bytes()).decode()])
+    dropped = wait_for(driver, "return document.getElementById('table-report').textContent;")
+    check(dropped == said, "table.txt déposée : %r au lieu de %r" % (dropped, said))
+    check(driver.execute_script("return document.querySelectorAll('#selection li').length;") == 0,
+          "table.txt déposée : prise pour un fichier à traiter")
     driver.refresh()
     wait_for(driver, "return document.body.dataset.ready === '1';")
     kept = wait_for(driver, "return document.getElementById('table-report').textContent;")
@@ -480,22 +493,114 @@ def test_bad_input(driver, url, cli):
     check(log == want_log, "fichier de 17 Mio : le log diffère\n" + log.decode("utf-8", "replace"))
     check(page_outputs(driver) == want_files, "fichier de 17 Mio : octets différents")
 
-    # A file chosen, then gone before the run: the browser cannot read it any
-    # more; the log says so and nothing is offered for it.
-    load(driver, url)
+    # A file chosen, then gone or rewritten before the run: the browser cannot
+    # read it any more; the log says so and nothing is offered for it.
+    quotes = (CASES / "sicovam_defaults" / "in" / "cours.txt").read_bytes()
+    for what, change in (("supprimé", Path.unlink),
+                         ("récrit", lambda path: path.write_bytes(quotes.replace(b"1", b"2")))):
+        load(driver, url)
+        with tempfile.TemporaryDirectory() as folder:
+            changed = Path(folder) / "parti.txt"
+            changed.write_bytes(quotes)
+            chooser = driver.find_element(By.ID, "chooser")
+            driver.execute_script("arguments[0].hidden = false;", chooser)
+            chooser.send_keys(str(changed))
+            wait_for(driver, "return document.querySelectorAll('#selection li').length === 1;")
+            # Long enough for the page to have read it ahead: what was read
+            # before the change is not converted either.
+            time.sleep(0.5)
+            change(changed)
+            page_boxes(driver, start_run(driver), False)
+        log = driver.find_element(By.ID, "log").get_attribute("textContent")
+        check("==> Traitement fichier 'parti.txt'\n  WARNING -> Erreur de lecture du fichier !"
+              in log, "fichier %s : %s" % (what, log))
+        check(page_outputs(driver) == {}, "fichier %s : un fichier est proposé" % what)
+
+
+DIGESTS = """
+const done = arguments[arguments.length - 1];
+Promise.all([...document.querySelectorAll('#outputs a')].map(a =>
+  fetch(a.href).then(r => r.arrayBuffer()).then(b => crypto.subtle.digest('SHA-256', b)).then(d =>
+    [a.download, [...new Uint8Array(d)].map(x => x.toString(16).padStart(2, '0')).join('')])))
+  .then(done);
+"""
+
+
+def test_read_before(driver, url, cli):
+    """A selection larger than what the worker reads before its run (128 MiB): the
+    files wholly inside it, the one it ends in, and those past it convert alike."""
+    lines = (CASES / "semicolon_to_tab" / "in" / "cours.csv").read_bytes()
+    names = ["gros%d.txt" % i for i in range(1, 10)]
     with tempfile.TemporaryDirectory() as folder:
-        gone = Path(folder) / "parti.txt"
-        gone.write_bytes((CASES / "sicovam_defaults" / "in" / "cours.txt").read_bytes())
+        body = lines * ((17 << 20) // len(lines) + 1)
+        # Each file shifted by a few bytes of its own: a piece read for one and
+        # handed to another would show.
+        for i, name in enumerate(names):
+            (Path(folder) / name).write_bytes(b"9" * i + body)
+        load(driver, url)
+        set_options(driver, ["-a", "-s", ";"])
         chooser = driver.find_element(By.ID, "chooser")
         driver.execute_script("arguments[0].hidden = false;", chooser)
-        chooser.send_keys(str(gone))
-        wait_for(driver, "return document.querySelectorAll('#selection li').length === 1;")
-        gone.unlink()
+        chooser.send_keys("\n".join(str(Path(folder) / name) for name in names))
+        wait_for(driver, "return document.querySelectorAll('#selection li').length === 9;")
         page_boxes(driver, start_run(driver), False)
-    log = driver.find_element(By.ID, "log").get_attribute("textContent")
-    check("==> Traitement fichier 'parti.txt'\n  WARNING -> Erreur de lecture du fichier !" in log,
-          "fichier illisible : " + log)
-    check(page_outputs(driver) == {}, "fichier illisible : un fichier est proposé")
+        want_log = subprocess.run([cli, "convert", "-a", "-s", ";"] + names, cwd=folder,
+                                  capture_output=True, stdin=subprocess.DEVNULL).stdout
+        want = {name + ".new": hashlib.sha256((Path(folder) / (name + ".new")).read_bytes())
+                .hexdigest() for name in names}
+    log = driver.find_element(By.ID, "log").get_attribute("textContent").encode("utf-8")
+    check(log == want_log, "9 fichiers de 17 Mio : le log diffère\n" + log.decode("utf-8", "replace"))
+    got = dict(driver.execute_async_script(DIGESTS))
+    check(got == want, "9 fichiers de 17 Mio : octets différents dans %s"
+          % sorted(name for name in want if got.get(name) != want[name]))
+    print("  9 fichiers de 17 Mio : lus avant le traitement ou pendant", flush=True)
+
+
+def test_engine_refused(driver, build):
+    """A browser that cannot compile the engine (one without WebAssembly's
+    vectors): the page says so, and what to use instead, rather than wait."""
+    with tempfile.TemporaryDirectory() as folder:
+        for name in ("index.html", "quelvane.css", "page.js", "quelvane-worker.js"):
+            shutil.copy(build / name, folder)
+        worker = Path(folder) / "quelvane-worker.js"
+        # A module cut short after its header, as such a browser finds the real one.
+        text, count = re.subn(r'var kEngineWasm = \\"[A-Za-z0-9+/=]*\\"',
+                              r'var kEngineWasm = \\"AGFzbQEAAAAF\\"', worker.read_text())
+        check(count == 1, "le moteur n'est pas dans quelvane-worker.js")
+        worker.write_text(text)
+        driver.get((Path(folder) / "index.html").as_uri())
+        said = wait_for(driver, "return document.getElementById('box').open && "
+                                "document.getElementById('box-text').textContent;")
+        check("Ce navigateur ne peut pas faire tourner le moteur de conversion" in said,
+              "moteur refusé : " + said)
+        check(driver.find_element(By.ID, "process").get_property("disabled"),
+              "moteur refusé : le bouton de traitement reste actif")
+        driver.find_element(By.CSS_SELECTOR, "#box-buttons button").click()
+    driver.get_log("browser")  # the refusal the console tells of is this test's own
+    print("  moteur refusé par le navigateur : dit", flush=True)
+
+
+def print_console(driver):
+    """What the browser's console said since it was last looked at."""
+    for entry in driver.get_log("browser"):
+        if entry["level"] in ("SEVERE", "WARNING"):
+            print("  console :", entry["message"])
+
+
+def test_from_disk(driver, build, cli):
+    """The page opened from the disk, as a user double-clicks index.html: its
+    worker starts, it converts, asks its question and converts one code, as
+    when it is served."""
+    print_console(driver)
+    url = (build / "index.html").as_uri()
+    print("  depuis le disque (file://) :", flush=True)
+    for case, answer_yes in (("sicovam_defaults", None), ("separator_set_question", True)):
+        run_case(driver, url, cli, CASES / case, answer_yes)
+    test_quick(driver, url, cli)
+    # Nothing the page asked for was refused.
+    refused = [e["message"] for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+    check(refused == [], "depuis le disque, refusé par le navigateur : %s" % refused)
+    print("  depuis le disque (file://) : les cas ci-dessus", flush=True)
 
 
 def main():
@@ -516,10 +621,11 @@ def main():
         test_zip_and_kept_options(driver, url, downloads, build)
         test_table(driver, url, cli)
         test_bad_input(driver, url, cli)
+        test_read_before(driver, url, cli)
+        test_from_disk(driver, build, cli)
+        test_engine_refused(driver, build)
     finally:
-        for entry in driver.get_log("browser"):
-            if entry["level"] in ("SEVERE", "WARNING"):
-                print("  console :", entry["message"])
+        print_console(driver)
         driver.quit()
         server.shutdown()
         shutil.rmtree(downloads, ignore_errors=True)

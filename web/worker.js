@@ -1,8 +1,12 @@
 // The page's worker: it holds the engine (quelvane-engine.js and its .wasm) and
 // runs every conversion, so that the page stays responsive during a long run.
-// Files chosen by the user are read in place, piece by piece (WORKERFS): none
-// is copied whole into memory. Outputs are written into memory and handed to
-// the page as they are, once complete.
+// The build puts it in one script with the engine and the zip writer
+// (web/bundle_worker.js): kEngineWasm, before this file, is the engine's
+// WebAssembly in base64; the engine's JavaScript and fflate come after it.
+// Files chosen by the user are read in place, piece by piece (WORKERFS): at
+// most the selection's first 128 MiB, read ahead, and one piece beyond are in
+// memory at a time. Outputs are written into memory and handed to the page as
+// they are, once complete.
 //
 // The run asks its separator question in the middle of its work, and a worker
 // cannot wait for the page's answer. So a run that reaches a question it has no
@@ -24,9 +28,19 @@ var kInput = '/in';
 var kOutput = '/out';
 var kLogCapacity = 1000000;
 
-var run = null;    // the run being made: its log, boxes and answers
+// The run being made: its log, boxes and answers. (The engine's script,
+// which shares this one's names, has a function run of its own.)
+var making = null;
 var held = null;   // a finished run waiting for the answer to its question
 var lastProgress = 0;
+var ready = false;  // the engine has started
+var broken = false;
+
+function Broken(what) {
+  if (broken) return;
+  broken = true;
+  postMessage({ kind: 'broken', started: ready, what: String(what) });
+}
 
 var Module = {
   onStatus: function (lines) {
@@ -35,16 +49,16 @@ var Module = {
   // The log keeps its last kLogCapacity lines, as the window's log list does:
   // past it, the oldest lines make room.
   onLog: function (text) {
-    run.log.push(text);
-    if (run.log.length >= 2 * kLogCapacity) run.log = run.log.slice(-kLogCapacity);
+    making.log.push(text);
+    if (making.log.length >= 2 * kLogCapacity) making.log = making.log.slice(-kLogCapacity);
   },
   onBox: function (text, caption, type) {
     if (type === kQuestion) {
-      if (run.asked < run.answers.length) return run.answers[run.asked++];
-      if (!run.question) run.question = { text: text, caption: caption };
+      if (making.asked < making.answers.length) return making.answers[making.asked++];
+      if (!making.question) making.question = { text: text, caption: caption };
       return kNo;
     }
-    run.boxes.push({ text: text, caption: caption, type: type });
+    making.boxes.push({ text: text, caption: caption, type: type });
     return kOk;
   },
   onProgress: function (done, total) {
@@ -53,7 +67,14 @@ var Module = {
     lastProgress = now;
     postMessage({ kind: 'progress', done: done, total: total });
   },
+  wasmBinary: EngineBinary(),
+  // The engine stopped for good: it could not start in this browser, or a run
+  // went past what it can hold.
+  onAbort: function (what) {
+    Broken(what);
+  },
   onRuntimeInitialized: function () {
+    ready = true;
     FS.mkdir('/settings');
     FS.mkdir('/table');
     FS.mkdir(kInput);
@@ -64,7 +85,12 @@ var Module = {
   },
 };
 
-importScripts('quelvane-engine.js', 'fflate.js');
+function EngineBinary() {
+  var text = atob(kEngineWasm);
+  var bytes = new Uint8Array(text.length);
+  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  return bytes;
+}
 
 // Chosen files are read through the browser in pieces of kReadAhead bytes,
 // whatever the engine asks at a time: each reading of a File costs the browser
@@ -74,6 +100,10 @@ importScripts('quelvane-engine.js', 'fflate.js');
 // error for the engine, which says so in the log like any other.
 var kReadAhead = 16 << 20;
 
+function Holds(piece, position) {
+  return position >= piece.start && position < piece.start + piece.bytes.length;
+}
+
 function ReadInLargePieces() {
   var reader = new FileReaderSync();
   WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
@@ -81,7 +111,10 @@ function ReadInLargePieces() {
     if (node.unreadable) throw new FS.ErrnoError(29);  // EIO
     if (position >= node.size) return 0;
     var piece = stream.piece;
-    if (!piece || position < piece.start || position >= piece.start + piece.bytes.length) {
+    if (!piece || !Holds(piece, position)) {
+      piece = node.readBefore.find(function (p) { return Holds(p, position); });
+    }
+    if (!piece) {
       var end = Math.min(node.size, position + Math.max(length, kReadAhead));
       try {
         piece = { start: position,
@@ -90,8 +123,8 @@ function ReadInLargePieces() {
         throw new FS.ErrnoError(29);
       }
       if (piece.bytes.length === 0) return 0;
-      stream.piece = piece;
     }
+    stream.piece = piece;
     var from = position - piece.start;
     var count = Math.min(length, piece.bytes.length - from);
     buffer.set(piece.bytes.subarray(from, from + count), offset);
@@ -99,18 +132,62 @@ function ReadInLargePieces() {
   };
 }
 
-// A file the browser no longer reads (gone from the disk since it was chosen)
-// may show a size of 0, as if it were empty: one byte is asked of each, and
-// one that refuses reads as a read error rather than as an empty file.
-function MarkUnreadable(files) {
-  var reader = new FileReaderSync();
-  files.forEach(function (f) {
-    try {
-      reader.readAsArrayBuffer(f.file.slice(0, 1));
-    } catch (e) {
-      FS.lookupPath(kInput + '/' + f.path).node.unreadable = true;
+// The browser reads several pieces at once much faster than one after the
+// other, but the engine cannot wait for a reading under way: what it asks for,
+// it must have there and then. So as soon as files are chosen, while the user
+// sets the options, the first kReadBefore bytes of the selection, file after
+// file, are asked of the browser kReadsAtOnce pieces at a time; the run finds
+// them read, and reads what lies beyond as above. Quote files are mostly small:
+// a selection of many of them is read whole in this way. What was read goes
+// with the selection, once its run is over.
+var kReadBefore = 128 << 20;
+var kReadsAtOnce = 8;
+
+function ReadBefore(files) {
+  var asks = [];
+  var left = kReadBefore;
+  var read = files.map(function () { return { pieces: [], unreadable: false }; });
+  files.forEach(function (f, i) {
+    var size = Math.min(f.file.size, left);
+    left -= size;
+    for (var at = 0; at < size; at += kReadAhead) {
+      asks.push({ into: read[i], file: f.file, start: at, end: Math.min(size, at + kReadAhead) });
     }
   });
+  return AllAtOnce(asks.map(function (ask) {
+    return function () {
+      return ask.file.slice(ask.start, ask.end).arrayBuffer().then(function (buffer) {
+        ask.into.pieces.push({ start: ask.start, bytes: new Uint8Array(buffer) });
+      }, function () {
+        ask.into.unreadable = true;
+      });
+    };
+  })).then(function () { return read; });
+}
+
+// At the run, each file is asked one byte: one changed or gone from the disk
+// since it was chosen (the browser may then show a size of 0, as if it were
+// empty) refuses, and reads as a read error rather than as what it was.
+function StillReadable(files, read) {
+  return AllAtOnce(files.map(function (f, i) {
+    return function () {
+      return f.file.slice(0, 1).arrayBuffer().then(function () {}, function () {
+        read[i].unreadable = true;
+      });
+    };
+  })).then(function () { return read; });
+}
+
+// Runs the tasks (functions that return a promise) kReadsAtOnce at a time.
+function AllAtOnce(tasks) {
+  var next = 0;
+  function TakeNext() {
+    if (next >= tasks.length) return Promise.resolve();
+    return tasks[next++]().then(TakeNext);
+  }
+  var lanes = [];
+  for (var k = 0; k < kReadsAtOnce; ++k) lanes.push(TakeNext());
+  return Promise.all(lanes);
 }
 
 function Call(name, types, args) {
@@ -182,7 +259,7 @@ function KeepOutputsAsPieces(folder) {
         var file = stream.node;
         if (position !== file.usedBytes) throw new FS.ErrnoError(28);  // EINVAL
         if (length === 0) return 0;
-        file.pieces.push(new Blob([buffer.slice(offset, offset + length)]));
+        file.pieces.push(new Blob([buffer.subarray(offset, offset + length)]));
         file.usedBytes += length;
         file.timestamp = Date.now();
         return length;
@@ -222,35 +299,61 @@ function Zip(files) {
   return new Blob(parts, { type: 'application/zip' });
 }
 
-function StartRun(files, answers) {
+// The selection being read ahead: the page's number for it and the promise of
+// what was read.
+var chosen = null;
+
+// What was read of a selection whose run is over, unless another was chosen since.
+function Forget(id) {
+  if (chosen && chosen.id === id) chosen = null;
+}
+
+function StartRun(id, files, answers) {
+  if (!chosen || chosen.id !== id) chosen = { id: id, reading: ReadBefore(files) };
+  chosen.reading.then(function (read) {
+    // A run uses the pieces once more when it is made again after a question.
+    return StillReadable(files, read.map(function (r) {
+      return { pieces: r.pieces, unreadable: r.unreadable };
+    }));
+  }).then(function (read) { Run(id, files, answers, read); }).catch(Broken);
+}
+
+function Run(id, files, answers, read) {
   try { FS.unmount(kInput); } catch (e) { /* nothing mounted yet */ }
   FS.mount(WORKERFS, { blobs: files.map(function (f) { return { name: f.path, data: f.file }; }) },
            kInput);
-  MarkUnreadable(files);
+  var nodes = files.map(function (f, i) {
+    var node = FS.lookupPath(kInput + '/' + f.path).node;
+    node.readBefore = read[i].pieces;
+    node.unreadable = read[i].unreadable;
+    return node;
+  });
   ClearOutputs();
   FS.chdir(kInput);
   var extension = Form().ExtensionDestination;
-  run = { log: [], boxes: [], answers: answers, asked: 0, question: null };
+  making = { log: [], boxes: [], answers: answers, asked: 0, question: null };
   var paths = files.map(function (f) { return f.path; }).join('\n');
   var table = FS.analyzePath(kTable).exists ? kTable : '';
   var status = Module.ccall('QuelvaneRun', 'number', ['string', 'string', 'string'],
                             [paths, kOutput, table]);
   FS.chdir('/');
+  nodes.forEach(function (node) { node.readBefore = []; });
   var outputs = [];
   files.forEach(function (f) {
     var name = Basename(f.path) + extension;
     var path = kOutput + '/' + name;
     if (FS.analyzePath(path).exists) outputs.push({ name: name, blob: TakeOutput(path) });
   });
-  var result = { kind: 'done', log: run.log.slice(-kLogCapacity), boxes: run.boxes, status: status, outputs: outputs };
-  if (run.question) {
-    held = { result: result, files: files, answers: answers };
-    postMessage({ kind: 'question', text: run.question.text, caption: run.question.caption });
+  var result = { kind: 'done', log: making.log.slice(-kLogCapacity), boxes: making.boxes, status: status, outputs: outputs };
+  if (making.question) {
+    held = { result: result, id: id, files: files, answers: answers };
+    postMessage({ kind: 'question', text: making.question.text, caption: making.question.caption });
   } else {
     held = null;
+    Forget(id);
     postMessage(result);
   }
-  run = null;
+  making = null;
 }
 
 onmessage = function (event) {
@@ -280,15 +383,19 @@ onmessage = function (event) {
       postMessage({ kind: 'tableReport', text: report });
       break;
     }
+    case 'select':
+      chosen = { id: message.id, reading: ReadBefore(message.files) };
+      break;
     case 'run':
-      StartRun(message.files, []);
+      StartRun(message.id, message.files, []);
       break;
     case 'answer':
       if (!held) break;
       if (message.yes) {
-        StartRun(held.files, held.answers.concat([kYes]));
+        StartRun(held.id, held.files, held.answers.concat([kYes]));
       } else {
         var result = held.result;
+        Forget(held.id);
         held = null;
         postMessage(result);
       }
