@@ -38,9 +38,8 @@ QuickConversion QuickConvert(const CodeTables& tables, std::string_view typedTex
   QuickConversion result;
   if (IsSicovamCode(text)) {
     result.recognised = true;
-    // A text IsSicovamCode accepts always has an ISIN.
-    ComputedIsin computed;
-    const std::optional<IsinView> isin = SicovamCodeToIsin(tables, text, {}, computed);
+    // A text IsSicovamCode accepts begins with no prefix: it always has an ISIN.
+    const std::optional<IsinConversion> isin = SicovamToIsin(tables, text);
     if (isin->kind == MatchKind::Computed) result.note = QuickNote::kComputedIsin;
     result.sicovamLine = Line("SICOVAM", Cp1252ToUtf8(text));
     // A user-table ISIN comes from table.txt, which may be UTF-8 or Windows-1252.
