@@ -90,8 +90,6 @@ class Dialog {
   void SetDlgItemText(int id, std::string_view text);
   void SetDlgItemInt(int id, std::int32_t value);  // signed decimal
   void EnableDlgItem(int id, bool enable);
-  bool IsDlgItemEnabled(int id) const;
-  void GotoDlgCtrl(int id);  // gives the focus to that control
   // An edit whose text goes to quote files and the profile, which are
   // Windows-1252: it takes at most maxLength characters, and only characters
   // Windows-1252 has (a character that could not be written is not typed).
@@ -122,10 +120,6 @@ class Dialog {
   // Selects that line and scrolls it into view; -1 removes the selection and
   // answers kListErr, which callers take as "nothing selected".
   int ListSetCurSel(int id, int index);
-  int ListGetCurSel(int id) const;
-  std::string ListGetText(int id, int index) const;
-  int ListGetTopIndex(int id) const;  // first line in view
-  void ListSetCapacity(int id, std::size_t capacity);
   // Off: the control stops painting (changes are kept); on: it paints again.
   void SetDlgItemRedraw(int id, bool redraw);
 
@@ -150,6 +144,21 @@ class Dialog {
   }
 
  private:
+  // What only the tests read of a dialog, and the one limit they change: the
+  // program never asks (platform/dialog_probes.h).
+  friend bool IsDlgItemEnabled(const Dialog& dialog, int id);
+  friend void GotoDlgCtrl(Dialog& dialog, int id);
+  friend int ListGetCurSel(const Dialog& dialog, int id);
+  friend std::string ListGetText(const Dialog& dialog, int id, int index);
+  friend int ListGetTopIndex(const Dialog& dialog, int id);
+  friend void ListSetCapacity(Dialog& dialog, int id, std::size_t capacity);
+  bool IsDlgItemEnabled(int id) const;
+  void GotoDlgCtrl(int id);  // gives the focus to that control
+  int ListGetCurSel(int id) const;
+  std::string ListGetText(int id, int index) const;
+  int ListGetTopIndex(int id) const;  // first line in view
+  void ListSetCapacity(int id, std::size_t capacity);
+
   friend struct DialogAccess;
   struct Impl;
   struct Handler {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dialog_probes.h"
 #include "tests/platform/gui_test_support.h"
 
 namespace quelvane {
@@ -195,9 +196,9 @@ TEST_F(DialogTest, StaticTextsShowADoubledAmpersandOnceAndProgramTextsAsGiven) {
 
 TEST_F(DialogTest, EnablingIsByIdAndUnknownIdsAreHarmless) {
   dialog.EnableDlgItem(kLine, false);
-  EXPECT_FALSE(dialog.IsDlgItemEnabled(kLine));
+  EXPECT_FALSE(IsDlgItemEnabled(dialog, kLine));
   dialog.EnableDlgItem(kLine, true);
-  EXPECT_TRUE(dialog.IsDlgItemEnabled(kLine));
+  EXPECT_TRUE(IsDlgItemEnabled(dialog, kLine));
 
   dialog.SetDlgItemText(999, "x");
   dialog.CheckDlgButton(999, 1);
@@ -206,7 +207,7 @@ TEST_F(DialogTest, EnablingIsByIdAndUnknownIdsAreHarmless) {
 }
 
 TEST_F(DialogTest, ListBoxKeepsOrderAndAnswersNoSpaceAtItsCapacity) {
-  dialog.ListSetCapacity(kList, 3);
+  ListSetCapacity(dialog, kList, 3);
   EXPECT_EQ(dialog.ListAddString(kList, "a"), 0);
   EXPECT_EQ(dialog.ListAddString(kList, "b"), 1);
   EXPECT_EQ(dialog.ListAddString(kList, "c"), 2);
@@ -215,8 +216,8 @@ TEST_F(DialogTest, ListBoxKeepsOrderAndAnswersNoSpaceAtItsCapacity) {
   EXPECT_EQ(dialog.ListDeleteString(kList, 0), 2);
   EXPECT_EQ(dialog.ListDeleteString(kList, 5), kListErr);
   EXPECT_EQ(dialog.ListAddString(kList, "d"), 2);
-  EXPECT_EQ(dialog.ListGetText(kList, 0), "b");
-  EXPECT_EQ(dialog.ListGetText(kList, 2), "d");
+  EXPECT_EQ(ListGetText(dialog, kList, 0), "b");
+  EXPECT_EQ(ListGetText(dialog, kList, 2), "d");
   dialog.ListResetContent(kList);
   EXPECT_EQ(dialog.ListGetCount(kList), 0);
 }
@@ -224,19 +225,19 @@ TEST_F(DialogTest, ListBoxKeepsOrderAndAnswersNoSpaceAtItsCapacity) {
 TEST_F(DialogTest, SelectingALineScrollsItIntoViewAndMinusOneClearsTheSelection) {
   ShowAndWaitDrawn(dialog);
   for (int i = 0; i < 50; ++i) dialog.ListAddString(kList, "ligne " + std::to_string(i));
-  EXPECT_EQ(dialog.ListGetTopIndex(kList), 0);
+  EXPECT_EQ(ListGetTopIndex(dialog, kList), 0);
   EXPECT_EQ(dialog.ListSetCurSel(kList, 49), 49);
-  EXPECT_EQ(dialog.ListGetCurSel(kList), 49);
-  const int top = dialog.ListGetTopIndex(kList);
+  EXPECT_EQ(ListGetCurSel(dialog, kList), 49);
+  const int top = ListGetTopIndex(dialog, kList);
   EXPECT_GT(top, 0);
   EXPECT_EQ(dialog.ListSetCurSel(kList, -1), kListErr);
-  EXPECT_EQ(dialog.ListGetCurSel(kList), kListErr);
-  EXPECT_EQ(dialog.ListGetTopIndex(kList), top) << "clearing the selection does not scroll";
+  EXPECT_EQ(ListGetCurSel(dialog, kList), kListErr);
+  EXPECT_EQ(ListGetTopIndex(dialog, kList), top) << "clearing the selection does not scroll";
 }
 
 TEST_F(DialogTest, AnEmptyListShowsWhenTheKeyboardBringsItTheFocus) {
   ShowAndWaitDrawn(dialog);
-  dialog.GotoDlgCtrl(kText);
+  GotoDlgCtrl(dialog, kText);
   PressKey(WindowOf(dialog), Key::kTab);  // the edit before it takes no tab
   ProcessEvents();
   const std::vector<std::uint32_t> withFocus = ItemPicture(dialog, kList);
@@ -263,13 +264,13 @@ TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
       {"close box", [](TestDialog&, ScreenWindow w) { CloseWithCloseBox(w); }, kIdCancel},
       {"Enter in a line edit",
        [](TestDialog& d, ScreenWindow w) {
-         d.GotoDlgCtrl(kLine);
+         GotoDlgCtrl(d, kLine);
          PressKey(w, Key::kReturn);
        },
        kIdOk},
       {"Enter on another focused button",
        [](TestDialog& d, ScreenWindow w) {
-         d.GotoDlgCtrl(kIdCancel);
+         GotoDlgCtrl(d, kIdCancel);
          PressKey(w, Key::kReturn);
        },
        kIdCancel},
@@ -286,7 +287,7 @@ TEST(DialogModalTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
 TEST(DialogModalTest, EnterInAMultiLineEditPressesTheDefaultButtonInsteadOfANewLine) {
   TestDialog dialog;
   WhenModal([&](ScreenWindow window) {
-    dialog.GotoDlgCtrl(kText);
+    GotoDlgCtrl(dialog, kText);
     TypeKeys(dialog, kText, "ab");
     PressKey(window, Key::kReturn);
   });

@@ -2,6 +2,7 @@
 #include "core/builtin_table_count.h"
 #include "core/code_tables.h"
 #include "core/text.h"
+#include "platform/dialog_probes.h"
 #include "res/box_texts.h"
 #include "res/help_text.h"
 #include "res/resource_ids.h"
@@ -113,7 +114,7 @@ TEST(QuickConvertDialog, FocusStartsOnFermerEnterConvertsAndEscapeCloses) {
   std::string focusedAtStart, sicovamLine;
   WhenModal([&](ScreenWindow window) {
     focusedAtStart = FocusedButtonText(window);
-    dialog.GotoDlgCtrl(kIdcTypedCode);
+    GotoDlgCtrl(dialog, kIdcTypedCode);
     TypeKeys(dialog, kIdcTypedCode, "3007");
     PressKey(window, Key::kReturn);
     sicovamLine = dialog.GetDlgItemText(kIdcSicovamLine);
@@ -247,7 +248,7 @@ TEST(HelpDialog, ShowsTheTextWithTheFocusOnFermerAndForgetsEdits) {
       if (opening == 0) {
         EXPECT_TRUE(SaveScreenshot(dialog, "help_dialog.png"));
       }
-      dialog.GotoDlgCtrl(kIdcHelpText);
+      GotoDlgCtrl(dialog, kIdcHelpText);
       TypeKeys(dialog, kIdcHelpText, "texte en plus");  // forgotten at the next opening
       PressKey(window, Key::kEscape);
     });

@@ -1,4 +1,5 @@
 // The status lines and the log list as a run writes them.
+#include "platform/dialog_probes.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
@@ -9,7 +10,7 @@ using namespace quelvane::res;
 std::vector<std::string> LogLines(const CConverterDlg& window) {
   std::vector<std::string> lines;
   for (int i = 0; i < window.ListGetCount(kIdcLog); ++i) {
-    lines.push_back(window.ListGetText(kIdcLog, i));
+    lines.push_back(ListGetText(window, kIdcLog, i));
   }
   return lines;
 }
@@ -35,14 +36,14 @@ TEST_F(MainWindowTest, StatusLinesAbsentLeaveEmptyClear) {
 
 TEST_F(MainWindowTest, AFullLogDropsItsOldestLinesToTakeANewOne) {
   CConverterDlg& window = Open();
-  window.ListSetCapacity(kIdcLog, 3);
+  ListSetCapacity(window, kIdcLog, 3);
   for (const char* line : {"un\r\n", "deux\r\n", "trois\r\n", "quatre\r\n", "cinq\r\n"}) {
     window.AddLogLine(line);
   }
   EXPECT_EQ(LogLines(window), (std::vector<std::string>{"trois", "quatre", "cinq"}));
 
   // A list with no room even when empty cannot make any: the line is dropped.
-  window.ListSetCapacity(kIdcLog, 0);
+  ListSetCapacity(window, kIdcLog, 0);
   window.ListResetContent(kIdcLog);
   window.AddLogLine("perdue\r\n");
   EXPECT_EQ(window.ListGetCount(kIdcLog), 0);
@@ -54,7 +55,7 @@ TEST_F(MainWindowTest, EndOfRunScrollShowsTheLastLineOnlyPastTenLines) {
     ShowAndWaitDrawn(window);
     for (int i = 0; i < count; ++i) window.AddLogLine("ligne " + std::to_string(i) + "\r\n");
     window.ScrollLogToEnd();
-    const int top = window.ListGetTopIndex(kIdcLog);
+    const int top = ListGetTopIndex(window, kIdcLog);
     if (count <= 10) {
       EXPECT_EQ(top, 0) << count;
     } else {
@@ -62,7 +63,7 @@ TEST_F(MainWindowTest, EndOfRunScrollShowsTheLastLineOnlyPastTenLines) {
       const int visible = VisibleListLines(window, kIdcLog);
       EXPECT_GE(top, count - visible) << "the last line is in view";
     }
-    EXPECT_EQ(window.ListGetCurSel(kIdcLog), kListErr) << "no line stays selected";
+    EXPECT_EQ(ListGetCurSel(window, kIdcLog), kListErr) << "no line stays selected";
     Close();
   }
 }
@@ -109,10 +110,10 @@ TEST_F(MainWindowTest, ARunLoggingTwoMillionLinesKeepsTheNewestMillionInView) {
 
   const int count = window.ListGetCount(kIdcLog);
   EXPECT_EQ(count, 1'000'000);
-  EXPECT_EQ(window.ListGetText(kIdcLog, count - 1), "0 valeurs inconnues non traités");
-  EXPECT_EQ(window.ListGetText(kIdcLog, count - 6), "1000001 lignes traitées (1000000 warnings)");
-  EXPECT_GT(window.ListGetTopIndex(kIdcLog), count - 20);
-  EXPECT_EQ(window.ListGetCurSel(kIdcLog), kListErr);
+  EXPECT_EQ(ListGetText(window, kIdcLog, count - 1), "0 valeurs inconnues non traités");
+  EXPECT_EQ(ListGetText(window, kIdcLog, count - 6), "1000001 lignes traitées (1000000 warnings)");
+  EXPECT_GT(ListGetTopIndex(window, kIdcLog), count - 20);
+  EXPECT_EQ(ListGetCurSel(window, kIdcLog), kListErr);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].text,
             "Attention, il y a eu 1000000 warnings.\nConsultez le log dans le bas de la fenêtre.");

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/dialog_probes.h"
 #include "res/resource_ids.h"
 #include "tests/platform/gui_test_support.h"
 #include "tests/support/test_system.h"
@@ -53,7 +54,7 @@ class MainWindowTest : public ::testing::Test {
     TypeKeys(*window_, id, text);
   }
   int Checked(int id) const { return window_->IsDlgButtonChecked(id); }
-  bool Enabled(int id) const { return window_->IsDlgItemEnabled(id); }
+  bool Enabled(int id) const { return IsDlgItemEnabled(*window_, id); }
   std::string Text(int id) const { return window_->GetDlgItemText(id); }
 
   const TempFolder& Folder() const { return folder_; }

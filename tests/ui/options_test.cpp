@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/convert_command.h"
 #include "os/os.h"
+#include "platform/dialog_probes.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace quelvane::testing {
@@ -218,7 +219,7 @@ TEST_F(MainWindowTest, TheWindowAndQuelvaneCliGiveTheStoredBytesAndLog) {
   Click(kIdcProcessFiles);
   std::string windowLog;
   for (int i = 0; i < window.ListGetCount(kIdcLog); ++i) {
-    windowLog += window.ListGetText(kIdcLog, i) + "\n";
+    windowLog += ListGetText(window, kIdcLog, i) + "\n";
   }
   const std::string windowBytes = ReadFile(output);
   if (std::getenv("QUELVANE_UPDATE_GOLDEN") != nullptr) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/dialog_probes.h"
 #include "platform/qt/access.h"
 #include "res/resource_ids.h"
 #include "tests/platform/qt_test_support.h"
@@ -38,7 +39,7 @@ using namespace quelvane::res;
 
 std::vector<std::string> ListLines(const CConverterDlg& window, int id) {
   std::vector<std::string> lines;
-  for (int i = 0; i < window.ListGetCount(id); ++i) lines.push_back(window.ListGetText(id, i));
+  for (int i = 0; i < window.ListGetCount(id); ++i) lines.push_back(ListGetText(window, id, i));
   return lines;
 }
 

@@ -2,6 +2,7 @@
 // run walks, the question about the separator, what a run writes and logs.
 #include <functional>
 
+#include "platform/dialog_probes.h"
 #include "res/box_texts.h"
 #include "run/process_files.h"
 #include "tests/ui/main_window_fixture.h"
@@ -17,7 +18,7 @@ constexpr std::string_view kNothingSelected =
 
 std::vector<std::string> ListLines(const CConverterDlg& window, int id) {
   std::vector<std::string> lines;
-  for (int i = 0; i < window.ListGetCount(id); ++i) lines.push_back(window.ListGetText(id, i));
+  for (int i = 0; i < window.ListGetCount(id); ++i) lines.push_back(ListGetText(window, id, i));
   return lines;
 }
 
