@@ -219,26 +219,6 @@ std::string EnvironmentVariable(std::string_view name) {
   return EnvOrEmpty(std::string(name).c_str());
 }
 
-PathParts SplitPath(std::string_view path) {
-  return SplitPosixPath(path);
-}
-
-char PathSeparator() {
-  return '/';
-}
-
-std::string NameKey(std::string_view name) {
-  return std::string(name);
-}
-
-std::filesystem::path PathFromUtf8(std::string_view path) {
-  return std::filesystem::path(path);
-}
-
-std::string Utf8FromPath(const std::filesystem::path& path) {
-  return path.string();
-}
-
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return !Faulted(OsCall::kStat) && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -269,10 +249,6 @@ std::string WhereLinkPoints(const std::string& path) {
   if (!std::filesystem::is_symlink(path, error)) return path;
   const auto resolved = std::filesystem::weakly_canonical(path, error);
   return error ? path : resolved.string();
-}
-
-bool IsReservedName(std::string_view /*path*/) {
-  return false;
 }
 
 OpenedFile OpenRegularFile(const std::string& path) {

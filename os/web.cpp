@@ -114,26 +114,6 @@ std::string EnvironmentVariable(std::string_view name) {
   return value == nullptr ? std::string() : std::string(value);
 }
 
-PathParts SplitPath(std::string_view path) {
-  return SplitPosixPath(path);
-}
-
-char PathSeparator() {
-  return '/';
-}
-
-std::string NameKey(std::string_view name) {
-  return std::string(name);
-}
-
-std::filesystem::path PathFromUtf8(std::string_view path) {
-  return std::filesystem::path(path);
-}
-
-std::string Utf8FromPath(const std::filesystem::path& path) {
-  return path.string();
-}
-
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -151,10 +131,6 @@ std::vector<std::string> FileNamesIn(const std::string& /*folder*/) {
 
 std::string WhereLinkPoints(const std::string& path) {
   return path;  // the page makes no links
-}
-
-bool IsReservedName(std::string_view /*path*/) {
-  return false;
 }
 
 OpenedFile OpenRegularFile(const std::string& path) {
