@@ -1,6 +1,8 @@
 #include "core/code_rules.h"
 
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -46,32 +48,58 @@ constexpr GroupTable MakeGroupTable(bool outer) {
 constexpr GroupTable kOuterGroups = MakeGroupTable(true);
 constexpr GroupTable kMiddleGroups = MakeGroupTable(false);
 
+// The twelve characters are put together in two words and stored at once: read
+// back right away (copied into the output, remembered), bytes stored one by
+// one would each wait for their store to land.
 void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
   constexpr int kFrenchLettersSum = 18;
   const DigitGroup& high = kOuterGroups[number / 1'000'000];
   const DigitGroup& middle = kMiddleGroups[number / 1000 % 1000];
   const DigitGroup& low = kOuterGroups[number % 1000];
-  isin[0] = 'F';
-  isin[1] = 'R';
-  std::memcpy(&isin[2], high.digits.data(), 3);
-  std::memcpy(&isin[5], middle.digits.data(), 3);
-  std::memcpy(&isin[8], low.digits.data(), 3);
   const int total = kFrenchLettersSum + high.sum + middle.sum + low.sum;
-  isin[11] = static_cast<char>('0' + (10 - total % 10) % 10);
+  const char check = static_cast<char>('0' + (10 - total % 10) % 10);
+  if constexpr (std::endian::native == std::endian::little) {
+    const auto digits = [](const DigitGroup& group) {
+      return std::uint64_t{static_cast<unsigned char>(group.digits[0])} |
+             std::uint64_t{static_cast<unsigned char>(group.digits[1])} << 8 |
+             std::uint64_t{static_cast<unsigned char>(group.digits[2])} << 16;
+    };
+    const std::uint64_t first =
+        std::uint64_t{'F'} | std::uint64_t{'R'} << 8 | digits(high) << 16 | digits(middle) << 40;
+    const std::uint64_t second = digits(low) | std::uint64_t{static_cast<unsigned char>(check)}
+                                                   << 24;
+#if defined(__GNUC__)
+    using Block = std::uint64_t __attribute__((vector_size(16)));
+    const Block block = {first, second};
+    std::memcpy(isin.data(), &block, sizeof block);
+#else
+    std::memcpy(isin.data(), &first, 8);
+    std::memcpy(isin.data() + 8, &second, 8);
+#endif
+  } else {
+    isin[0] = 'F';
+    isin[1] = 'R';
+    std::memcpy(&isin[2], high.digits.data(), 3);
+    std::memcpy(&isin[5], middle.digits.data(), 3);
+    std::memcpy(&isin[8], low.digits.data(), 3);
+    isin[11] = check;
+  }
+}
+
+IsinView KnownIsin(const KnownPair& known) {
+  return {known.entry->isin, known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
 }
 
 // The ISIN of a number from the tables, or computed into `computed` for a
 // number from 0 to 999,999,999; nothing for any other number.
 std::optional<IsinView> KnownOrComputedIsin(const CodeTables& tables, std::int32_t number,
                                             ComputedIsin& computed) {
+  if (number >= 0 && number <= 999'999'999) return SicovamNumberToIsin(tables, number, computed);
   // The user table first, then the built-in one (a single merged lookup).
   if (const KnownPair known = tables.FindByCode(number); known.entry != nullptr) {
-    return IsinView{known.entry->isin,
-                    known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
+    return KnownIsin(known);
   }
-  if (number < 0 || number > 999'999'999) return std::nullopt;
-  WriteComputedFrenchIsin(static_cast<std::uint32_t>(number), computed);
-  return IsinView{std::string_view(computed.data(), computed.size()), MatchKind::Computed};
+  return std::nullopt;
 }
 
 IsinConversion IsinOfNumber(const CodeTables& tables, std::int32_t number) {
@@ -105,7 +133,16 @@ std::optional<IsinView> SicovamCodeToIsin(const CodeTables& tables, std::string_
                                           std::string_view prefix, ComputedIsin& computed) {
   const auto number = ReadSicovamNumber(text, prefix);
   if (!number || !IsSicovamNumber(*number)) return std::nullopt;
-  return KnownOrComputedIsin(tables, *number, computed);
+  return SicovamNumberToIsin(tables, *number, computed);
+}
+
+IsinView SicovamNumberToIsin(const CodeTables& tables, std::int32_t number,
+                             ComputedIsin& computed) {
+  if (const KnownPair known = tables.FindByCode(number); known.entry != nullptr) {
+    return KnownIsin(known);
+  }
+  WriteComputedFrenchIsin(static_cast<std::uint32_t>(number), computed);
+  return {std::string_view(computed.data(), kIsinLength), MatchKind::Computed};
 }
 
 SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin) {
@@ -116,6 +153,19 @@ SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin)
   std::string_view body = isin.size() > 2 ? isin.substr(2, 9) : std::string_view{};
   while (!body.empty() && body.front() == '0') body.remove_prefix(1);
   return {std::string(body), MatchKind::Computed};
+}
+
+SicovamView IsinToSicovamCode(const CodeTables& tables, std::string_view isin,
+                              SicovamDigits& digits) {
+  if (const KnownPair known = tables.FindByIsin(isin); known.entry != nullptr) {
+    const auto written =
+        std::to_chars(digits.data(), digits.data() + digits.size(), known.entry->code);
+    return {std::string_view(digits.data(), static_cast<std::size_t>(written.ptr - digits.data())),
+            known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
+  }
+  std::string_view body = isin.size() > 2 ? isin.substr(2, 9) : std::string_view{};
+  while (!body.empty() && body.front() == '0') body.remove_prefix(1);
+  return {body, MatchKind::Computed};
 }
 
 }  // namespace quelvane

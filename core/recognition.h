@@ -29,6 +29,28 @@ inline std::optional<std::int32_t> ReadSicovamNumber(std::string_view text,
   return ReadAtoi(text.substr(0, kNumberLookahead));
 }
 
+// The number of a code as nearly every file writes it: one to nine digits after
+// the prefix and nothing else. Such a text reads as ReadSicovamNumber reads it,
+// and holds nothing but its code; any other text gives nothing here.
+inline std::optional<std::int32_t> ReadPlainSicovamNumber(std::string_view text,
+                                                          std::string_view prefix) {
+  if (!prefix.empty()) {
+    if (text.size() < prefix.size() ||
+        !EqualsFoldingAsciiLetters(text.substr(0, prefix.size()), prefix)) {
+      return std::nullopt;
+    }
+    text.remove_prefix(prefix.size());
+  }
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  std::int32_t value = 0;
+  for (const char c : text) {
+    const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';
+    if (digit > 9) return std::nullopt;
+    value = value * 10 + static_cast<std::int32_t>(digit);
+  }
+  return value;
+}
+
 // The numbers SICOVAM codes take.
 constexpr bool IsSicovamNumber(std::int32_t number) {
   return number >= 1 && number <= 99'999'998;
