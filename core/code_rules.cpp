@@ -25,6 +25,7 @@ struct DigitGroup {
   std::array<char, 3> digits;
   std::uint8_t sum;  // what the three digits add to the total, modulo 10
 };
+static_assert(sizeof(DigitGroup) == 4);
 using GroupTable = std::array<DigitGroup, 1000>;
 
 constexpr GroupTable MakeGroupTable(bool outer) {
@@ -48,26 +49,38 @@ constexpr GroupTable MakeGroupTable(bool outer) {
 constexpr GroupTable kOuterGroups = MakeGroupTable(true);
 constexpr GroupTable kMiddleGroups = MakeGroupTable(false);
 
-// The twelve characters are put together in two words and stored at once: read
-// back right away (copied into the output, remembered), bytes stored one by
-// one would each wait for their store to land.
+// The check digit for each total the groups can reach (18 and three sums of 0 to 9).
+constexpr std::array<char, 46> kCheckDigits = [] {
+  std::array<char, 46> digits{};
+  for (std::size_t total = 0; total < digits.size(); ++total)
+    digits[total] = static_cast<char>('0' + (10 - total % 10) % 10);
+  return digits;
+}();
+
+// Where bytes are stored low first, a group is read as one word (its three
+// characters, then its sum) and the twelve characters are stored at once: read
+// back right away (copied into the output, remembered), bytes stored one by one
+// would each wait for their store to land.
 void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
   constexpr int kFrenchLettersSum = 18;
   const DigitGroup& high = kOuterGroups[number / 1'000'000];
   const DigitGroup& middle = kMiddleGroups[number / 1000 % 1000];
   const DigitGroup& low = kOuterGroups[number % 1000];
-  const int total = kFrenchLettersSum + high.sum + middle.sum + low.sum;
-  const char check = static_cast<char>('0' + (10 - total % 10) % 10);
   if constexpr (std::endian::native == std::endian::little) {
-    const auto digits = [](const DigitGroup& group) {
-      return std::uint64_t{static_cast<unsigned char>(group.digits[0])} |
-             std::uint64_t{static_cast<unsigned char>(group.digits[1])} << 8 |
-             std::uint64_t{static_cast<unsigned char>(group.digits[2])} << 16;
+    const auto word = [](const DigitGroup& group) {
+      std::uint32_t bytes;
+      std::memcpy(&bytes, &group, sizeof bytes);
+      return std::uint64_t{bytes};
     };
+    const std::uint64_t h = word(high);
+    const std::uint64_t m = word(middle);
+    const std::uint64_t l = word(low);
+    const std::uint64_t total = kFrenchLettersSum + (h >> 24) + (m >> 24) + (l >> 24);
+    constexpr std::uint64_t kDigits = 0xFFFFFF;
     const std::uint64_t first =
-        std::uint64_t{'F'} | std::uint64_t{'R'} << 8 | digits(high) << 16 | digits(middle) << 40;
-    const std::uint64_t second = digits(low) | std::uint64_t{static_cast<unsigned char>(check)}
-                                                   << 24;
+        std::uint64_t{'F'} | std::uint64_t{'R'} << 8 | (h & kDigits) << 16 | (m & kDigits) << 40;
+    const std::uint64_t second =
+        (l & kDigits) | std::uint64_t{static_cast<unsigned char>(kCheckDigits[total])} << 24;
 #if defined(__GNUC__)
     using Block = std::uint64_t __attribute__((vector_size(16)));
     const Block block = {first, second};
@@ -77,12 +90,13 @@ void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
     std::memcpy(isin.data() + 8, &second, 8);
 #endif
   } else {
+    const int total = kFrenchLettersSum + high.sum + middle.sum + low.sum;
     isin[0] = 'F';
     isin[1] = 'R';
     std::memcpy(&isin[2], high.digits.data(), 3);
     std::memcpy(&isin[5], middle.digits.data(), 3);
     std::memcpy(&isin[8], low.digits.data(), 3);
-    isin[11] = check;
+    isin[11] = kCheckDigits[static_cast<std::size_t>(total)];
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "core/code_tables.h"
 #include "tests/core/test_files.h"
 
@@ -33,6 +36,49 @@ TEST(IsSicovamCode, AcceptsNumbersFromOneTo99999998AsAtoiReadsThem) {
   for (const auto& c : cases) {
     EXPECT_EQ(IsSicovamCode(c.text, c.prefix), c.isCode)
         << "'" << c.text << "' prefix '" << c.prefix << "'";
+  }
+}
+
+// Codes written as nearly every file writes them are read at once; those give
+// what the general reader gives, and any other text is left to it.
+TEST(ReadPlainSicovamNumber, OneToNineDigitsAfterThePrefixAndNothingElse) {
+  using namespace std::string_view_literals;
+  const struct {
+    std::string_view text, prefix;
+    std::optional<std::int32_t> number;
+  } cases[] = {
+      {"42", "", 42},
+      {"00012345", "", 12345},
+      {"0", "", 0},
+      {"999999999", "", 999'999'999},
+      {"000000000", "", 0},
+      {"1234567890", "", std::nullopt},  // ten digits
+      {"", "", std::nullopt},
+      {" 42", "", std::nullopt},
+      {"+42", "", std::nullopt},
+      {"-5", "", std::nullopt},
+      {"42 ", "", std::nullopt},
+      {"123abc", "", std::nullopt},
+      {"12.5", "", std::nullopt},
+      {"4\0"sv, "", std::nullopt},
+      {"\xB2", "", std::nullopt},  // a superscript two is no digit
+      {"/", "", std::nullopt},     // the bytes either side of the digits
+      {":", "", std::nullopt},
+      {"X123", "X", 123},
+      {"x123", "X", 123},
+      {"AbC7", "aBc", 7},
+      {"X", "X", std::nullopt},
+      {"X 123", "X", std::nullopt},
+      {"XX123", "X", std::nullopt},
+      {"123", "X", std::nullopt},
+      {"X1234567890", "X", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("'" + std::string(c.text) + "' prefix '" + std::string(c.prefix) + "'");
+    EXPECT_EQ(ReadPlainSicovamNumber(c.text, c.prefix), c.number);
+    if (c.number) {
+      EXPECT_EQ(ReadSicovamNumber(c.text, c.prefix), c.number);
+    }
   }
 }
 
@@ -155,6 +201,11 @@ TEST(IsinToSicovam, TableFirstThenCharactersThreeToEleven) {
     const auto result = IsinToSicovam(tables, c.isin);
     EXPECT_EQ(result.code, c.code) << c.isin;
     EXPECT_EQ(result.kind, c.kind) << c.isin;
+    // A run's conversion, kept without a string of its own, gives the same.
+    SicovamDigits digits;
+    const SicovamView view = IsinToSicovamCode(tables, c.isin, digits);
+    EXPECT_EQ(view.code, c.code) << c.isin;
+    EXPECT_EQ(view.kind, c.kind) << c.isin;
   }
 }
 
@@ -162,7 +213,9 @@ TEST(Conversions, UserPairsComeBeforeBuiltinOnes) {
   testing::ScratchFolder folder;
   CodeTables tables;
   ASSERT_TRUE(tables.LoadUserCodeTable(
-      folder.Write("table.txt", "3007\tFR9999999999\n-42\tQS0000000001\n777\tSPECIAL-CODE-14\n")));
+      folder.Write("table.txt",
+                   "3007\tFR9999999999\n-42\tQS0000000001\n777\tSPECIAL-CODE-14\n"
+                   "-2147483648\tQS0000000002\n")));
 
   const auto isin = SicovamToIsin(tables, "3007");
   ASSERT_TRUE(isin);
@@ -172,6 +225,12 @@ TEST(Conversions, UserPairsComeBeforeBuiltinOnes) {
   const auto code = IsinToSicovam(tables, "qs0000000001");
   EXPECT_EQ(code.code, "-42");  // plain decimal, sign included
   EXPECT_EQ(code.kind, MatchKind::FoundUser);
+  SicovamDigits digits;
+  const SicovamView view = IsinToSicovamCode(tables, "qs0000000001", digits);
+  EXPECT_EQ(view.code, "-42");
+  EXPECT_EQ(view.kind, MatchKind::FoundUser);
+  // The longest code a table holds fits where the run keeps it.
+  EXPECT_EQ(IsinToSicovamCode(tables, "QS0000000002", digits).code, "-2147483648");
 
   EXPECT_TRUE(tables.IsUserTableIsin("special-code-14"));
   EXPECT_EQ(IsinToSicovam(tables, "SPECIAL-CODE-14").code, "777");
