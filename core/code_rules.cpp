@@ -160,13 +160,9 @@ IsinView SicovamNumberToIsin(const CodeTables& tables, std::int32_t number,
 }
 
 SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin) {
-  if (const KnownPair known = tables.FindByIsin(isin); known.entry != nullptr) {
-    return {std::to_string(known.entry->code),
-            known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin};
-  }
-  std::string_view body = isin.size() > 2 ? isin.substr(2, 9) : std::string_view{};
-  while (!body.empty() && body.front() == '0') body.remove_prefix(1);
-  return {std::string(body), MatchKind::Computed};
+  SicovamDigits digits;
+  const SicovamView code = IsinToSicovamCode(tables, isin, digits);
+  return {std::string(code.code), code.kind};
 }
 
 SicovamView IsinToSicovamCode(const CodeTables& tables, std::string_view isin,

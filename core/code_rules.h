@@ -65,7 +65,7 @@ struct SicovamView {
 using SicovamDigits = std::array<char, 12>;  // a sign and ten digits fit
 
 // IsinToSicovam without a string of its own, as a run does for every line: the
-// same code and kind, kept in `digits` or in `isin`.
+// code is kept in `digits` or in `isin`.
 SicovamView IsinToSicovamCode(const CodeTables& tables, std::string_view isin,
                               SicovamDigits& digits);
 

@@ -1,5 +1,6 @@
 // Any text through the recognisers and converters, with and without a prefix:
-// no out-of-bounds access, and the results keep their documented shapes.
+// no out-of-bounds access, the results keep their documented shapes, and the
+// quick reader of plain codes answers as the general one.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -26,6 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (quelvane::IsIsinShape(text)) {
     const auto code = quelvane::IsinToSicovam(tables, text);
     if (code.code.size() > 11) std::abort();
+  }
+  // A plain code reads as the general reader reads it.
+  if (const auto number = quelvane::ReadPlainSicovamNumber(text, prefix);
+      number && quelvane::ReadSicovamNumber(text, prefix) != number) {
+    std::abort();
   }
   if (const auto digit = quelvane::ComputeIsinCheckDigit(text);
       digit && (*digit < '0' || *digit > '9')) {
