@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/code_tables.h"
 #include "tests/core/test_files.h"
@@ -78,6 +79,28 @@ TEST(ReadPlainSicovamNumber, OneToNineDigitsAfterThePrefixAndNothingElse) {
     EXPECT_EQ(ReadPlainSicovamNumber(c.text, c.prefix), c.number);
     if (c.number) {
       EXPECT_EQ(ReadSicovamNumber(c.text, c.prefix), c.number);
+    }
+  }
+}
+
+// The digits read four at a time give what reading them one by one gives: every
+// length up to ten, digits at every place, and at every place the bytes either
+// side of '0' to '9', one further in their column of sixteen ('?'), one with a
+// digit's low half ('I'), and one of the upper half.
+TEST(ReadPlainSicovamNumber, WordsGiveWhatDigitByDigitGives) {
+  for (std::size_t size = 1; size <= 10; ++size) {
+    std::vector<std::string> texts;
+    for (std::size_t at = 0; at < size; ++at) {
+      for (const char c : {'0', '1', '5', '9', '/', ':', '?', 'I', ' ', '\xB0'}) {
+        std::string text(size, '7');
+        text[at] = c;
+        texts.push_back(text);
+      }
+    }
+    for (const std::string& text : texts) {
+      SCOPED_TRACE(text);
+      EXPECT_EQ(ReadPlainSicovamNumber(text, ""), ReadPlainSicovamDigits(text));
+      EXPECT_EQ(ReadPlainSicovamNumber("X" + text, "X"), ReadPlainSicovamDigits(text));
     }
   }
 }

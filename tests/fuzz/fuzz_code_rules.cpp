@@ -1,6 +1,6 @@
 // Any text through the recognisers and converters, with and without a prefix:
 // no out-of-bounds access, the results keep their documented shapes, and the
-// quick reader of plain codes answers as the general one.
+// quick readers of plain codes answer as the general one.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -28,9 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto code = quelvane::IsinToSicovam(tables, text);
     if (code.code.size() > 11) std::abort();
   }
-  // A plain code reads as the general reader reads it.
-  if (const auto number = quelvane::ReadPlainSicovamNumber(text, prefix);
-      number && quelvane::ReadSicovamNumber(text, prefix) != number) {
+  // A plain code reads as the general reader reads it, and its digits read four
+  // at a time as they read one by one.
+  const auto plain = quelvane::ReadPlainSicovamNumber(text, prefix);
+  if (plain && quelvane::ReadSicovamNumber(text, prefix) != plain) std::abort();
+  if (text.size() >= prefix.size() &&
+      quelvane::EqualsFoldingAsciiLetters(text.substr(0, prefix.size()), prefix) &&
+      quelvane::ReadPlainSicovamDigits(text.substr(prefix.size())) != plain) {
     std::abort();
   }
   if (const auto digit = quelvane::ComputeIsinCheckDigit(text);
