@@ -24,12 +24,30 @@ inline std::size_t FindByteByMemchr(std::string_view text, char c) {
 inline constexpr bool kFindsByBlocks = std::endian::native == std::endian::little;
 
 // Each block is compared whole; the first lane that holds `c` is the lowest set
-// byte of the comparison, read as two words.
+// byte of the comparison, read as two words. Where the processor gathers a
+// comparison's lanes into bits in one instruction (SSE2), the four blocks are
+// looked at together when the text holds them: which block a line ends in
+// changes from line to line, and a branch per block would often be guessed
+// wrong.
 inline std::size_t FindByteByBlocks(std::string_view text, char c) {
   constexpr std::size_t kInline = 64;
   using Block = char __attribute__((vector_size(16)));
   const char* data = text.data();
   const std::size_t size = text.size();
+#if defined(__SSE2__)
+  if (size >= kInline) {
+    std::uint64_t lanes = 0;
+    for (std::size_t block = 0; block < kInline / 16; ++block) {
+      Block bytes;
+      std::memcpy(&bytes, data + 16 * block, sizeof bytes);
+      const auto bits = static_cast<unsigned>(__builtin_ia32_pmovmskb128(bytes == c));
+      lanes |= std::uint64_t{bits} << (16 * block);
+    }
+    if (lanes != 0) return static_cast<std::size_t>(std::countr_zero(lanes));
+    const std::size_t rest = FindByteByMemchr(text.substr(kInline), c);
+    return rest == std::string_view::npos ? rest : kInline + rest;
+  }
+#endif
   std::size_t i = 0;
   for (; i + 16 <= size && i < kInline; i += 16) {
     Block block;
