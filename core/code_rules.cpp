@@ -1,6 +1,8 @@
 #include "core/code_rules.h"
 
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +25,7 @@ struct DigitGroup {
   std::array<char, 3> digits;
   std::uint8_t sum;  // what the three digits add to the total, modulo 10
 };
+static_assert(sizeof(DigitGroup) == 4);
 using GroupTable = std::array<DigitGroup, 1000>;
 
 constexpr GroupTable MakeGroupTable(bool outer) {
@@ -46,18 +49,55 @@ constexpr GroupTable MakeGroupTable(bool outer) {
 constexpr GroupTable kOuterGroups = MakeGroupTable(true);
 constexpr GroupTable kMiddleGroups = MakeGroupTable(false);
 
+// The check digit for each total the groups can reach (18 and three sums of 0 to 9).
+constexpr std::array<char, 46> kCheckDigits = [] {
+  std::array<char, 46> digits{};
+  for (std::size_t total = 0; total < digits.size(); ++total)
+    digits[total] = CheckDigitOfSum(static_cast<int>(total));
+  return digits;
+}();
+
+// Where bytes are stored low first, a group is read as one word (its three
+// characters, then its sum) and the twelve characters are stored at once: read
+// back right away (copied into the output, remembered), bytes stored one by one
+// would each wait for their store to land.
 void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
   constexpr int kFrenchLettersSum = 18;
   const DigitGroup& high = kOuterGroups[number / 1'000'000];
   const DigitGroup& middle = kMiddleGroups[number / 1000 % 1000];
   const DigitGroup& low = kOuterGroups[number % 1000];
-  isin[0] = 'F';
-  isin[1] = 'R';
-  std::memcpy(&isin[2], high.digits.data(), 3);
-  std::memcpy(&isin[5], middle.digits.data(), 3);
-  std::memcpy(&isin[8], low.digits.data(), 3);
-  const int total = kFrenchLettersSum + high.sum + middle.sum + low.sum;
-  isin[11] = CheckDigitOfSum(total);
+  if constexpr (std::endian::native == std::endian::little) {
+    const auto word = [](const DigitGroup& group) {
+      std::uint32_t bytes;
+      std::memcpy(&bytes, &group, sizeof bytes);
+      return std::uint64_t{bytes};
+    };
+    const std::uint64_t h = word(high);
+    const std::uint64_t m = word(middle);
+    const std::uint64_t l = word(low);
+    const std::uint64_t total = kFrenchLettersSum + (h >> 24) + (m >> 24) + (l >> 24);
+    constexpr std::uint64_t kDigits = 0xFFFFFF;
+    const std::uint64_t first =
+        std::uint64_t{'F'} | std::uint64_t{'R'} << 8 | (h & kDigits) << 16 | (m & kDigits) << 40;
+    const std::uint64_t second =
+        (l & kDigits) | std::uint64_t{static_cast<unsigned char>(kCheckDigits[total])} << 24;
+#if defined(__GNUC__)
+    using Block = std::uint64_t __attribute__((vector_size(16)));
+    const Block block = {first, second};
+    std::memcpy(isin.data(), &block, sizeof block);
+#else
+    std::memcpy(isin.data(), &first, 8);
+    std::memcpy(isin.data() + 8, &second, 8);
+#endif
+  } else {
+    const int total = kFrenchLettersSum + high.sum + middle.sum + low.sum;
+    isin[0] = 'F';
+    isin[1] = 'R';
+    std::memcpy(&isin[2], high.digits.data(), 3);
+    std::memcpy(&isin[5], middle.digits.data(), 3);
+    std::memcpy(&isin[8], low.digits.data(), 3);
+    isin[11] = kCheckDigits[static_cast<std::size_t>(total)];
+  }
 }
 
 // Where a pair that was found comes from.
@@ -65,17 +105,20 @@ MatchKind FoundKind(const KnownPair& known) {
   return known.fromUser ? MatchKind::FoundUser : MatchKind::FoundBuiltin;
 }
 
+IsinView KnownIsin(const KnownPair& known) {
+  return {known.entry->isin, FoundKind(known)};
+}
+
 // The ISIN of a number from the tables, or computed into `computed` for a
 // number from 0 to 999,999,999; nothing for any other number.
 std::optional<IsinView> KnownOrComputedIsin(const CodeTables& tables, std::int32_t number,
                                             ComputedIsin& computed) {
+  if (number >= 0 && number <= 999'999'999) return SicovamNumberToIsin(tables, number, computed);
   // The user table first, then the built-in one (a single merged lookup).
   if (const KnownPair known = tables.FindByCode(number); known.entry != nullptr) {
-    return IsinView{known.entry->isin, FoundKind(known)};
+    return KnownIsin(known);
   }
-  if (number < 0 || number > 999'999'999) return std::nullopt;
-  WriteComputedFrenchIsin(static_cast<std::uint32_t>(number), computed);
-  return IsinView{std::string_view(computed.data(), computed.size()), MatchKind::Computed};
+  return std::nullopt;
 }
 
 IsinConversion IsinOfNumber(const CodeTables& tables, std::int32_t number) {
@@ -109,16 +152,35 @@ std::optional<IsinView> SicovamCodeToIsin(const CodeTables& tables, std::string_
                                           std::string_view prefix, ComputedIsin& computed) {
   const auto number = ReadSicovamNumber(text, prefix);
   if (!number || !IsSicovamNumber(*number)) return std::nullopt;
-  return KnownOrComputedIsin(tables, *number, computed);
+  return SicovamNumberToIsin(tables, *number, computed);
+}
+
+IsinView SicovamNumberToIsin(const CodeTables& tables, std::int32_t number,
+                             ComputedIsin& computed) {
+  if (const KnownPair known = tables.FindByCode(number); known.entry != nullptr) {
+    return KnownIsin(known);
+  }
+  WriteComputedFrenchIsin(static_cast<std::uint32_t>(number), computed);
+  return {std::string_view(computed.data(), kIsinLength), MatchKind::Computed};
 }
 
 SicovamConversion IsinToSicovam(const CodeTables& tables, std::string_view isin) {
+  SicovamDigits digits;
+  const SicovamView code = IsinToSicovamCode(tables, isin, digits);
+  return {std::string(code.code), code.kind};
+}
+
+SicovamView IsinToSicovamCode(const CodeTables& tables, std::string_view isin,
+                              SicovamDigits& digits) {
   if (const KnownPair known = tables.FindByIsin(isin); known.entry != nullptr) {
-    return {std::to_string(known.entry->code), FoundKind(known)};
+    const auto written =
+        std::to_chars(digits.data(), digits.data() + digits.size(), known.entry->code);
+    return {std::string_view(digits.data(), static_cast<std::size_t>(written.ptr - digits.data())),
+            FoundKind(known)};
   }
   std::string_view body = isin.size() > 2 ? isin.substr(2, 9) : std::string_view{};
   while (!body.empty() && body.front() == '0') body.remove_prefix(1);
-  return {std::string(body), MatchKind::Computed};
+  return {body, MatchKind::Computed};
 }
 
 }  // namespace quelvane

@@ -206,11 +206,6 @@ const IsinIndex& CodeTables::KnownByIsin() const {
   return knownByIsin_;
 }
 
-KnownPair CodeTables::FindByCode(std::int32_t code) const {
-  const auto hit = knownByCode_.Find(code);
-  return hit ? PairAt(*hit) : KnownPair{};
-}
-
 KnownPair CodeTables::FindByIsin(std::string_view isin) const {
   const auto hit =
       KnownByIsin().Find(isin, [this](std::uint32_t position) { return IsinAt(position); });

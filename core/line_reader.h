@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/find_byte.h"
+
 namespace quelvane {
 
 // The reader's bytes. It grows in place where the system can (a large block is
@@ -68,10 +70,8 @@ class LineReader {
     // Most calls find a whole line in the buffer: inline, without a call.
     const std::size_t pending = end_ - begin_;
     if (pending <= lineLimit_) {
-      if (const void* hit = std::memchr(buffer_.data() + begin_, lineEnd_, pending)) {
-        return HandOut(static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) +
-                       1);
-      }
+      const std::size_t end = FindByte({buffer_.data() + begin_, pending}, lineEnd_);
+      if (end != std::string_view::npos) return HandOut(begin_ + end + 1);
     }
     return NextReading();
   }

@@ -19,6 +19,33 @@
 
 namespace quelvane {
 
+// What a line puts is mostly short (a code, a separator, the rest of a quote
+// line): up to 64 bytes are copied as two blocks that may overlap, without a
+// call. Longer pieces go through memcpy.
+inline void CopyBytes(char* to, const char* from, std::size_t size) {
+  const auto twoBlocks = [&]<std::size_t kBlock>() {
+    char first[kBlock];
+    char last[kBlock];
+    std::memcpy(first, from, kBlock);
+    std::memcpy(last, from + size - kBlock, kBlock);
+    std::memcpy(to, first, kBlock);
+    std::memcpy(to + size - kBlock, last, kBlock);
+  };
+  if (size > 64) {
+    std::memcpy(to, from, size);
+  } else if (size > 32) {
+    twoBlocks.template operator()<32>();
+  } else if (size > 16) {
+    twoBlocks.template operator()<16>();
+  } else if (size >= 8) {
+    twoBlocks.template operator()<8>();
+  } else if (size >= 4) {
+    twoBlocks.template operator()<4>();
+  } else {
+    for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+  }
+}
+
 class AtomicOutputFile {
  public:
   // Bytes collected before they are written in one call.
@@ -52,7 +79,7 @@ class AtomicOutputFile {
   void Put(std::string_view bytes) {
     if (bytes.empty()) return;  // a view of nothing may have no address at all
     if (static_cast<std::size_t>(end_ - next_) < bytes.size()) Grow(bytes.size());
-    std::memcpy(next_, bytes.data(), bytes.size());
+    CopyBytes(next_, bytes.data(), bytes.size());
     next_ += bytes.size();
   }
   void PutRepeated(char c, std::size_t count) {

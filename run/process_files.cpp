@@ -18,6 +18,7 @@
 
 #include "core/code_rules.h"
 #include "core/code_tables.h"
+#include "core/find_byte.h"
 #include "core/line_reader.h"
 #include "core/text.h"
 #include "os/os.h"
@@ -219,17 +220,20 @@ class FileConversion {
   std::string OutputPath() const;
   void FailToWrite(const std::string& outputPath, const AtomicOutputFile& output);
   LineOutcome RewriteLine(std::string_view text, AtomicOutputFile& out);
+  LineOutcome RewritePlainLine(std::string_view line, std::string_view text, AtomicOutputFile& out);
   LineOutcome WriteLongColumnsBeforeCode(std::size_t lineStart, std::string_view token,
                                          TokenCursor& cursor, AtomicOutputFile& out);
   bool WriteColumns(std::size_t lineStart, AtomicOutputFile& out);
   bool WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile& out);
-  // The memo's answer, inline; a token it does not hold is converted aside.
+  // The memo's answer, inline; a token it does not hold is converted aside. Both
+  // write the result's fields one by one where the caller reads them: a whole
+  // result copied through memory would wait on the stores of its parts.
   [[gnu::always_inline]] inline CodeResult ConvertCode(std::string_view token) {
     CodeResult result;
-    if (memo_.Find(token, result)) return result;
-    return ConvertAndRemember(token);
+    if (!memo_.Find(token, result)) ConvertAndRemember(token, result);
+    return result;
   }
-  CodeResult ConvertAndRemember(std::string_view token);
+  void ConvertAndRemember(std::string_view token, CodeResult& result);
   CodeOutcome AppendCodeField(std::string_view token, AtomicOutputFile& out);
   // Inlined: it is the heart of every line.
   [[gnu::always_inline]] inline CodeOutcome AppendCodeValue(std::string_view token,
@@ -249,8 +253,8 @@ class FileConversion {
   // The columns before the code column of the line being written, as views
   // into it; kept by the run's buffers from one line to the next.
   std::vector<std::string_view> columnsBefore_;
-  std::string converted_;  // a code converted from an ISIN
-  ComputedIsin computed_;  // an ISIN computed from a code
+  SicovamDigits sicovamDigits_;  // a code converted from an ISIN, from a table
+  ComputedIsin computed_;        // an ISIN computed from a code
   RunReporter& reporter_;
   const std::function<bool()>& waitForTurn_;
   std::int64_t index_;
@@ -447,10 +451,13 @@ void FileConversion::Rewrite(LineReader& reader, std::FILE* file) {
   // A large file is written by a thread of its own while this one converts.
   if (identity_.size >= kWriteBehindSize && CanStartThreads()) output.WriteBehind();
   bool writeFailed = false;
+  const bool plainLines = settings_.sameSingleSeparator && codeColumn_ == 0;
   for (auto line = FirstLine(reader); line; line = reader.Next()) {
     const std::string_view text = StripTrailingLineEnds(*line);
     if (text.empty()) continue;  // empty lines vanish and take no number
-    if (RewriteLine(text, output) == LineOutcome::kWriteFailed || !output.WriteIfFull()) {
+    const LineOutcome outcome =
+        plainLines ? RewritePlainLine(*line, text, output) : RewriteLine(text, output);
+    if (outcome == LineOutcome::kWriteFailed || !output.WriteIfFull()) {
       writeFailed = true;
       break;
     }
@@ -538,6 +545,33 @@ LineOutcome FileConversion::RewriteLine(std::string_view text, AtomicOutputFile&
   return LineOutcome::kWritten;
 }
 
+// Nearly every line of a quote file has its code first, unquoted, and the columns
+// after it joined by the one delimiter that the output keeps: such a line is
+// written as RewriteLine writes it, with less to look at (`line` is `text` with
+// its line end). Any other line is RewriteLine's.
+LineOutcome FileConversion::RewritePlainLine(std::string_view line, std::string_view text,
+                                             AtomicOutputFile& out) {
+  const char delimiter = settings_.delimiters.Single();
+  if (text.front() == delimiter || text.front() == '"') return RewriteLine(text, out);
+  const std::size_t codeEnd = std::min(FindByte(text, delimiter), text.size());
+  const std::string_view rest = text.substr(codeEnd);
+  if (!IsPlainlyJoined(rest, delimiter)) return RewriteLine(text, out);
+  const std::size_t lineStart = out.Mark();
+  const CodeOutcome code = AppendCodeField(text.substr(0, codeEnd), out);
+  if (code == CodeOutcome::kDropped ||
+      (code == CodeOutcome::kCopiedUntreated && settings_.skipIgnored)) {
+    out.TakeBack(lineStart);
+    return LineOutcome::kDropped;
+  }
+  // A line that already ends in CR LF is copied with its line end.
+  if (line.size() == text.size() + 2 && line.ends_with("\r\n")) {
+    return out.PutFinal(line.substr(codeEnd)) ? LineOutcome::kWritten : LineOutcome::kWriteFailed;
+  }
+  if (!out.PutFinal(rest)) return LineOutcome::kWriteFailed;
+  out.Put("\r\n");
+  return LineOutcome::kWritten;
+}
+
 // The line's columns before its code are longer than the output's pending room:
 // its code field is decided first, then, the line being kept, those columns are
 // written from the line itself, and the code field after them. A field of 400 MB
@@ -591,19 +625,32 @@ bool FileConversion::WriteColumnsAfterCode(TokenCursor& cursor, AtomicOutputFile
   return true;
 }
 
-CodeResult FileConversion::ConvertAndRemember(std::string_view token) {
-  CodeResult result;
+void FileConversion::ConvertAndRemember(std::string_view token, CodeResult& result) {
+  result = {};
   if (settings_.rule == CodeRule::kSicovamToIsin) {
-    if (const auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix, computed_)) {
-      result = {true, isin->kind, isin->isin, HoldsMoreThanItsCode(token, settings_.prefix)};
+    // Plain digits, as nearly every file writes its codes, are read at once and
+    // hold nothing but their code.
+    if (const auto number = ReadPlainSicovamNumber(token, settings_.prefix)) {
+      if (IsSicovamNumber(*number)) {
+        const IsinView isin = SicovamNumberToIsin(tables_, *number, computed_);
+        result.recognised = true;
+        result.kind = isin.kind;
+        result.text = isin.isin;
+      }
+    } else if (const auto isin = SicovamCodeToIsin(tables_, token, settings_.prefix, computed_)) {
+      result.recognised = true;
+      result.kind = isin->kind;
+      result.text = isin->isin;
+      result.moreThanCode = HoldsMoreThanItsCode(token, settings_.prefix);
     }
   } else if (tables_.IsIsinSideCode(token)) {
-    SicovamConversion code = IsinToSicovam(tables_, token);
-    converted_ = std::move(code.code);
-    result = {true, code.kind, converted_};
+    // A computed code is part of the token: it lives as long as the line.
+    const SicovamView code = IsinToSicovamCode(tables_, token, sicovamDigits_);
+    result.recognised = true;
+    result.kind = code.kind;
+    result.text = code.code;
   }
   memo_.Store(token, result);
-  return result;
 }
 
 CodeOutcome FileConversion::AppendCodeField(std::string_view token, AtomicOutputFile& out) {

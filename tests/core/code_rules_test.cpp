@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "core/code_tables.h"
 #include "tests/support/test_files.h"
 
@@ -33,6 +37,71 @@ TEST(IsSicovamCode, AcceptsNumbersFromOneTo99999998AsAtoiReadsThem) {
   for (const auto& c : cases) {
     EXPECT_EQ(IsSicovamCode(c.text, c.prefix), c.isCode)
         << "'" << c.text << "' prefix '" << c.prefix << "'";
+  }
+}
+
+// Codes written as nearly every file writes them are read at once; those give
+// what the general reader gives, and any other text is left to it.
+TEST(ReadPlainSicovamNumber, OneToNineDigitsAfterThePrefixAndNothingElse) {
+  using namespace std::string_view_literals;
+  const struct {
+    std::string_view text, prefix;
+    std::optional<std::int32_t> number;
+  } cases[] = {
+      {"42", "", 42},
+      {"00012345", "", 12345},
+      {"0", "", 0},
+      {"999999999", "", 999'999'999},
+      {"000000000", "", 0},
+      {"1234567890", "", std::nullopt},  // ten digits
+      {"", "", std::nullopt},
+      {" 42", "", std::nullopt},
+      {"+42", "", std::nullopt},
+      {"-5", "", std::nullopt},
+      {"42 ", "", std::nullopt},
+      {"123abc", "", std::nullopt},
+      {"12.5", "", std::nullopt},
+      {"4\0"sv, "", std::nullopt},
+      {"\xB2", "", std::nullopt},  // a superscript two is no digit
+      {"/", "", std::nullopt},     // the bytes either side of the digits
+      {":", "", std::nullopt},
+      {"X123", "X", 123},
+      {"x123", "X", 123},
+      {"AbC7", "aBc", 7},
+      {"X", "X", std::nullopt},
+      {"X 123", "X", std::nullopt},
+      {"XX123", "X", std::nullopt},
+      {"123", "X", std::nullopt},
+      {"X1234567890", "X", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("'" + std::string(c.text) + "' prefix '" + std::string(c.prefix) + "'");
+    EXPECT_EQ(ReadPlainSicovamNumber(c.text, c.prefix), c.number);
+    if (c.number) {
+      EXPECT_EQ(ReadSicovamNumber(c.text, c.prefix), c.number);
+    }
+  }
+}
+
+// The digits read four at a time give what reading them one by one gives: every
+// length up to ten, digits at every place, and at every place the bytes either
+// side of '0' to '9', one further in their column of sixteen ('?'), one with a
+// digit's low half ('I'), and one of the upper half.
+TEST(ReadPlainSicovamNumber, WordsGiveWhatDigitByDigitGives) {
+  for (std::size_t size = 1; size <= 10; ++size) {
+    std::vector<std::string> texts;
+    for (std::size_t at = 0; at < size; ++at) {
+      for (const char c : {'0', '1', '5', '9', '/', ':', '?', 'I', ' ', '\xB0'}) {
+        std::string text(size, '7');
+        text[at] = c;
+        texts.push_back(text);
+      }
+    }
+    for (const std::string& text : texts) {
+      SCOPED_TRACE(text);
+      EXPECT_EQ(ReadPlainSicovamNumber(text, ""), ReadPlainSicovamDigits(text));
+      EXPECT_EQ(ReadPlainSicovamNumber("X" + text, "X"), ReadPlainSicovamDigits(text));
+    }
   }
 }
 
@@ -162,7 +231,9 @@ TEST(Conversions, UserPairsComeBeforeBuiltinOnes) {
   testing::ScratchFolder folder;
   CodeTables tables;
   ASSERT_TRUE(tables.LoadUserCodeTable(
-      folder.Write("table.txt", "3007\tFR9999999999\n-42\tQS0000000001\n777\tSPECIAL-CODE-14\n")));
+      folder.Write("table.txt",
+                   "3007\tFR9999999999\n-42\tQS0000000001\n777\tSPECIAL-CODE-14\n"
+                   "-2147483648\tQS0000000002\n")));
 
   const auto isin = SicovamToIsin(tables, "3007");
   ASSERT_TRUE(isin);
@@ -172,6 +243,11 @@ TEST(Conversions, UserPairsComeBeforeBuiltinOnes) {
   const auto code = IsinToSicovam(tables, "qs0000000001");
   EXPECT_EQ(code.code, "-42");  // plain decimal, sign included
   EXPECT_EQ(code.kind, MatchKind::FoundUser);
+  // The longest code a table holds fits where a run keeps it.
+  SicovamDigits digits;
+  const SicovamView longest = IsinToSicovamCode(tables, "QS0000000002", digits);
+  EXPECT_EQ(longest.code, "-2147483648");
+  EXPECT_EQ(longest.kind, MatchKind::FoundUser);
 
   EXPECT_TRUE(tables.IsUserTableIsin("special-code-14"));
   EXPECT_EQ(IsinToSicovam(tables, "SPECIAL-CODE-14").code, "777");

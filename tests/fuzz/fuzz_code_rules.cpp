@@ -1,5 +1,6 @@
 // Any text through the recognisers and converters, with and without a prefix:
-// no out-of-bounds access, and the results keep their documented shapes.
+// no out-of-bounds access, the results keep their documented shapes, and the
+// quick readers of plain codes answer as the general one.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -26,6 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (quelvane::IsIsinShape(text)) {
     const auto code = quelvane::IsinToSicovam(tables, text);
     if (code.code.size() > 11) std::abort();
+  }
+  // A plain code reads as the general reader reads it, and its digits read four
+  // at a time as they read one by one.
+  const auto plain = quelvane::ReadPlainSicovamNumber(text, prefix);
+  if (plain && quelvane::ReadSicovamNumber(text, prefix) != plain) std::abort();
+  if (text.size() >= prefix.size() &&
+      quelvane::EqualsFoldingAsciiLetters(text.substr(0, prefix.size()), prefix) &&
+      quelvane::ReadPlainSicovamDigits(text.substr(prefix.size())) != plain) {
+    std::abort();
   }
   if (const auto digit = quelvane::ComputeIsinCheckDigit(text);
       digit && (*digit < '0' || *digit > '9')) {

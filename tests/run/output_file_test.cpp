@@ -76,6 +76,18 @@ TEST(AtomicOutputFileTest, FinalBytesKeepTheirOrderWhateverTheirSize) {
   EXPECT_EQ(ReadFile(path), expected);
 }
 
+// Short pieces are copied as two blocks that may overlap: every size up to past
+// the longest such copy lands whole, in its place, and touches nothing after it.
+TEST(CopyBytes, EverySizeLandsWhole) {
+  for (std::size_t size = 0; size <= 80; ++size) {
+    std::string from(size, ' ');
+    for (std::size_t i = 0; i < size; ++i) from[i] = static_cast<char>('!' + i);
+    std::string to(size + 8, '.');
+    CopyBytes(to.data(), from.data(), size);
+    EXPECT_EQ(to, from + std::string(8, '.')) << size;
+  }
+}
+
 // A character cut between two writes is written whole; text that is not UTF-8,
 // or that ends inside a character, fails the file rather than be replaced.
 TEST(AtomicOutputFileTest, WritesUtf8TextAsUtf16) {

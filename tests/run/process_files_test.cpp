@@ -384,6 +384,21 @@ TEST_F(ProcessFilesTest, TheSameSingleSeparatorCopiesTheRestUnlessDelimitersRun)
       {"3007;a;;b\r\n", "FR0000030074;a;b\r\n"},  // a run of delimiters makes one
       {"3007;a;\r\n", "FR0000030074;a\r\n"},      // a delimiter at the end vanishes
       {"x;3007;;a\r\n", "x;FR0000030074;a\r\n"},
+      // Whatever the line end, the line ends in CR LF.
+      {"3007;a;b\n", "FR0000030074;a;b\r\n"},
+      {"3007;a;b", "FR0000030074;a;b\r\n"},
+      {"3007;a;b\r\r\n", "FR0000030074;a;b\r\n"},
+      {"3007;a\n\n10728;b\r\n", "FR0000030074;a\r\nFR0000003402;b\r\n"},
+      {"3007;a\r\n3007\r\n", "FR0000030074;a\r\nFR0000030074\r\n"},  // the code alone
+      {";3007;a\r\n", "FR0000030074;a\r\n"},
+      {";;3007;a;b\r\n", "FR0000030074;a;b\r\n"},
+      {"\"3007\";a;\"b;c\"\r\n", "\"FR0000030074\";a;\"b;c\"\r\n"},
+      {"\"3007;a\r\n3007;b\r\n", "\"3007;a\r\nFR0000030074;b\r\n"},  // a quote left open
+      {" 3007;a\r\n", "FR0000030074;a\r\n"},                         // read as atoi reads it
+      {"3007x;a\r\n", "FR0000030074;a\r\n"},  // the rest of the field is lost
+      {"abc;a\r\n3007;b\r\n", "abc;a\r\nFR0000030074;b\r\n"},
+      {"0;a\r\n3007;b\r\n", "0;a\r\nFR0000030074;b\r\n"},
+      {"99999999;a\r\n3007;b\r\n", "99999999;a\r\nFR0000030074;b\r\n"},
   };
   options_.SeparateurSource = ";";
   options_.SeparateurDestination = ";";
