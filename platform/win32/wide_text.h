@@ -7,6 +7,4 @@
 
 #include "os/wide_text.h"
 
-namespace quelvane {
-
-}  // namespace quelvane
+namespace quelvane {}  // namespace quelvane
