@@ -2,9 +2,4 @@
 // and gives UTF-16 (os/wide_text.h converts). Only platform/win32 includes this.
 #pragma once
 
-#include <string>
-#include <string_view>
-
 #include "os/wide_text.h"
-
-namespace quelvane {}  // namespace quelvane
