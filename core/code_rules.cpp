@@ -80,7 +80,9 @@ void WriteComputedFrenchIsin(std::uint32_t number, ComputedIsin& isin) {
     const std::uint64_t first =
         std::uint64_t{'F'} | std::uint64_t{'R'} << 8 | (h & kDigits) << 16 | (m & kDigits) << 40;
     const std::uint64_t second =
-        (l & kDigits) | std::uint64_t{static_cast<unsigned char>(kCheckDigits[total])} << 24;
+        (l & kDigits) |
+        std::uint64_t{static_cast<unsigned char>(kCheckDigits[static_cast<std::size_t>(total)])}
+            << 24;
 #if defined(__GNUC__)
     using Block = std::uint64_t __attribute__((vector_size(16)));
     const Block block = {first, second};
